@@ -1,0 +1,1032 @@
+// Controls: the visual component base (TControl) and controls with a window (TWinControl).
+#include "ui/controls/Controls.h"
+
+#include "ui/controls/Forms.h"
+#include "ui/core/ClassBuilder.h"
+#include "ui/core/SysUtils.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <map>
+
+namespace ui {
+
+template <>
+const TEnumInfo& EnumInfoOf<TAlign>()
+{
+    static const TEnumInfo info{L"TAlign", {L"alNone", L"alTop", L"alBottom", L"alLeft", L"alRight", L"alClient"}};
+    return info;
+}
+
+namespace {
+
+const wchar_t* const kControlProp = L"CallerIdTest.Control";
+
+// The control whose window is being created: messages that arrive before CreateWindowEx returns
+// (WM_GETMINMAXINFO comes even before WM_NCCREATE) are routed to it. One UI thread, so one slot.
+TWinControl* gCreatingControl = nullptr;
+
+bool IsMouseMessage(UINT msg) { return msg >= WM_MOUSEFIRST && msg <= WM_MBUTTONDBLCLK && msg != WM_MOUSEWHEEL; }
+
+bool IsButtonDown(UINT msg)
+{
+    return msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN || msg == WM_LBUTTONDBLCLK ||
+           msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK;
+}
+
+bool IsButtonUp(UINT msg) { return msg == WM_LBUTTONUP || msg == WM_RBUTTONUP || msg == WM_MBUTTONUP; }
+
+} // namespace
+
+void GuardedCall(TObject* sender, const std::function<void()>& fn)
+{
+    try {
+        fn();
+    } catch (...) {
+        Application->HandleException(sender);
+    }
+}
+
+TShiftState ShiftStateFromMouse(WPARAM keys)
+{
+    TShiftState s;
+    if (keys & MK_SHIFT)
+        s.Include(TShiftStateFlag::ssShift);
+    if (keys & MK_CONTROL)
+        s.Include(TShiftStateFlag::ssCtrl);
+    if (keys & MK_LBUTTON)
+        s.Include(TShiftStateFlag::ssLeft);
+    if (keys & MK_RBUTTON)
+        s.Include(TShiftStateFlag::ssRight);
+    if (keys & MK_MBUTTON)
+        s.Include(TShiftStateFlag::ssMiddle);
+    if (GetKeyState(VK_MENU) < 0)
+        s.Include(TShiftStateFlag::ssAlt);
+    return s;
+}
+
+TShiftState ShiftStateFromKeyboard()
+{
+    TShiftState s;
+    if (GetKeyState(VK_SHIFT) < 0)
+        s.Include(TShiftStateFlag::ssShift);
+    if (GetKeyState(VK_CONTROL) < 0)
+        s.Include(TShiftStateFlag::ssCtrl);
+    if (GetKeyState(VK_MENU) < 0)
+        s.Include(TShiftStateFlag::ssAlt);
+    return s;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TControl
+
+const TClassInfo& TControl::StaticClass()
+{
+    static const TClassInfo info = TClassBuilder<TControl>(L"TControl", &TComponent::StaticClass())
+        .Property(L"Left", &TControl::Left, &TControl::SetLeft)
+        .Property(L"Top", &TControl::Top, &TControl::SetTop)
+        .Property(L"Width", &TControl::Width, &TControl::SetWidth)
+        .Property(L"Height", &TControl::Height, &TControl::SetHeight)
+        .Property(L"Align", &TControl::Align, &TControl::SetAlign)
+        .Property(L"Caption", &TControl::GetText, &TControl::SetText)
+        .Property(L"Enabled", &TControl::Enabled, &TControl::SetEnabled)
+        .Property(L"Hint", &TControl::Hint, &TControl::SetHint)
+        .Property(L"ShowHint", &TControl::ShowHint, &TControl::SetShowHint)
+        .Property(L"Tag", &TControl::Tag, &TControl::SetTag)
+        .Property(L"Visible", &TControl::Visible, &TControl::SetVisible)
+        .Event(L"OnClick", &TControl::OnClick)
+        .Event(L"OnDblClick", &TControl::OnDblClick)
+        .Event(L"OnResize", &TControl::OnResize)
+        .Event(L"OnMouseDown", &TControl::OnMouseDown)
+        .Event(L"OnMouseUp", &TControl::OnMouseUp)
+        .Event(L"OnMouseMove", &TControl::OnMouseMove)
+        .Build();
+    return info;
+}
+
+TControl::TControl(TComponent* AOwner) : TComponent(AOwner) {}
+
+TControl::~TControl() { SetParent(nullptr); }
+
+void TControl::SetParent(TWinControl* parent)
+{
+    if (parent == FParent)
+        return;
+    for (TControl* p = parent; p != nullptr; p = p->FParent)
+        if (p == this)
+            throw EInvalidOperation(L"A control cannot have itself as its parent");
+    if (FParent != nullptr) {
+        if (!dynamic_cast<TWinControl*>(this))
+            Invalidate();
+        FParent->RemoveControl(this);
+    }
+    FParent = parent;
+    if (FParent != nullptr)
+        FParent->InsertControl(this);
+}
+
+TComponent* TControl::GetParentComponent() const { return FParent; }
+
+void TControl::SetParentComponent(TComponent* parent)
+{
+    if (auto* w = dynamic_cast<TWinControl*>(parent))
+        SetParent(w);
+}
+
+void TControl::SetBounds(int left, int top, int width, int height)
+{
+    if (width < 0)
+        width = 0;
+    if (height < 0)
+        height = 0;
+    if (left == FLeft && top == FTop && width == FWidth && height == FHeight)
+        return;
+    bool resized = width != FWidth || height != FHeight;
+    BoundsChanging(left, top, width, height);
+    FLeft = left;
+    FTop = top;
+    FWidth = width;
+    FHeight = height;
+    if (!dynamic_cast<TWinControl*>(this)) {
+        Invalidate();
+        if (resized && !IsLoading())
+            Resize();
+    }
+    RequestAlign();
+}
+
+void TControl::BoundsChanging(int, int, int, int)
+{
+    Invalidate(); // the old place of a windowless control
+}
+
+void TControl::RequestAlign()
+{
+    if (FParent != nullptr && FAlign != TAlign::alNone && !IsLoading())
+        FParent->AlignControls();
+}
+
+void TControl::SetClientWidth(int v) { SetWidth(FWidth - ClientWidth() + v); }
+void TControl::SetClientHeight(int v) { SetHeight(FHeight - ClientHeight() + v); }
+
+void TControl::SetVisible(bool visible)
+{
+    if (visible == FVisible)
+        return;
+    if (!visible)
+        Invalidate();
+    FVisible = visible;
+    VisibleChanged();
+    if (FParent != nullptr && FAlign != TAlign::alNone && !IsLoading())
+        FParent->AlignControls();
+}
+
+void TControl::VisibleChanged() { Invalidate(); }
+
+bool TControl::Showing() const
+{
+    for (const TControl* c = this; c != nullptr; c = c->FParent)
+        if (!c->FVisible)
+            return false;
+    return true;
+}
+
+void TControl::SetEnabled(bool enabled)
+{
+    if (enabled == FEnabled)
+        return;
+    FEnabled = enabled;
+    EnabledChanged();
+}
+
+void TControl::SetAlign(TAlign align)
+{
+    if (align == FAlign)
+        return;
+    FAlign = align;
+    RequestAlign();
+}
+
+void TControl::SetText(const std::wstring& text)
+{
+    if (text == FText)
+        return;
+    FText = text;
+    TextChanged();
+}
+
+void TControl::Invalidate()
+{
+    if (FParent != nullptr && FParent->HandleAllocated() && FVisible) {
+        TRect r = BoundsRect();
+        InvalidateRect(FParent->Handle(), &r, TRUE);
+    }
+}
+
+void TControl::Update()
+{
+    if (FParent != nullptr)
+        FParent->Update();
+}
+
+void TControl::BringToFront()
+{
+    if (auto* w = dynamic_cast<TWinControl*>(this); w != nullptr && w->HandleAllocated())
+        SetWindowPos(w->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    else
+        Invalidate();
+}
+
+TPoint TControl::ClientOrigin() const
+{
+    TPoint p{FLeft, FTop};
+    if (FParent != nullptr) {
+        TPoint parent = FParent->ClientOrigin();
+        p.x += parent.x;
+        p.y += parent.y;
+    }
+    return p;
+}
+
+TPoint TControl::ClientToScreen(TPoint p) const
+{
+    TPoint o = ClientOrigin();
+    return TPoint{p.x + o.x, p.y + o.y};
+}
+
+TPoint TControl::ScreenToClient(TPoint p) const
+{
+    TPoint o = ClientOrigin();
+    return TPoint{p.x - o.x, p.y - o.y};
+}
+
+LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    TMessage m{msg, wParam, lParam, 0};
+    WndProc(m);
+    return m.Result;
+}
+
+void TControl::WndProc(TMessage& message) { HandleMouseMessage(message); }
+
+void TControl::PaintTo(HDC) {}
+
+bool TControl::HandleMouseMessage(TMessage& message)
+{
+    if (!IsMouseMessage(message.Msg))
+        return false;
+    int x = GET_X_LPARAM(message.LParam);
+    int y = GET_Y_LPARAM(message.LParam);
+    TShiftState shift = ShiftStateFromMouse(message.WParam);
+    switch (message.Msg) {
+    case WM_LBUTTONDOWN:
+        FMouseDownInside = true;
+        MouseDown(TMouseButton::mbLeft, shift, x, y);
+        break;
+    case WM_LBUTTONDBLCLK:
+        FMouseDownInside = true;
+        if (FControlStyle.Contains(TControlStyleFlag::csDoubleClicks))
+            DblClick();
+        MouseDown(TMouseButton::mbLeft, shift + TShiftState{TShiftStateFlag::ssDouble}, x, y);
+        break;
+    case WM_LBUTTONUP: {
+        bool clicked = FMouseDownInside;
+        FMouseDownInside = false;
+        if (clicked && FControlStyle.Contains(TControlStyleFlag::csClickEvents) &&
+            PtInRectangle(ClientRect(), TPoint{x, y}))
+            Click();
+        MouseUp(TMouseButton::mbLeft, shift, x, y);
+        break;
+    }
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK: MouseDown(TMouseButton::mbRight, shift, x, y); break;
+    case WM_RBUTTONUP: MouseUp(TMouseButton::mbRight, shift, x, y); break;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK: MouseDown(TMouseButton::mbMiddle, shift, x, y); break;
+    case WM_MBUTTONUP: MouseUp(TMouseButton::mbMiddle, shift, x, y); break;
+    case WM_MOUSEMOVE: MouseMove(shift, x, y); break;
+    default: return false;
+    }
+    return true;
+}
+
+void TControl::Click()
+{
+    if (OnClick)
+        OnClick(this);
+}
+
+void TControl::DblClick()
+{
+    if (OnDblClick)
+        OnDblClick(this);
+}
+
+void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (OnMouseDown)
+        OnMouseDown(this, button, shift, x, y);
+}
+
+void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (OnMouseUp)
+        OnMouseUp(this, button, shift, x, y);
+}
+
+void TControl::MouseMove(TShiftState shift, int x, int y)
+{
+    if (OnMouseMove)
+        OnMouseMove(this, shift, x, y);
+}
+
+void TControl::Resize()
+{
+    if (OnResize)
+        OnResize(this);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The one window procedure of every control window
+
+LRESULT CALLBACK ControlWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    auto* control = static_cast<TWinControl*>(GetPropW(wnd, kControlProp));
+    if (control == nullptr && gCreatingControl != nullptr) {
+        control = gCreatingControl;
+        control->FHandle = wnd;
+        SetPropW(wnd, kControlProp, control);
+    }
+    if (control == nullptr)
+        return DefWindowProcW(wnd, msg, wParam, lParam);
+    TMessage message{msg, wParam, lParam, 0};
+    try {
+        control->WndProc(message);
+    } catch (...) {
+        Application->HandleException(control);
+    }
+    if (msg == WM_NCDESTROY)
+        control->WindowDestroyed();
+    return message.Result;
+}
+
+namespace {
+
+// Registers our window class, derived from a system class when one is named; remembers the
+// system class's own procedure, which stays the default handling of those windows.
+WNDPROC RegisterControlClass(const TCreateParams& params)
+{
+    static std::map<std::wstring, WNDPROC> registered;
+    auto it = registered.find(params.WinClassName);
+    if (it != registered.end())
+        return it->second;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    WNDPROC original = nullptr;
+    if (!params.SystemClass.empty()) {
+        if (!GetClassInfoExW(nullptr, params.SystemClass.c_str(), &wc))
+            throw EInvalidOperation(Format(L"The system window class %s is missing", params.SystemClass.c_str()));
+        original = wc.lpfnWndProc;
+        wc.cbSize = sizeof(wc);
+    } else {
+        wc.style = params.ClassStyle;
+        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+        wc.hbrBackground = params.Background;
+    }
+    wc.lpfnWndProc = ControlWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = params.WinClassName.c_str();
+    wc.style &= ~CS_GLOBALCLASS;
+    if (!RegisterClassExW(&wc))
+        throw EInvalidOperation(Format(L"Cannot register the window class %s", params.WinClassName.c_str()));
+    registered[params.WinClassName] = original;
+    return original;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TWinControl
+
+const TClassInfo& TWinControl::StaticClass()
+{
+    static const TClassInfo info = TClassBuilder<TWinControl>(L"TWinControl", &TControl::StaticClass())
+        .Property(L"TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop)
+        .Property(L"TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder)
+        .Event(L"OnEnter", &TWinControl::OnEnter)
+        .Event(L"OnExit", &TWinControl::OnExit)
+        .Event(L"OnKeyDown", &TWinControl::OnKeyDown)
+        .Event(L"OnKeyUp", &TWinControl::OnKeyUp)
+        .Event(L"OnKeyPress", &TWinControl::OnKeyPress)
+        .Build();
+    return info;
+}
+
+TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
+
+TWinControl::~TWinControl()
+{
+    // Children that someone else owns stay alive but lose their parent; their windows go with ours.
+    while (!FControls.empty())
+        FControls.back()->SetParent(nullptr);
+    DestroyHandle();
+}
+
+TWinControl* TWinControl::FromHandle(HWND wnd)
+{
+    if (wnd == nullptr)
+        return nullptr;
+    return static_cast<TWinControl*>(GetPropW(wnd, kControlProp));
+}
+
+HWND TWinControl::Handle()
+{
+    if (FHandle == nullptr) {
+        if (FCreating)
+            throw EInvalidOperation(Format(L"Window of %s requested while it is being created", Name().c_str()));
+        if (IsDestroying())
+            throw EInvalidOperation(L"Window requested while the control is being destroyed");
+        CreateWnd();
+    }
+    return FHandle;
+}
+
+void TWinControl::CreateParams(TCreateParams& params)
+{
+    params.Caption = Caption();
+    params.Style = WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    if (Visible())
+        params.Style |= WS_VISIBLE;
+    if (!Enabled())
+        params.Style |= WS_DISABLED;
+    if (FTabStop)
+        params.Style |= WS_TABSTOP;
+    params.X = Left();
+    params.Y = Top();
+    params.Width = Width();
+    params.Height = Height();
+    params.WinClassName = L"CallerIdTest." + ClassName();
+    params.ClassStyle = CS_DBLCLKS;
+    params.Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+}
+
+void TWinControl::CreateWnd()
+{
+    TCreateParams params;
+    CreateParams(params);
+    if ((params.Style & WS_CHILD) && Parent() != nullptr)
+        params.WndParent = Parent()->Handle();
+    if ((params.Style & WS_CHILD) && params.WndParent == nullptr)
+        throw EInvalidOperation(Format(L"Control '%s' has no parent window", Name().c_str()));
+    FDefWndProc = RegisterControlClass(params);
+    FCreating = true;
+    TWinControl* previous = gCreatingControl;
+    gCreatingControl = this;
+    HWND wnd = CreateWindowExW(params.ExStyle, params.WinClassName.c_str(), params.Caption.c_str(), params.Style,
+                               params.X, params.Y, params.Width, params.Height, params.WndParent, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    gCreatingControl = previous;
+    FCreating = false;
+    if (wnd == nullptr) {
+        FHandle = nullptr;
+        throw EInvalidOperation(Format(L"Cannot create the window of %s (error %lu)", Name().c_str(), GetLastError()));
+    }
+    FHandle = wnd;
+    SetPropW(wnd, kControlProp, this);
+    CreateHandleDone();
+    // Windowed children get their windows together with ours, in creation order.
+    std::vector<TControl*> children = FControls;
+    for (TControl* child : children)
+        if (auto* w = dynamic_cast<TWinControl*>(child))
+            w->HandleNeeded();
+    AlignControls();
+}
+
+void TWinControl::DestroyWnd()
+{
+    if (FHandle != nullptr)
+        DestroyWindow(FHandle); // WM_NCDESTROY clears FHandle
+    FHandle = nullptr;
+}
+
+void TWinControl::DestroyHandle()
+{
+    if (FHandle == nullptr)
+        return;
+    for (TControl* child : FControls)
+        if (auto* w = dynamic_cast<TWinControl*>(child))
+            w->DestroyHandle();
+    DestroyWnd();
+}
+
+void TWinControl::RecreateWnd()
+{
+    if (FHandle == nullptr)
+        return;
+    DestroyHandle();
+    HandleNeeded();
+}
+
+void TWinControl::WindowDestroyed()
+{
+    if (FHandle != nullptr)
+        RemovePropW(FHandle, kControlProp);
+    FHandle = nullptr;
+}
+
+TControl* TWinControl::Controls(int index) const
+{
+    if (index < 0 || index >= ControlCount())
+        throw EListError(index);
+    return FControls[index];
+}
+
+void TWinControl::InsertControl(TControl* control)
+{
+    FControls.push_back(control);
+    if (auto* w = dynamic_cast<TWinControl*>(control)) {
+        if (HandleAllocated() && !w->IsLoading())
+            w->HandleNeeded();
+    } else {
+        control->Invalidate();
+    }
+    if (control->Align() != TAlign::alNone && !control->IsLoading())
+        AlignControls();
+}
+
+void TWinControl::RemoveControl(TControl* control)
+{
+    if (FMouseControl == control)
+        FMouseControl = nullptr;
+    if (auto* w = dynamic_cast<TWinControl*>(control))
+        w->DestroyHandle();
+    FControls.erase(std::remove(FControls.begin(), FControls.end(), control), FControls.end());
+}
+
+void TWinControl::Notification(TComponent* component, TOperation operation)
+{
+    TControl::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == FMouseControl)
+        FMouseControl = nullptr;
+}
+
+TControl* TWinControl::ControlAtPos(TPoint p, bool allowDisabled) const
+{
+    for (auto it = FControls.rbegin(); it != FControls.rend(); ++it) {
+        TControl* c = *it;
+        if (dynamic_cast<TWinControl*>(c) != nullptr || !c->Visible())
+            continue;
+        if (!allowDisabled && !c->Enabled())
+            continue;
+        if (PtInRectangle(c->BoundsRect(), p))
+            return c;
+    }
+    return nullptr;
+}
+
+void TWinControl::GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root)
+{
+    for (TControl* c : FControls)
+        if (c->Owner() == root)
+            proc(c);
+}
+
+void TWinControl::SetTabStop(bool v)
+{
+    if (v == FTabStop)
+        return;
+    FTabStop = v;
+    if (FHandle != nullptr) {
+        LONG style = GetWindowLongW(FHandle, GWL_STYLE);
+        SetWindowLongW(FHandle, GWL_STYLE, v ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP));
+    }
+}
+
+bool TWinControl::Focused() const { return FHandle != nullptr && GetFocus() == FHandle; }
+
+bool TWinControl::CanFocus() const
+{
+    for (const TControl* c = this; c != nullptr; c = c->Parent())
+        if (!c->Visible() || !c->Enabled())
+            return false;
+    return true;
+}
+
+void TWinControl::SetFocus()
+{
+    if (!CanFocus())
+        throw EInvalidOperation(L"Cannot focus a disabled or invisible window");
+    ::SetFocus(Handle());
+}
+
+void TWinControl::SetEnabled(bool enabled)
+{
+    TControl::SetEnabled(enabled);
+    if (FHandle != nullptr)
+        EnableWindow(FHandle, enabled);
+}
+
+TRect TWinControl::ClientRect() const
+{
+    if (FHandle != nullptr) {
+        TRect r;
+        GetClientRect(FHandle, &r);
+        return r;
+    }
+    // Without a window, derive the frame from the styles the window would be created with.
+    TCreateParams params;
+    const_cast<TWinControl*>(this)->CreateParams(params);
+    TRect frame{0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, params.Style, FALSE, params.ExStyle);
+    return Rect(0, 0, std::max(0, Width() - RectWidth(frame)), std::max(0, Height() - RectHeight(frame)));
+}
+
+void TWinControl::Invalidate()
+{
+    if (FHandle != nullptr)
+        InvalidateRect(FHandle, nullptr, TRUE);
+}
+
+void TWinControl::Update()
+{
+    if (FHandle != nullptr)
+        UpdateWindow(FHandle);
+}
+
+void TWinControl::BoundsChanging(int left, int top, int width, int height)
+{
+    if (FHandle != nullptr)
+        SetWindowPos(FHandle, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TWinControl::VisibleChanged()
+{
+    if (FHandle != nullptr)
+        ShowWindow(FHandle, Visible() ? SW_SHOWNA : SW_HIDE);
+    else if (Visible() && Parent() != nullptr && Parent()->HandleAllocated())
+        HandleNeeded();
+}
+
+void TWinControl::TextChanged()
+{
+    if (FHandle != nullptr)
+        SetWindowTextW(FHandle, Caption().c_str());
+}
+
+void TWinControl::EnableAlign()
+{
+    if (FAlignLevel > 0 && --FAlignLevel == 0)
+        AlignControls();
+}
+
+void TWinControl::AdjustClientRect(TRect&) {}
+
+void TWinControl::AlignControls()
+{
+    if (FAlignLevel > 0 || IsLoading())
+        return;
+    TRect area = ClientRect();
+    AdjustClientRect(area);
+    auto place = [&](TAlign kind) {
+        std::vector<TControl*> list;
+        for (TControl* c : FControls)
+            if (c->Align() == kind && c->Visible())
+                list.push_back(c);
+        std::stable_sort(list.begin(), list.end(), [kind](TControl* a, TControl* b) {
+            switch (kind) {
+            case TAlign::alTop: return a->Top() < b->Top();
+            case TAlign::alBottom: return a->Top() + a->Height() > b->Top() + b->Height();
+            case TAlign::alLeft: return a->Left() < b->Left();
+            case TAlign::alRight: return a->Left() + a->Width() > b->Left() + b->Width();
+            default: return false;
+            }
+        });
+        for (TControl* c : list) {
+            int w = RectWidth(area), h = RectHeight(area);
+            switch (kind) {
+            case TAlign::alTop:
+                c->SetBounds(area.left, area.top, w, c->Height());
+                area.top += c->Height();
+                break;
+            case TAlign::alBottom:
+                c->SetBounds(area.left, area.bottom - c->Height(), w, c->Height());
+                area.bottom -= c->Height();
+                break;
+            case TAlign::alLeft:
+                c->SetBounds(area.left, area.top, c->Width(), h);
+                area.left += c->Width();
+                break;
+            case TAlign::alRight:
+                c->SetBounds(area.right - c->Width(), area.top, c->Width(), h);
+                area.right -= c->Width();
+                break;
+            case TAlign::alClient: c->SetBounds(area.left, area.top, w, h); break;
+            default: break;
+            }
+        }
+    };
+    ++FAlignLevel; // children's SetBounds must not re-enter
+    place(TAlign::alTop);
+    place(TAlign::alBottom);
+    place(TAlign::alLeft);
+    place(TAlign::alRight);
+    place(TAlign::alClient);
+    --FAlignLevel;
+}
+
+void TWinControl::PaintWindow(HDC dc)
+{
+    if (IsSystemClass()) {
+        TMessage paint{WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, 0};
+        DefaultHandler(paint);
+    }
+}
+
+void TWinControl::PaintControls(HDC dc)
+{
+    for (TControl* c : FControls) {
+        if (dynamic_cast<TWinControl*>(c) != nullptr || !c->Visible())
+            continue;
+        TRect r = c->BoundsRect();
+        if (!RectVisible(dc, &r))
+            continue;
+        int saved = SaveDC(dc);
+        OffsetViewportOrgEx(dc, r.left, r.top, nullptr);
+        IntersectClipRect(dc, 0, 0, RectWidth(r), RectHeight(r));
+        try {
+            c->PaintTo(dc);
+        } catch (...) {
+            RestoreDC(dc, saved);
+            throw;
+        }
+        RestoreDC(dc, saved);
+    }
+}
+
+void TWinControl::PaintHandler(TMessage& message)
+{
+    HDC dc = reinterpret_cast<HDC>(message.WParam);
+    PAINTSTRUCT ps{};
+    bool own = dc == nullptr;
+    if (own)
+        dc = BeginPaint(FHandle, &ps);
+    try {
+        PaintWindow(dc);
+        PaintControls(dc);
+    } catch (...) {
+        if (own)
+            EndPaint(FHandle, &ps);
+        throw;
+    }
+    if (own)
+        EndPaint(FHandle, &ps);
+}
+
+bool TWinControl::ForwardMouseToChild(TMessage& message)
+{
+    if (!IsMouseMessage(message.Msg))
+        return false;
+    TPoint p{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
+    TControl* target = FMouseControl != nullptr ? FMouseControl : ControlAtPos(p, false);
+    if (target == nullptr)
+        return false;
+    if (IsButtonDown(message.Msg)) {
+        FMouseControl = target;
+        SetCapture(FHandle);
+    }
+    TMessage forwarded = message;
+    forwarded.LParam = MAKELPARAM(p.x - target->Left(), p.y - target->Top());
+    bool released = IsButtonUp(message.Msg) && FMouseControl == target;
+    target->WndProc(forwarded);
+    message.Result = forwarded.Result;
+    if (released) {
+        FMouseControl = nullptr;
+        if (GetCapture() == FHandle)
+            ReleaseCapture();
+    }
+    return true;
+}
+
+void TWinControl::ReflectNotification(TMessage& message)
+{
+    HWND source = nullptr;
+    switch (message.Msg) {
+    case WM_COMMAND:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSCROLLBAR: source = reinterpret_cast<HWND>(message.LParam); break;
+    case WM_NOTIFY: source = reinterpret_cast<NMHDR*>(message.LParam)->hwndFrom; break;
+    case WM_DRAWITEM: source = reinterpret_cast<DRAWITEMSTRUCT*>(message.LParam)->hwndItem; break;
+    default: return;
+    }
+    TWinControl* child = FromHandle(source);
+    if (child != nullptr && child != this && child->HandleReflected(message))
+        message.Msg = 0; // handled
+}
+
+void TWinControl::WndProc(TMessage& message)
+{
+    switch (message.Msg) {
+    case WM_PAINT: {
+        bool graphicChildren = std::any_of(FControls.begin(), FControls.end(), [](TControl* c) {
+            return dynamic_cast<TWinControl*>(c) == nullptr && c->Visible();
+        });
+        if (!IsSystemClass() || graphicChildren) {
+            PaintHandler(message);
+            return;
+        }
+        break;
+    }
+    case WM_WINDOWPOSCHANGED: {
+        DefaultHandler(message);
+        const auto* pos = reinterpret_cast<const WINDOWPOS*>(message.LParam);
+        if ((pos->flags & SWP_NOSIZE) && (pos->flags & SWP_NOMOVE))
+            return;
+        TRect r;
+        GetWindowRect(FHandle, &r);
+        HWND parent = GetParent(FHandle);
+        if ((GetWindowLongW(FHandle, GWL_STYLE) & WS_CHILD) && parent != nullptr)
+            MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+        bool resized = RectWidth(r) != Width() || RectHeight(r) != Height();
+        StoreBounds(r.left, r.top, RectWidth(r), RectHeight(r));
+        if (resized) {
+            AlignControls();
+            if (!IsLoading())
+                Resize();
+        }
+        return;
+    }
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_DRAWITEM:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSCROLLBAR: {
+        UINT original = message.Msg;
+        ReflectNotification(message);
+        if (message.Msg == 0) {
+            message.Msg = original;
+            return;
+        }
+        break;
+    }
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {
+        WORD key = static_cast<WORD>(message.WParam);
+        KeyDown(key, ShiftStateFromKeyboard());
+        if (key == 0)
+            return;
+        message.WParam = key;
+        break;
+    }
+    case WM_KEYUP:
+    case WM_SYSKEYUP: {
+        WORD key = static_cast<WORD>(message.WParam);
+        KeyUp(key, ShiftStateFromKeyboard());
+        if (key == 0)
+            return;
+        message.WParam = key;
+        break;
+    }
+    case WM_CHAR: {
+        wchar_t ch = static_cast<wchar_t>(message.WParam);
+        KeyPress(ch);
+        if (ch == 0)
+            return;
+        message.WParam = ch;
+        break;
+    }
+    case WM_SETFOCUS:
+        DefaultHandler(message);
+        DoEnter();
+        return;
+    case WM_KILLFOCUS:
+        DefaultHandler(message);
+        DoExit();
+        return;
+    default:
+        if (IsMouseMessage(message.Msg)) {
+            if (ForwardMouseToChild(message))
+                return;
+            if (!IsSystemClass() && FControlStyle.Contains(TControlStyleFlag::csCaptureMouse)) {
+                if (IsButtonDown(message.Msg))
+                    SetCapture(FHandle);
+                else if (IsButtonUp(message.Msg) && GetCapture() == FHandle)
+                    ReleaseCapture();
+            }
+            HandleMouseMessage(message);
+        }
+        break;
+    }
+    DefaultHandler(message);
+}
+
+void TWinControl::DefaultHandler(TMessage& message)
+{
+    if (FHandle == nullptr)
+        return;
+    if (FDefWndProc != nullptr)
+        message.Result = CallWindowProcW(FDefWndProc, FHandle, message.Msg, message.WParam, message.LParam);
+    else
+        message.Result = DefWindowProcW(FHandle, message.Msg, message.WParam, message.LParam);
+}
+
+void TWinControl::KeyDown(WORD& key, TShiftState shift)
+{
+    if (OnKeyDown)
+        OnKeyDown(this, key, shift);
+}
+
+void TWinControl::KeyUp(WORD& key, TShiftState shift)
+{
+    if (OnKeyUp)
+        OnKeyUp(this, key, shift);
+}
+
+void TWinControl::KeyPress(wchar_t& key)
+{
+    if (OnKeyPress)
+        OnKeyPress(this, key);
+}
+
+void TWinControl::DoEnter()
+{
+    if (OnEnter)
+        OnEnter(this);
+}
+
+void TWinControl::DoExit()
+{
+    if (OnExit)
+        OnExit(this);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Hidden helper windows
+
+namespace {
+
+struct THelperWindow {
+    std::function<bool(TMessage&)> Handler;
+};
+
+LRESULT CALLBACK HelperWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    auto* helper = reinterpret_cast<THelperWindow*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    if (helper == nullptr || !helper->Handler)
+        return DefWindowProcW(wnd, msg, wParam, lParam);
+    TMessage message{msg, wParam, lParam, 0};
+    bool handled = true;
+    try {
+        handled = helper->Handler(message);
+    } catch (...) {
+        Application->HandleException(nullptr);
+    }
+    if (!handled)
+        return DefWindowProcW(wnd, msg, wParam, lParam);
+    return message.Result;
+}
+
+} // namespace
+
+HWND AllocateHWnd(std::function<bool(TMessage&)> handler)
+{
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = HelperWindowProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"CallerIdTest.Helper";
+        RegisterClassExW(&wc);
+        registered = true;
+    }
+    // Not a message-only window: broadcasts such as "TaskbarCreated" must reach it.
+    HWND wnd = CreateWindowExW(WS_EX_TOOLWINDOW, L"CallerIdTest.Helper", L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                               nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (wnd == nullptr)
+        throw EInvalidOperation(L"Cannot create a helper window");
+    SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new THelperWindow{std::move(handler)}));
+    return wnd;
+}
+
+void DeallocateHWnd(HWND wnd)
+{
+    if (wnd == nullptr)
+        return;
+    auto* helper = reinterpret_cast<THelperWindow*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
+    DestroyWindow(wnd);
+    delete helper;
+}
+
+} // namespace ui

@@ -1,0 +1,286 @@
+// Controls: the visual component base (TControl) and controls with a window (TWinControl).
+#pragma once
+
+#include "ui/core/Classes.h"
+#include "ui/core/Types.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+class TWinControl;
+
+enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+enum class TShiftStateFlag { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
+using TShiftState = TSet<TShiftStateFlag>;
+
+using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
+using TKeyEvent = std::function<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
+using TKeyPressEvent = std::function<void(TObject* Sender, wchar_t& Key)>;
+
+// Behaviour switches of a control class.
+enum class TControlStyleFlag { csClickEvents, csDoubleClicks, csCaptureMouse, csOpaque, csAcceptsControls };
+using TControlStyle = TSet<TControlStyleFlag>;
+
+// Shift state from the modifier bits of a mouse message's WParam.
+TShiftState ShiftStateFromMouse(WPARAM keys);
+TShiftState ShiftStateFromKeyboard();
+
+// A visual component: bounds within its parent, visibility, caption, mouse events. A control
+// without a window (TGraphicControl) is painted and fed mouse messages by its parent.
+class TControl : public TComponent {
+    UI_PUBLISHED_CLASS
+public:
+    explicit TControl(TComponent* AOwner);
+    ~TControl() override;
+
+    TWinControl* Parent() const { return FParent; }
+    virtual void SetParent(TWinControl* parent);
+
+    int Left() const { return FLeft; }
+    int Top() const { return FTop; }
+    int Width() const { return FWidth; }
+    int Height() const { return FHeight; }
+    void SetLeft(int v) { SetBounds(v, FTop, FWidth, FHeight); }
+    void SetTop(int v) { SetBounds(FLeft, v, FWidth, FHeight); }
+    void SetWidth(int v) { SetBounds(FLeft, FTop, v, FHeight); }
+    void SetHeight(int v) { SetBounds(FLeft, FTop, FWidth, v); }
+    virtual void SetBounds(int left, int top, int width, int height);
+    TRect BoundsRect() const { return Bounds(FLeft, FTop, FWidth, FHeight); }
+    virtual TRect ClientRect() const { return Rect(0, 0, FWidth, FHeight); }
+    int ClientWidth() const { return RectWidth(ClientRect()); }
+    int ClientHeight() const { return RectHeight(ClientRect()); }
+    void SetClientWidth(int v);
+    void SetClientHeight(int v);
+
+    bool Visible() const { return FVisible; }
+    void SetVisible(bool visible);
+    void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+    // Visible here and in every parent up to a top-level window.
+    bool Showing() const;
+
+    bool Enabled() const { return FEnabled; }
+    virtual void SetEnabled(bool enabled);
+
+    TAlign Align() const { return FAlign; }
+    void SetAlign(TAlign align);
+
+    // The control's text: the caption of labels and buttons, the text of edits and windows.
+    const std::wstring& Caption() const { return FText; }
+    void SetCaption(const std::wstring& text) { SetText(text); }
+    virtual std::wstring GetText() const { return FText; }
+    virtual void SetText(const std::wstring& text);
+
+    const std::wstring& Hint() const { return FHint; }
+    void SetHint(const std::wstring& hint) { FHint = hint; }
+    bool ShowHint() const { return FShowHint; }
+    void SetShowHint(bool v) { FShowHint = v; }
+
+    int Tag() const { return FTag; }
+    void SetTag(int v) { FTag = v; }
+
+    TControlStyle ControlStyle() const { return FControlStyle; }
+    void SetControlStyle(TControlStyle style) { FControlStyle = style; }
+
+    virtual void Invalidate();
+    virtual void Update();
+    void Repaint()
+    {
+        Invalidate();
+        Update();
+    }
+    void BringToFront();
+
+    TPoint ClientToScreen(TPoint p) const;
+    TPoint ScreenToClient(TPoint p) const;
+    // Top-left of the client area in the nearest window's coordinates.
+    TPoint ClientOrigin() const;
+
+    // Sends a message straight to the control's message handler.
+    LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+    // The control's message handler; subclasses handle what they need before or after calling this.
+    virtual void WndProc(TMessage& message);
+
+    // Draws a windowless control into its parent's device context, already offset to its origin.
+    virtual void PaintTo(HDC dc);
+
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    TNotifyEvent OnResize;
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+
+    bool HasParent() const override { return true; }
+    TComponent* GetParentComponent() const override;
+    void SetParentComponent(TComponent* parent) override;
+
+    virtual void Click();
+    virtual void DblClick();
+
+protected:
+    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseMove(TShiftState shift, int x, int y);
+    virtual void Resize();
+    virtual void TextChanged() { Invalidate(); }
+    virtual void VisibleChanged();
+    virtual void EnabledChanged() { Invalidate(); }
+    // Mouse messages in client coordinates become the typed handlers above.
+    bool HandleMouseMessage(TMessage& message);
+    // Called by SetBounds before the new bounds are stored (windowed controls move their window).
+    virtual void BoundsChanging(int left, int top, int width, int height);
+    void RequestAlign();
+    // Records bounds that the window already has (after Windows moved or sized it).
+    void StoreBounds(int left, int top, int width, int height)
+    {
+        FLeft = left;
+        FTop = top;
+        FWidth = width;
+        FHeight = height;
+    }
+
+    bool FMouseDownInside = false;
+    TControlStyle FControlStyle{TControlStyleFlag::csClickEvents, TControlStyleFlag::csDoubleClicks,
+                                TControlStyleFlag::csCaptureMouse};
+
+private:
+    TWinControl* FParent = nullptr;
+    int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
+    bool FVisible = true;
+    bool FEnabled = true;
+    TAlign FAlign = TAlign::alNone;
+    std::wstring FText;
+    std::wstring FHint;
+    bool FShowHint = false;
+    int FTag = 0;
+};
+
+// What a windowed control asks Windows for when its window is created.
+struct TCreateParams {
+    std::wstring Caption;
+    DWORD Style = 0;
+    DWORD ExStyle = 0;
+    int X = 0, Y = 0, Width = 0, Height = 0;
+    HWND WndParent = nullptr;
+    std::wstring WinClassName;  // our registered class
+    std::wstring SystemClass;   // a system class (EDIT, BUTTON, ...) our class is derived from
+    UINT ClassStyle = CS_DBLCLKS;
+    HBRUSH Background = nullptr;
+};
+
+// A control with a window. The window is created when first needed (Handle()) and destroyed with
+// the control. Its messages arrive at WndProc; the default handling is the system class's own
+// (for derived system controls) or DefWindowProc.
+class TWinControl : public TControl {
+    UI_PUBLISHED_CLASS
+public:
+    explicit TWinControl(TComponent* AOwner);
+    ~TWinControl() override;
+
+    HWND Handle();
+    bool HandleAllocated() const { return FHandle != nullptr; }
+    void HandleNeeded() { Handle(); }
+    void DestroyHandle();
+    void RecreateWnd();
+
+    int ControlCount() const { return static_cast<int>(FControls.size()); }
+    TControl* Controls(int index) const;
+    // Windowless child under a point (client coordinates), topmost first.
+    TControl* ControlAtPos(TPoint p, bool allowDisabled) const;
+
+    bool TabStop() const { return FTabStop; }
+    void SetTabStop(bool v);
+    int TabOrder() const { return FTabOrder; }
+    void SetTabOrder(int v) { FTabOrder = v; }
+    bool Focused() const;
+    bool CanFocus() const;
+    virtual void SetFocus();
+
+    void SetEnabled(bool enabled) override;
+    TRect ClientRect() const override;
+    void Invalidate() override;
+    void Update() override;
+    void WndProc(TMessage& message) override;
+    // The default handling of a message: the system control's own, or DefWindowProc.
+    virtual void DefaultHandler(TMessage& message);
+
+    // Lays out children docked to a side or filling the client area.
+    virtual void AlignControls();
+    // The part of the client area that docked children share (a group box leaves its frame).
+    virtual void AdjustClientRect(TRect& rect);
+    void Realign() { AlignControls(); }
+    void DisableAlign() { ++FAlignLevel; }
+    void EnableAlign();
+
+    void GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root) override;
+
+    TKeyEvent OnKeyDown;
+    TKeyEvent OnKeyUp;
+    TKeyPressEvent OnKeyPress;
+    TNotifyEvent OnEnter;
+    TNotifyEvent OnExit;
+
+    // Finds the control behind one of our windows.
+    static TWinControl* FromHandle(HWND wnd);
+
+protected:
+    friend class TControl;
+    virtual void CreateParams(TCreateParams& params);
+    virtual void CreateWnd();
+    virtual void DestroyWnd();
+    // Called after the window exists: controls push their state into it.
+    virtual void CreateHandleDone() {}
+    // Paints the window's own content and then its windowless children.
+    virtual void PaintWindow(HDC dc);
+    void PaintControls(HDC dc);
+    void PaintHandler(TMessage& message);
+    void BoundsChanging(int left, int top, int width, int height) override;
+    void VisibleChanged() override;
+    void TextChanged() override;
+    virtual void KeyDown(WORD& key, TShiftState shift);
+    virtual void KeyUp(WORD& key, TShiftState shift);
+    virtual void KeyPress(wchar_t& key);
+    virtual void DoEnter();
+    virtual void DoExit();
+    // A notification (WM_COMMAND, WM_NOTIFY, WM_DRAWITEM, colour messages) that the parent
+    // passed back to the control that raised it.
+    virtual bool HandleReflected(TMessage& message) { (void)message; return false; }
+    void Notification(TComponent* component, TOperation operation) override;
+    bool IsSystemClass() const { return FDefWndProc != nullptr; }
+
+private:
+    friend LRESULT CALLBACK ControlWindowProc(HWND, UINT, WPARAM, LPARAM);
+    void InsertControl(TControl* control);
+    void RemoveControl(TControl* control);
+    bool ForwardMouseToChild(TMessage& message);
+    void ReflectNotification(TMessage& message);
+    void UpdateShowing();
+    void WindowDestroyed();
+
+    HWND FHandle = nullptr;
+    WNDPROC FDefWndProc = nullptr;
+    std::vector<TControl*> FControls;
+    TControl* FMouseControl = nullptr; // windowless child that captured the mouse
+    bool FTabStop = false;
+    int FTabOrder = -1;
+    int FAlignLevel = 0;
+    bool FCreating = false;
+};
+
+// A hidden message-only window whose messages go to `handler` (timers and other helpers).
+// Exceptions from the handler are passed to the application's error handling.
+// The handler returns false for messages it leaves to the default handling.
+HWND AllocateHWnd(std::function<bool(TMessage&)> handler);
+void DeallocateHWnd(HWND wnd);
+
+// Calls `fn`, passing any exception to the application's error handling; for entry points that
+// Windows calls (window procedures, timer and shell callbacks), where nothing may unwind.
+void GuardedCall(TObject* sender, const std::function<void()>& fn);
+
+} // namespace ui
