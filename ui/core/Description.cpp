@@ -229,6 +229,7 @@ public:
     {
         if (!FParser.IsKeyword(L"object"))
             FParser.Fail(L"'object' expected at the start");
+        int line = FParser.Current().Line;
         FParser.Next();
         std::wstring name = FParser.ExpectIdent(L"a name");
         std::wstring className;
@@ -244,7 +245,8 @@ public:
             matches = matches || SameText(c->Name, className);
         if (!matches)
             FParser.Fail(Format(L"the description is of class %s, not of %s", className.c_str(),
-                                FRoot.ClassName().c_str()));
+                                FRoot.ClassName().c_str()),
+                         line);
         FRoot.SetLoading(true);
         FLoaded.push_back(&FRoot);
         if (!name.empty())
@@ -256,7 +258,8 @@ public:
             for (const TFieldInfo* field : FRoot.ClassInfo().AllFields())
                 if (!field->Assigned(FRoot))
                     FParser.Fail(Format(L"field '%s' of %s has no component in the description",
-                                        field->Name.c_str(), FRoot.ClassName().c_str()));
+                                        field->Name.c_str(), FRoot.ClassName().c_str()),
+                                 line);
         } catch (...) {
             for (TComponent* c : FLoaded)
                 c->SetLoading(false);

@@ -1,0 +1,117 @@
+// The program's windows built from the descriptions compiled into this test program, and the
+// main window's start-up steps and error log.
+#include "app/Unit1.h"
+#include "app/Unit2.h"
+#include "app/Unit3.h"
+#include "app/Unit4.h"
+#include "app/Unit5.h"
+#include "app/Unit6.h"
+
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+using namespace ui;
+using testsupport::Narrow;
+using testsupport::PumpUntil;
+
+namespace {
+
+std::wstring WindowText(HWND wnd)
+{
+    wchar_t text[256] = {};
+    GetWindowTextW(wnd, text, 256);
+    return text;
+}
+
+// Creates the six windows once, in the program's order, as the program entry does.
+class AppWindows : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        Application->Initialize();
+        Application->SetTitle(L"Caller ID Test");
+        Application->CreateForm(Form1);
+        Application->CreateForm(Form2);
+        Application->CreateForm(Form3);
+        Application->CreateForm(ADSlbag);
+        Application->CreateForm(Form6);
+        Application->CreateForm(splnedir);
+    }
+    static void TearDownTestSuite() { Application->Finalize(); }
+};
+
+} // namespace
+
+TEST_F(AppWindows, TheMainWindowIsFirstAndCarriesItsFixedSettings)
+{
+    EXPECT_EQ(Application->MainForm(), Form1);
+    EXPECT_EQ(Form1->Caption(), L"Cihaz Test");
+    EXPECT_EQ(Form1->Width(), 560);
+    EXPECT_EQ(Form1->Height(), 443);
+    EXPECT_EQ(Form1->Position(), TPosition::poScreenCenter);
+    EXPECT_EQ(Form1->FormStyle(), TFormStyle::fsStayOnTop);
+    ASSERT_NE(Form1->Timer2, nullptr);
+    EXPECT_EQ(Form1->Timer2->Interval(), 50u);
+    EXPECT_TRUE(Form1->Timer2->Enabled());
+    EXPECT_NE(Form1->ApplicationEvents1, nullptr);
+    EXPECT_FALSE(Form1->Visible()) << "nothing is shown before the message loop runs";
+    EXPECT_FALSE(Form2->Visible());
+}
+
+TEST_F(AppWindows, GuideWindowsHaveTheirCaptionsAndPlaces)
+{
+    EXPECT_EQ(Form2->Caption(), L"2 Hatlı Cihaz Bağlantısı");
+    EXPECT_EQ(Form3->Caption(), L"4 hatlı Cihaz Bağlantısı");
+    EXPECT_EQ(ADSlbag->Caption(), L"İnternet hattı cihaza nasıl bağlanır ?  (ADSL hattı)");
+    EXPECT_EQ(Form6->Caption(), L"Tek Hatlı Caller ID Cihazı  Bağlantısı");
+    EXPECT_EQ(splnedir->Caption(), L"ADSL splitter nedir ?");
+    EXPECT_EQ(ADSlbag->Position(), TPosition::poDesigned);
+    EXPECT_EQ(ADSlbag->Left(), 352);
+    EXPECT_EQ(ADSlbag->Top(), 350);
+    EXPECT_EQ(Form6->Width(), 561);
+    EXPECT_EQ(Form6->Height(), 496);
+    EXPECT_EQ(Form2->Width(), 526);
+    EXPECT_EQ(Form3->Height(), 581);
+}
+
+TEST_F(AppWindows, FirstShowResetsTheCounterAndTheOneShotTimerBringsTheWindowForward)
+{
+    Form1->CallCounter = 41;
+    Form1->Show();
+    EXPECT_EQ(Form1->CallCounter, 0);
+    EXPECT_TRUE(Form1->AutoSize());
+    EXPECT_EQ(WindowText(Form1->Handle()), L"Cihaz Test");
+    ASSERT_TRUE(PumpUntil([] { return !Form1->Timer2->Enabled(); }, 3000)) << "Timer2 fires once and stays off";
+    EXPECT_FALSE(Form1->Timer2->Running());
+}
+
+TEST_F(AppWindows, ErrorsReachingTheLoopBecomeTimeStampedLogLines)
+{
+    TTimer failing(nullptr);
+    failing.SetInterval(10);
+    failing.SetOnTimer([&](TObject*) {
+        failing.SetEnabled(false);
+        StrToInt(L"x");
+    });
+    ASSERT_TRUE(PumpUntil([] { return !Form1->LastErrorLine().empty(); }));
+    std::wstring line = Form1->LastErrorLine();
+    EXPECT_TRUE(std::regex_match(Narrow(line), std::regex("[0-9]{2}:[0-9]{2}:[0-9]{2}:'x' is not a valid integer value")))
+        << Narrow(line);
+}
+
+TEST_F(AppWindows, ClickingTheSingleLineGuidesEmptyAreaClosesIt)
+{
+    auto* closer = new TTimer(Form1);
+    closer->SetInterval(50);
+    closer->SetOnTimer([&](TObject*) {
+        closer->SetEnabled(false);
+        SendMessageW(Form6->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        SendMessageW(Form6->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    });
+    EXPECT_EQ(Form6->ShowModal(), mrCancel);
+    EXPECT_FALSE(Form6->Visible());
+    delete closer;
+}
