@@ -3,14 +3,73 @@
 
 #include "ui/core/Classes.h"
 #include "ui/core/Types.h"
+#include "ui/graphics/Graphics.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace ui {
 
 class TWinControl;
+class TPopupMenu;
+
+// Screen cursors by number: the standard ones are negative, 0 means "the default of the window";
+// a program registers its own cursors under positive numbers (TScreen::SetCursors).
+using TCursor = int;
+constexpr TCursor crDefault = 0;
+constexpr TCursor crNone = -1;
+constexpr TCursor crArrow = -2;
+constexpr TCursor crCross = -3;
+constexpr TCursor crIBeam = -4;
+constexpr TCursor crSizeNESW = -6;
+constexpr TCursor crSizeNS = -7;
+constexpr TCursor crSizeNWSE = -8;
+constexpr TCursor crSizeWE = -9;
+constexpr TCursor crUpArrow = -10;
+constexpr TCursor crHourGlass = -11;
+constexpr TCursor crDrag = -12;
+constexpr TCursor crNoDrop = -13;
+constexpr TCursor crHSplit = -14;
+constexpr TCursor crVSplit = -15;
+constexpr TCursor crMultiDrag = -16;
+constexpr TCursor crSQLWait = -17;
+constexpr TCursor crNo = -18;
+constexpr TCursor crAppStart = -19;
+constexpr TCursor crHelp = -20;
+constexpr TCursor crHandPoint = -21;
+constexpr TCursor crSizeAll = -22;
+
+// Stored form of a cursor: its name ("crHandPoint") where it has one, else the number.
+TValue CursorToValue(TCursor cursor);
+TCursor CursorFromValue(const TValue& value);
+
+// The screen: the cursors known by number, and a cursor that overrides every window's own
+// while it is not crDefault (an hourglass during long work).
+class TScreen {
+public:
+    TScreen() = default;
+    ~TScreen();
+    TScreen(const TScreen&) = delete;
+    TScreen& operator=(const TScreen&) = delete;
+
+    // The cursor registered under `index`; the arrow when there is none.
+    HCURSOR Cursors(TCursor index);
+    // Registers a cursor under a number; the screen destroys loaded cursors it owns when replaced.
+    void SetCursors(TCursor index, HCURSOR cursor);
+    // Loads a named cursor resource of the program and registers it under `index`.
+    void RegisterCursorResource(TCursor index, const std::wstring& resourceName);
+
+    TCursor Cursor() const { return FCursor; }
+    void SetCursor(TCursor cursor);
+
+private:
+    std::vector<std::pair<TCursor, HCURSOR>> FCursors; // registered by the program (owned)
+    TCursor FCursor = crDefault;
+};
+
+extern TScreen* const Screen;
 
 enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
@@ -84,6 +143,35 @@ public:
     int Tag() const { return FTag; }
     void SetTag(int v) { FTag = v; }
 
+    // The font and colour; with ParentFont / ParentColor they follow the parent's.
+    TFont* Font() { return FFont.get(); }
+    const TFont* Font() const { return FFont.get(); }
+    void SetFont(const TFont& font) { FFont->Assign(font); }
+    bool ParentFont() const { return FParentFont; }
+    void SetParentFont(bool v);
+    TColor Color() const { return FColor; }
+    void SetColor(TColor v);
+    bool ParentColor() const { return FParentColor; }
+    void SetParentColor(bool v);
+
+    // The screen cursor shown while the mouse is over the control (crDefault: the parent's).
+    TCursor Cursor() const { return FCursor; }
+    void SetCursor(TCursor v) { FCursor = v; }
+
+    // The context menu shown on a right click; it learns which control it popped up for.
+    TPopupMenu* PopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(TPopupMenu* menu);
+    // Takes the parent's font and colour where this control follows them (after a new parent
+    // or a change of the parent's).
+    void ParentFontChanged();
+    void ParentColorChanged();
+    // Shows the popup menu (of this control or the nearest parent that has one) at a screen
+    // point; false when there is none.
+    bool ShowPopupMenu(TPoint screen);
+    // The description reader's setter: a menu named later in the description is found by Loaded.
+    void ReadPopupMenu(const TValue& value);
+    void Loaded() override;
+
     TControlStyle ControlStyle() const { return FControlStyle; }
     void SetControlStyle(TControlStyle style) { FControlStyle = style; }
 
@@ -129,6 +217,10 @@ protected:
     virtual void MouseMove(TShiftState shift, int x, int y);
     virtual void Resize();
     virtual void TextChanged() { Invalidate(); }
+    virtual void FontChanged() { Invalidate(); }
+    virtual void ColorChanged() { Invalidate(); }
+    virtual void NotifyChildrenOfParentChange() {}
+    void Notification(TComponent* component, TOperation operation) override;
     virtual void VisibleChanged();
     virtual void EnabledChanged() { Invalidate(); }
     // Mouse messages in client coordinates become the typed handlers above.
@@ -159,6 +251,14 @@ private:
     std::wstring FHint;
     bool FShowHint = false;
     int FTag = 0;
+    std::unique_ptr<TFont> FFont;
+    bool FParentFont = true;
+    TColor FColor = clBtnFace;
+    bool FParentColor = false;
+    bool FInheriting = false; // the font or colour is being taken from the parent
+    TCursor FCursor = crDefault;
+    TPopupMenu* FPopupMenu = nullptr;
+    std::wstring FPendingPopupMenu;
 };
 
 // What a windowed control asks Windows for when its window is created.
@@ -251,6 +351,11 @@ protected:
     // A notification (WM_COMMAND, WM_NOTIFY, WM_DRAWITEM, colour messages) that the parent
     // passed back to the control that raised it.
     virtual bool HandleReflected(TMessage& message) { (void)message; return false; }
+    // Answers a reflected WM_CTLCOLOR* with the control's font colour and background colour.
+    bool HandleControlColor(TMessage& message);
+    void FontChanged() override;
+    void ColorChanged() override;
+    void NotifyChildrenOfParentChange() override;
     void Notification(TComponent* component, TOperation operation) override;
     bool IsSystemClass() const { return FDefWndProc != nullptr; }
 
@@ -271,6 +376,41 @@ private:
     int FTabOrder = -1;
     int FAlignLevel = 0;
     bool FCreating = false;
+    TBrush FColorBrush; // the background brush handed out for WM_CTLCOLOR*
+};
+
+// A windowed control that paints itself on its canvas in Paint.
+class TCustomControl : public TWinControl {
+    UI_PUBLISHED_CLASS
+public:
+    explicit TCustomControl(TComponent* AOwner);
+    ~TCustomControl() override;
+    // Valid for drawing while Paint runs.
+    TCanvas& Canvas() { return *FCanvas; }
+
+protected:
+    virtual void Paint() {}
+    void PaintWindow(HDC dc) override;
+
+private:
+    std::unique_ptr<TCanvas> FCanvas;
+};
+
+// A control without a window, painted by its parent on the parent's device context.
+class TGraphicControl : public TControl {
+    UI_PUBLISHED_CLASS
+public:
+    explicit TGraphicControl(TComponent* AOwner);
+    ~TGraphicControl() override;
+    // Valid for drawing while Paint runs.
+    TCanvas& Canvas() { return *FCanvas; }
+    void PaintTo(HDC dc) override;
+
+protected:
+    virtual void Paint() {}
+
+private:
+    std::unique_ptr<TCanvas> FCanvas;
 };
 
 // A hidden message-only window whose messages go to `handler` (timers and other helpers).
@@ -278,6 +418,10 @@ private:
 // The handler returns false for messages it leaves to the default handling.
 HWND AllocateHWnd(std::function<bool(TMessage&)> handler);
 void DeallocateHWnd(HWND wnd);
+
+// Registers the library's component classes for the description reader (TApplication::Initialize
+// calls it; tests that read descriptions without an application call it themselves).
+void RegisterStandardClasses();
 
 // Calls `fn`, passing any exception to the application's error handling; for entry points that
 // Windows calls (window procedures, timer and shell callbacks), where nothing may unwind.

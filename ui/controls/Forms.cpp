@@ -48,6 +48,25 @@ const TClassInfo& TForm::StaticClass()
         .Property(L"AutoSize", &TForm::AutoSize, &TForm::SetAutoSize)
         .Property(L"PixelsPerInch", &TForm::PixelsPerInch, &TForm::SetPixelsPerInch)
         .Property(L"Scaled", &TForm::Scaled, &TForm::SetScaled)
+        .Custom(L"Icon",
+                [](const TForm& f) {
+                    return TValue::Data(f.FIconName, f.FIcon->Empty() ? std::vector<uint8_t>{} : f.FIcon->SaveToBytes());
+                },
+                [](TForm& f, const TValue& v) {
+                    if (v.Kind != TValue::TKind::Data)
+                        throw EConvertError(L"An icon must be stored as file data");
+                    if (v.Bytes.empty()) {
+                        f.FIcon->Assign(TIcon());
+                    } else {
+                        try {
+                            f.FIcon->LoadFromBytes(v.Bytes);
+                        } catch (const Exception& e) {
+                            throw EInvalidGraphic(Format(L"The icon %s cannot be read: %s", v.Str.c_str(),
+                                                         e.Message().c_str()));
+                        }
+                    }
+                    f.FIconName = v.Str;
+                })
         .Event(L"OnCreate", &TForm::OnCreate)
         .Event(L"OnShow", &TForm::OnShow)
         .Event(L"OnHide", &TForm::OnHide)
@@ -57,8 +76,9 @@ const TClassInfo& TForm::StaticClass()
     return info;
 }
 
-TForm::TForm(TComponent* AOwner) : TWinControl(AOwner)
+TForm::TForm(TComponent* AOwner) : TWinControl(AOwner), FIcon(std::make_unique<TIcon>())
 {
+    FIcon->OnChange = [this](TObject*) { ApplyIcon(); };
     SetVisible(false);
     SetBounds(0, 0, 320, 240);
 }
@@ -174,8 +194,19 @@ void TForm::CreateParams(TCreateParams& params)
     params.WndParent = Application->Handle();
 }
 
+void TForm::ApplyIcon()
+{
+    if (!HandleAllocated())
+        return;
+    HICON big = FIcon->Empty() ? nullptr : FIcon->Handle(GetSystemMetrics(SM_CXICON));
+    HICON small = FIcon->Empty() ? nullptr : FIcon->Handle(GetSystemMetrics(SM_CXSMICON));
+    SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+}
+
 void TForm::CreateHandleDone()
 {
+    ApplyIcon();
     // Windows may have adjusted the size (minimum track size); keep what the window really has.
     TRect r;
     GetWindowRect(Handle(), &r);
@@ -368,6 +399,7 @@ void TApplication::Initialize()
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES |
                                               ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&icc);
+    RegisterStandardClasses();
     Handle();
 }
 

@@ -6,6 +6,7 @@
 #include "ui/core/SysUtils.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,9 @@ public:
     // Sizes the client area to the children that are not docked, when AutoSize is on.
     void AdjustSize();
 
+    // The window's icon (title bar and task switcher), with its images of several sizes.
+    TIcon* Icon() { return FIcon.get(); }
+
     TNotifyEvent OnCreate;
     TNotifyEvent OnShow;
     TNotifyEvent OnHide;
@@ -83,6 +87,7 @@ protected:
 
 private:
     void PlaceOnScreen();
+    void ApplyIcon();
 
     TPosition FPosition = TPosition::poDesigned;
     TFormStyle FFormStyle = TFormStyle::fsNormal;
@@ -93,6 +98,8 @@ private:
     TModalResult FModalResult = mrNone;
     bool FModal = false;
     bool FShown = false;
+    std::unique_ptr<TIcon> FIcon;
+    std::wstring FIconName; // the file the description named
 };
 
 // The program: its hidden taskbar window, the windows it created, the message loop, and where
