@@ -31,6 +31,8 @@ build: configure
 prefix: build
 	scripts/prefix.sh
 
+# LC_ALL goes to ctest too, so that a test script starting Wine by itself gets the same locale
+# as the programs started through scripts/wine-run.sh.
 test: prefix
 	scripts/with-display.sh env LC_ALL=tr_TR.UTF-8 ctest --test-dir $(BUILD) --output-on-failure
 
@@ -39,5 +41,5 @@ run: prefix
 
 # Stop a wineserver still serving the prefix before its files disappear underneath it.
 clean:
-	-[ -d $(BUILD)/wineprefix ] && WINEPREFIX=$(CURDIR)/$(BUILD)/wineprefix wineserver -k
+	@if [ -d $(BUILD)/wineprefix ]; then WINEPREFIX=$(CURDIR)/$(BUILD)/wineprefix wineserver -k || true; fi
 	rm -rf $(BUILD)
