@@ -1,6 +1,7 @@
 // TDalvex hosting the simulated device control for real: creation from a window description,
 // in-place activation, events, GetInfo, Visible, failures, a missing control, and clean release.
 #include "device/dalvexcallerid_TLB.h"
+#include "device/simulator/SimScript.h"
 #include "tests/device/SimHelpers.h"
 #include "tests/support/TestSupport.h"
 #include "ui/controls/Forms.h"
@@ -481,6 +482,47 @@ TEST_F(DalvexTest, TheSettingsWindowPlugsTheDeviceAndRingsALine)
     SendMessageW(button(L"Close"), BM_CLICK, 0, 0);
     EXPECT_FALSE(IsWindow(settings));
     EXPECT_EQ(nullptr, simtest::Status(sim.Get()).SettingsWindow);
+}
+
+TEST_F(DalvexTest, TheDemonstrationScriptPlugsTheDeviceInAndRingsALine)
+{
+    // resources/demo.sim, from the test program's folder (build/tests/device).
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring path(exe);
+    path = path.substr(0, path.find_last_of(L'\\')) + L"\\..\\..\\..\\resources\\demo.sim";
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(path.c_str())) << Narrow(path);
+    {
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file);
+        char buffer[8192];
+        DWORD read = 0;
+        ReadFile(file, buffer, sizeof(buffer), &read, nullptr);
+        CloseHandle(file);
+        std::vector<std::wstring> problems;
+        dalvexsim::TScript script = dalvexsim::ParseScript(Utf8ToWide(std::string(buffer, read)), problems);
+        EXPECT_TRUE(problems.empty()) << Narrow(problems.empty() ? L"" : problems[0]);
+        ASSERT_FALSE(script.Actions.empty());
+        EXPECT_EQ(dalvexsim::TActionKind::Repeat, script.Actions.back().Kind) << "the demonstration loops";
+    }
+    SetEnvironmentVariableW(L"CALLERID_SIM_SCRIPT", path.c_str());
+    TTestForm* form = LoadForm();
+    form->Show();
+    form->Dalvex1->SetVisible(false);
+    form->Dalvex1->Start();
+    SetEnvironmentVariableW(L"CALLERID_SIM_SCRIPT", nullptr);
+    ASSERT_TRUE(PumpUntil([&] {
+        for (const TEventRecord& e : form->Received)
+            if (e.Kind == L"CallerID")
+                return true;
+        return false;
+    }, 10000));
+    EXPECT_EQ(L"DLX-4", form->Dalvex1->GetInfo(L"devicemodel"));
+    EXPECT_EQ(L"SignalA", form->Received.front().Kind) << "the levels move before the first call";
+    const TEventRecord& call = form->Received.back();
+    EXPECT_EQ(L"10004711", call.Args[0]);
+    EXPECT_EQ(L"1", call.Args[1]);
+    EXPECT_EQ(L"05321234567", call.Args[2]);
 }
 
 } // namespace
