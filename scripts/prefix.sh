@@ -45,7 +45,8 @@ fi
 # --- Simulated device control registration -------------------------------------------------
 # device/simulator builds an in-process COM server that stands in for the vendor's control.
 # Register every DLL found there through its DllRegisterServer, which writes the class under
-# the current user. Cheap, so done on every run.
+# the current user (and machine-wide too where COM does not see per-user classes, as in Wine).
+# Cheap, so done on every run.
 shopt -s nullglob
 for dll in "$CALLERID_BUILD"/device/simulator/*.dll; do
   echo "prefix: registering $(basename "$dll")"
