@@ -2,6 +2,7 @@
 #include "device/simulator/SimControl.h"
 #include "device/simulator/SimServer.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -119,8 +120,22 @@ HWND OpenSettingsWindow(TSimControl* control, HWND owner)
     RECT r{0, 0, 355, 200};
     DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     AdjustWindowRectEx(&r, style, FALSE, WS_EX_TOOLWINDOW);
-    HWND wnd = CreateWindowExW(WS_EX_TOOLWINDOW, kSettingsClass, L"Dalvex simulator", style, CW_USEDEFAULT,
-                               CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, owner, nullptr, gModule, control);
+    // Beside the host's window if there is room, so that the host stays in sight.
+    int width = r.right - r.left, height = r.bottom - r.top;
+    RECT area;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    int x = area.left, y = area.top;
+    RECT ownerRect;
+    if (owner != nullptr && GetWindowRect(owner, &ownerRect)) {
+        x = ownerRect.right + 8;
+        y = ownerRect.top;
+        if (x + width > area.right)
+            x = std::max<int>(area.left, ownerRect.left - width - 8);
+    }
+    x = std::max<int>(area.left, std::min<int>(x, area.right - width));
+    y = std::max<int>(area.top, std::min<int>(y, area.bottom - height));
+    HWND wnd = CreateWindowExW(WS_EX_TOOLWINDOW, kSettingsClass, L"Dalvex simulator", style, x, y, width, height,
+                               owner, nullptr, gModule, control);
     if (wnd == nullptr)
         return nullptr;
     BuildContent(wnd);
