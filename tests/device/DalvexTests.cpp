@@ -272,7 +272,18 @@ TEST_F(DalvexTest, TheScriptNamedByTheEnvironmentDrivesTheDevice)
     DWORD written = 0;
     WriteFile(file, text, sizeof(text) - 1, &written, nullptr);
     CloseHandle(file);
-    SetEnvironmentVariableW(L"CALLERID_SIM_SCRIPT", path.c_str());
+    // `make run` sets the variable from a Linux shell, with a Unix path; under Wine use that form.
+    std::wstring named = path;
+    using ToUnix = char*(__cdecl*)(LPCWSTR);
+    if (auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")))) {
+        char* unixPath = toUnix(path.c_str());
+        ASSERT_NE(nullptr, unixPath);
+        named = Utf8ToWide(unixPath);
+        HeapFree(GetProcessHeap(), 0, unixPath);
+        ASSERT_EQ(L'/', named[0]) << Narrow(named);
+    }
+    SetEnvironmentVariableW(L"CALLERID_SIM_SCRIPT", named.c_str());
 
     TTestForm* form = LoadForm();
     form->Show();
