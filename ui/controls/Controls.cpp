@@ -140,17 +140,17 @@ TCursor CursorFromValue(const TValue& value)
 
 TScreen::~TScreen()
 {
-    for (auto& [index, cursor] : FCursors) {
-        DestroyCursor(cursor);
+    for (auto& r : FCursors) {
+        DestroyCursor(r.Cursor);
         detail::CountUser(-1);
     }
 }
 
 HCURSOR TScreen::Cursors(TCursor index)
 {
-    for (auto& [i, cursor] : FCursors)
-        if (i == index)
-            return cursor;
+    for (auto& r : FCursors)
+        if (r.Index == index)
+            return r.Cursor;
     for (const auto& c : kCursors)
         if (c.Value == index)
             return c.System != nullptr ? LoadCursorW(nullptr, c.System) : nullptr;
@@ -160,25 +160,35 @@ HCURSOR TScreen::Cursors(TCursor index)
 void TScreen::SetCursors(TCursor index, HCURSOR cursor)
 {
     for (auto it = FCursors.begin(); it != FCursors.end(); ++it)
-        if (it->first == index) {
-            DestroyCursor(it->second);
+        if (it->Index == index) {
+            if (it->Cursor == cursor)
+                return;
+            DestroyCursor(it->Cursor);
             detail::CountUser(-1);
             FCursors.erase(it);
             break;
         }
     if (cursor != nullptr) {
-        FCursors.emplace_back(index, cursor);
+        FCursors.push_back(TRegistered{index, cursor, {}});
         detail::CountUser(1);
     }
 }
 
 void TScreen::RegisterCursorResource(TCursor index, const std::wstring& resourceName)
 {
+    // Controls register their cursors each time one is created: the same resource under the same
+    // number is loaded once, and a cursor that may be on screen is never destroyed for it.
+    for (auto& r : FCursors)
+        if (r.Index == index && SameText(r.ResourceName, resourceName))
+            return;
     HCURSOR cursor = static_cast<HCURSOR>(
         LoadImageW(GetModuleHandleW(nullptr), resourceName.c_str(), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE));
     if (cursor == nullptr)
         throw EInvalidGraphic(Format(L"The cursor resource %s is missing", resourceName.c_str()));
     SetCursors(index, cursor);
+    for (auto& r : FCursors)
+        if (r.Index == index)
+            r.ResourceName = resourceName;
 }
 
 void TScreen::SetCursor(TCursor cursor)
@@ -502,6 +512,12 @@ void TControl::BringToFront()
 
 TPoint TControl::ClientOrigin() const
 {
+    // A window knows where its client area is on the screen (after its frame and caption).
+    if (auto* w = dynamic_cast<const TWinControl*>(this); w != nullptr && w->HandleAllocated()) {
+        POINT origin{0, 0};
+        ::ClientToScreen(const_cast<TWinControl*>(w)->Handle(), &origin);
+        return origin;
+    }
     TPoint p{FLeft, FTop};
     if (FParent != nullptr) {
         TPoint parent = FParent->ClientOrigin();

@@ -65,7 +65,12 @@ public:
     void SetCursor(TCursor cursor);
 
 private:
-    std::vector<std::pair<TCursor, HCURSOR>> FCursors; // registered by the program (owned)
+    struct TRegistered {
+        TCursor Index;
+        HCURSOR Cursor;
+        std::wstring ResourceName; // empty when registered by handle
+    };
+    std::vector<TRegistered> FCursors; // registered by the program (owned)
     TCursor FCursor = crDefault;
 };
 
@@ -186,7 +191,7 @@ public:
 
     TPoint ClientToScreen(TPoint p) const;
     TPoint ScreenToClient(TPoint p) const;
-    // Top-left of the client area in the nearest window's coordinates.
+    // Top-left of the client area on the screen.
     TPoint ClientOrigin() const;
 
     // Sends a message straight to the control's message handler.

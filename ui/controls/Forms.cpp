@@ -50,9 +50,17 @@ const TClassInfo& TForm::StaticClass()
         .Property(L"Scaled", &TForm::Scaled, &TForm::SetScaled)
         .Custom(L"Icon",
                 [](const TForm& f) {
-                    return TValue::Data(f.FIconName, f.FIcon->Empty() ? std::vector<uint8_t>{} : f.FIcon->SaveToBytes());
+                    // No icon is written as nil: a description names no file for it.
+                    if (f.FIcon->Empty() || f.FIconName.empty())
+                        return TValue::Ident(L"nil");
+                    return TValue::Data(f.FIconName, f.FIcon->SaveToBytes());
                 },
                 [](TForm& f, const TValue& v) {
+                    if (v.Kind == TValue::TKind::Ident && SameText(v.Str, L"nil")) {
+                        f.FIcon->Assign(TIcon());
+                        f.FIconName.clear();
+                        return;
+                    }
                     if (v.Kind != TValue::TKind::Data)
                         throw EConvertError(L"An icon must be stored as file data");
                     if (v.Bytes.empty()) {

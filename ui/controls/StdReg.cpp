@@ -3,9 +3,12 @@
 // registration that would run from a static initialiser.
 #include "ui/controls/Controls.h"
 
+#include "ui/controls/Buttons.h"
+#include "ui/controls/ComCtrls.h"
 #include "ui/controls/ExtCtrls.h"
 #include "ui/controls/Forms.h"
 #include "ui/controls/Menus.h"
+#include "ui/controls/StdCtrls.h"
 
 namespace ui {
 
@@ -20,6 +23,15 @@ void RegisterStandardClasses()
              &TApplicationEvents::StaticClass(),
              &TPopupMenu::StaticClass(),
              &TMenuItem::StaticClass(),
+             &TLabel::StaticClass(),
+             &TEdit::StaticClass(),
+             &TMemo::StaticClass(),
+             &TGroupBox::StaticClass(),
+             &TProgressBar::StaticClass(),
+             &TPageControl::StaticClass(),
+             &TTabSheet::StaticClass(),
+             &TBitBtn::StaticClass(),
+             &TImage::StaticClass(),
          })
         RegisterComponentClass(*info);
 }

@@ -778,13 +778,19 @@ void TPicture::Assign(const TPersistent& source)
 
 TValue TPicture::ToValue() const
 {
-    if (!FGraphic)
-        return TValue::Data(FSourceName, {});
+    // No picture is written as nil: a description names no file for it.
+    if (!FGraphic || FGraphic->Empty() || FSourceName.empty())
+        return TValue::Ident(L"nil");
     return TValue::Data(FSourceName, FGraphic->SaveToBytes());
 }
 
 void TPicture::FromValue(const TValue& value)
 {
+    if (value.Kind == TValue::TKind::Ident && SameText(value.Str, L"nil")) {
+        FSourceName.clear();
+        SetGraphic(nullptr);
+        return;
+    }
     if (value.Kind != TValue::TKind::Data)
         throw EConvertError(L"A picture must be stored as file data");
     if (value.Bytes.empty()) {
