@@ -51,9 +51,8 @@ public:
         C.Brush().SetColor(fill);
         C.Pen().SetColor(line);
         C.Pen().SetWidth(std::max(1, S(1.5)));
-        C.RequiredState(TCanvas::csPenValid | TCanvas::csBrushValid);
         if (radius > 0)
-            RoundRect(C.Handle(), r.left, r.top, r.right, r.bottom, radius, radius);
+            C.RoundRect(r.left, r.top, r.right, r.bottom, radius, radius);
         else
             C.Rectangle(r);
         C.Pen().SetWidth(1);

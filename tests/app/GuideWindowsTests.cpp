@@ -9,6 +9,7 @@
 #include "app/Unit6.h"
 #include "ui/controls/ExtCtrls.h"
 #include "ui/controls/StdCtrls.h"
+#include "ui/core/Description.h"
 #include "ui/graphics/Jpeg.h"
 
 #include "tests/support/TestSupport.h"
@@ -141,5 +142,53 @@ TEST_F(GuideWindowsTest, EachGuideShowsItsPictureAndLabel)
             EXPECT_GT(ink, 50) << "the label's text is drawn";
         }
         c.Form->Hide();
+    }
+}
+
+TEST_F(GuideWindowsTest, IconsAndCursorsAreInTheProgram)
+{
+    TIcon program;
+    program.LoadFromIconResource(GetModuleHandleW(nullptr), L"MAINICON");
+    ASSERT_EQ(program.ImageCount(), 6);
+    int found = 0;
+    for (int size : {16, 32, 48})
+        for (int bits : {8, 32})
+            for (int i = 0; i < program.ImageCount(); ++i)
+                found += program.ImageInfo(i).Width == size && program.ImageInfo(i).Height == size &&
+                         program.ImageInfo(i).BitCount == bits;
+    EXPECT_EQ(found, 6) << "16, 32 and 48 pixels, each in 256 colours and in 32-bit colour";
+    EXPECT_NE(program.Handle(16), nullptr);
+    EXPECT_NE(program.Handle(48), nullptr);
+
+    EXPECT_EQ(Form2->Icon()->ImageCount(), 1);
+    EXPECT_EQ(Form2->Icon()->ImageInfo(0).Width, 16);
+    EXPECT_EQ(ADSlbag->Icon()->ImageCount(), 7);
+    EXPECT_EQ(splnedir->Icon()->ImageCount(), 7);
+    EXPECT_NE(SendMessageW(Form6->Handle(), WM_GETICON, ICON_SMALL, 0), 0) << "the window shows its icon";
+
+    int number = 3100;
+    for (const wchar_t* name : {L"HORZSPLIT", L"COLUMNNODRAG", L"INDICATORSELECT", L"ROLL", L"ROLLUP", L"ROLLDOWN",
+                                L"REVERSEDARROW"}) {
+        SCOPED_TRACE(testsupport::Narrow(name));
+        EXPECT_NO_THROW(Screen->RegisterCursorResource(number, name));
+        EXPECT_NE(Screen->Cursors(number), Screen->Cursors(crArrow)) << "registered under its number";
+        HCURSOR first = Screen->Cursors(number);
+        Screen->RegisterCursorResource(number, name);
+        EXPECT_EQ(Screen->Cursors(number), first) << "registering again keeps the cursor that may be on screen";
+        ++number;
+    }
+    EXPECT_THROW(Screen->RegisterCursorResource(number, L"NOSUCHCURSOR"), EInvalidGraphic);
+
+    TPicture broken;
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(ResourceDataResolver(L"guideadsl.jpg", bytes));
+    bytes.resize(bytes.size() / 3);
+    EXPECT_NO_THROW(broken.LoadFromBytes(bytes, L"guideadsl.jpg")) << "a truncated baseline JPEG still decodes (grey rest)";
+    bytes.resize(300);
+    try {
+        broken.LoadFromBytes(bytes, L"guideadsl.jpg");
+        FAIL() << "a JPEG cut inside its tables must be rejected";
+    } catch (const EInvalidGraphic& e) {
+        EXPECT_NE(e.Message().find(L"guideadsl.jpg"), std::wstring::npos) << testsupport::Narrow(e.Message());
     }
 }

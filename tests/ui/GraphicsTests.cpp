@@ -1,6 +1,7 @@
 // Tests of the graphics layer: colours, the canvas painted into memory bitmaps and read back by
 // pixel, bitmap depths and files, JPEG decoding, icons, and that nothing leaks handles.
 #include "ui/graphics/Graphics.h"
+#include "ui/graphics/ImgList.h"
 #include "ui/graphics/Jpeg.h"
 
 #include "tests/support/GdiLeakCheck.h"
@@ -434,6 +435,46 @@ TEST(Icon, ChoosesTheImageForEachSizeAndReleasesHandles)
         EXPECT_EQ(big->PixelAt(8, 8), RGBColor(0, 255, 0)) << "the 32-pixel image (green) at 32";
         EXPECT_GE(UserObjectCount(), before.WrappedUser + 2);
         EXPECT_THROW(icon.LoadFromBytes({0, 0, 1, 0, 5, 0}), EInvalidGraphic);
+    }
+    EXPECT_EQ(testsupport::GdiGrowth(before, testsupport::TakeGdiSnapshot()), "");
+}
+
+TEST(ImageList, KeepsCopiesDrawsThemTransparentlyAndReleasesItsHandle)
+{
+    auto before = testsupport::TakeGdiSnapshot();
+    {
+        TImageList list(nullptr);
+        list.SetWidth(8);
+        list.SetHeight(8);
+        // One strip of two images: the first red, the second a blue square on fuchsia.
+        TBitmap strip(16, 8);
+        strip.Canvas().Brush().SetColor(clRed);
+        strip.Canvas().FillRect(Rect(0, 0, 8, 8));
+        strip.Canvas().Brush().SetColor(clFuchsia);
+        strip.Canvas().FillRect(Rect(8, 0, 16, 8));
+        strip.Canvas().Brush().SetColor(clBlue);
+        strip.Canvas().FillRect(Rect(10, 2, 14, 6));
+        EXPECT_EQ(list.AddMasked(strip, clFuchsia), 0);
+        EXPECT_EQ(list.Count(), 2) << "a strip becomes one image per width";
+        strip.Canvas().Brush().SetColor(clGreen);
+        strip.Canvas().FillRect(Rect(0, 0, 16, 8));
+        auto b = WhiteBitmap(20, 10);
+        list.Draw(b->Canvas(), 0, 0, 0);
+        EXPECT_EQ(b->PixelAt(3, 3), clRed) << "the list keeps its own copy";
+        list.Draw(b->Canvas(), 10, 0, 1);
+        EXPECT_EQ(b->PixelAt(10, 0), clWhite) << "the masked colour is see-through";
+        EXPECT_EQ(b->PixelAt(12, 3), clBlue);
+        TBitmap copy;
+        list.GetBitmap(1, copy, clYellow);
+        EXPECT_EQ(copy.Width(), 8);
+        EXPECT_EQ(copy.PixelAt(0, 0), clYellow);
+        list.Delete(0);
+        EXPECT_EQ(list.Count(), 1);
+        EXPECT_THROW(list.Draw(b->Canvas(), 0, 0, 1), EListError);
+        TBitmap tall(8, 9);
+        EXPECT_THROW(list.Add(tall), EInvalidGraphic) << "a picture of another height";
+        list.SetWidth(16);
+        EXPECT_EQ(list.Count(), 0) << "a new size empties the list";
     }
     EXPECT_EQ(testsupport::GdiGrowth(before, testsupport::TakeGdiSnapshot()), "");
 }

@@ -9,6 +9,7 @@
 #include "ui/controls/Forms.h"
 #include "ui/controls/Menus.h"
 #include "ui/controls/StdCtrls.h"
+#include "ui/graphics/ImgList.h"
 
 namespace ui {
 
@@ -32,6 +33,7 @@ void RegisterStandardClasses()
              &TTabSheet::StaticClass(),
              &TBitBtn::StaticClass(),
              &TImage::StaticClass(),
+             &TImageList::StaticClass(),
          })
         RegisterComponentClass(*info);
 }

@@ -596,6 +596,12 @@ void TCanvas::Ellipse(int left, int top, int right, int bottom)
     ::Ellipse(Handle(), left, top, right, bottom);
 }
 
+void TCanvas::RoundRect(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight)
+{
+    RequiredState(csPenValid | csBrushValid);
+    ::RoundRect(Handle(), left, top, right, bottom, cornerWidth, cornerHeight);
+}
+
 void TCanvas::FillRect(const TRect& r)
 {
     RequiredState(csBrushValid);

@@ -288,6 +288,7 @@ public:
     void Rectangle(int left, int top, int right, int bottom);
     void Rectangle(const TRect& r) { Rectangle(r.left, r.top, r.right, r.bottom); }
     void Ellipse(int left, int top, int right, int bottom);
+    void RoundRect(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight);
 
     // Areas: the brush fills or frames; a bsClear brush draws nothing.
     void FillRect(const TRect& r);
