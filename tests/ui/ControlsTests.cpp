@@ -405,6 +405,36 @@ TEST_F(ControlsTest, CursorsByNumberAndScreenOverride)
     EXPECT_THROW(CursorFromValue(TValue::Ident(L"crPointyHand")), EConvertError);
 }
 
+TEST_F(ControlsTest, PopupMenuRunsItsLoopAndClicksTheChosenItem)
+{
+    auto* menu = new TPopupMenu(Form);
+    const wchar_t* captions[] = {L"Listeyi sil", L"-", L"Çıkış"};
+    std::vector<std::wstring> clicked;
+    for (const wchar_t* caption : captions) {
+        auto* item = new TMenuItem(Form);
+        item->SetCaption(caption);
+        item->OnClick = [&clicked, item](TObject*) { clicked.push_back(item->Caption()); };
+        menu->Items()->Add(item);
+    }
+    menu->Items()->Items(2)->SetDefault(true);
+    int popups = 0;
+    menu->OnPopup = [&](TObject*) { ++popups; };
+    menu->SetPopupComponent(Form);
+    // Keys waiting in the queue are read by the menu's own loop: down twice skips the separator.
+    for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN}) {
+        PostMessageW(Application->Handle(), WM_KEYDOWN, key, 0);
+        PostMessageW(Application->Handle(), WM_KEYUP, key, 0xC0000000);
+    }
+    menu->Popup(100, 100);
+    EXPECT_EQ(popups, 1);
+    EXPECT_EQ(clicked, (std::vector<std::wstring>{L"Çıkış"})) << "the chosen item's Click runs after the menu closes";
+    EXPECT_EQ(menu->PopupComponent(), Form);
+
+    PostMessageW(Application->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    menu->Popup(100, 100);
+    EXPECT_EQ(clicked.size(), 1u) << "a dismissed menu clicks nothing";
+}
+
 TEST(MessageDlg, GoesThroughTheReplaceableHandler)
 {
     std::vector<std::wstring> shown;
@@ -444,7 +474,7 @@ const wchar_t* const kDescription = LR"(object Form1: TForm
           Font.Name = 'Arial Narrow'
           Font.Height = -24
           Font.Style = [fsItalic]
-          Font.Charset = 162
+          Font.Charset = TURKISH_CHARSET
           PopupMenu = PopupMenu1
         end
         object ProgressBar1: TProgressBar
@@ -542,7 +572,7 @@ TEST_F(ControlsTest, DescriptionsCreateTheControlsAndWriteThemBack)
     auto* label = dynamic_cast<TLabel*>(form->FindComponent(L"Label9"));
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->Font()->Name(), L"Arial Narrow");
-    EXPECT_EQ(label->Font()->Charset(), 162);
+    EXPECT_EQ(label->Font()->Charset(), TURKISH_CHARSET);
     EXPECT_TRUE(label->Font()->Style().Contains(TFontStyle::fsItalic));
     ASSERT_NE(label->PopupMenu(), nullptr) << "a menu stored after the label is found";
     EXPECT_EQ(label->PopupMenu()->Name(), L"PopupMenu1");

@@ -163,6 +163,47 @@ TColor ColorFromValue(const TValue& value)
     throw EConvertError(L"A colour must be a colour name or a number");
 }
 
+namespace {
+
+struct TCharsetName {
+    int Value;
+    const wchar_t* Name;
+};
+
+const TCharsetName kCharsets[] = {
+    {ANSI_CHARSET, L"ANSI_CHARSET"},       {DEFAULT_CHARSET, L"DEFAULT_CHARSET"},
+    {SYMBOL_CHARSET, L"SYMBOL_CHARSET"},   {MAC_CHARSET, L"MAC_CHARSET"},
+    {SHIFTJIS_CHARSET, L"SHIFTJIS_CHARSET"}, {HANGEUL_CHARSET, L"HANGEUL_CHARSET"},
+    {JOHAB_CHARSET, L"JOHAB_CHARSET"},     {GB2312_CHARSET, L"GB2312_CHARSET"},
+    {CHINESEBIG5_CHARSET, L"CHINESEBIG5_CHARSET"}, {GREEK_CHARSET, L"GREEK_CHARSET"},
+    {TURKISH_CHARSET, L"TURKISH_CHARSET"}, {VIETNAMESE_CHARSET, L"VIETNAMESE_CHARSET"},
+    {HEBREW_CHARSET, L"HEBREW_CHARSET"},   {ARABIC_CHARSET, L"ARABIC_CHARSET"},
+    {BALTIC_CHARSET, L"BALTIC_CHARSET"},   {RUSSIAN_CHARSET, L"RUSSIAN_CHARSET"},
+    {THAI_CHARSET, L"THAI_CHARSET"},       {EASTEUROPE_CHARSET, L"EASTEUROPE_CHARSET"},
+    {OEM_CHARSET, L"OEM_CHARSET"},
+};
+
+} // namespace
+
+TValue CharsetToValue(int charset)
+{
+    for (const auto& c : kCharsets)
+        if (c.Value == charset)
+            return TValue::Ident(c.Name);
+    return TValue::Integer(charset);
+}
+
+int CharsetFromValue(const TValue& value)
+{
+    if (value.Kind == TValue::TKind::Integer && value.Int >= 0 && value.Int <= 255)
+        return static_cast<int>(value.Int);
+    if (value.Kind == TValue::TKind::Ident)
+        for (const auto& c : kCharsets)
+            if (SameText(value.Str, c.Name))
+                return c.Value;
+    throw EConvertError(L"A character set must be a name such as TURKISH_CHARSET or a number from 0 to 255");
+}
+
 int GdiObjectCount() { return gGdiObjects; }
 int UserObjectCount() { return gUserObjects; }
 void detail::CountGdi(int delta) { gGdiObjects += delta; }
@@ -200,7 +241,8 @@ void TGraphicsObject::Changed()
 const TClassInfo& TFont::StaticClass()
 {
     static const TClassInfo info = TClassBuilder<TFont>(L"TFont", &TGraphicsObject::StaticClass())
-        .Property(L"Charset", &TFont::Charset, &TFont::SetCharset)
+        .Custom(L"Charset", [](const TFont& f) { return CharsetToValue(f.Charset()); },
+                [](TFont& f, const TValue& v) { f.SetCharset(CharsetFromValue(v)); })
         .Custom(L"Color", [](const TFont& f) { return ColorToValue(f.Color()); },
                 [](TFont& f, const TValue& v) { f.SetColor(ColorFromValue(v)); })
         .Property(L"Height", &TFont::Height, &TFont::SetHeight)

@@ -99,6 +99,10 @@ TColor StringToColor(const std::wstring& text);
 TValue ColorToValue(TColor color);
 TColor ColorFromValue(const TValue& value);
 
+// Stored form of a font's character set: its name ("TURKISH_CHARSET") where it has one.
+TValue CharsetToValue(int charset);
+int CharsetFromValue(const TValue& value);
+
 // ---------------------------------------------------------------------------------------------
 // Accounting of the GDI and USER handles the library's wrappers hold. Wine answers 0 to
 // GetGuiResources, so tests compare these counts before and after work to prove nothing leaks.
