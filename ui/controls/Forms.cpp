@@ -102,6 +102,11 @@ TForm::~TForm()
     }
     // The window's components go first, while the window they live in still exists.
     DestroyComponents();
+    // The icon's handles go with this object, before the window: the window must not keep them.
+    if (HandleAllocated()) {
+        SendMessageW(Handle(), WM_SETICON, ICON_BIG, 0);
+        SendMessageW(Handle(), WM_SETICON, ICON_SMALL, 0);
+    }
     if (Application->MainForm() == this)
         Application->SetMainForm(nullptr);
 }
