@@ -1,0 +1,166 @@
+// The simple timer: arming rules, one-shot ticks, and the shared window's life.
+#include "tray/SimpleTimer.h"
+
+#include "tests/support/TestSupport.h"
+#include "ui/controls/Forms.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+using testsupport::PumpFor;
+using testsupport::PumpUntil;
+using tray::TSimpleTimer;
+
+namespace {
+
+class SimpleTimerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ui::Application->OnException = [this](ui::TObject* sender, ui::Exception& e) {
+            Errors.push_back(testsupport::Narrow(e.Message()));
+            ErrorSender = sender;
+        };
+        ASSERT_EQ(TSimpleTimer::HandlerRefCount(), 0) << "a timer of an earlier test is still alive";
+    }
+    void TearDown() override { ui::Application->OnException = nullptr; }
+
+    std::vector<std::string> Errors;
+    ui::TObject* ErrorSender = nullptr;
+};
+
+TEST_F(SimpleTimerTest, SharedWindowLivesFromFirstTimerToLast)
+{
+    EXPECT_EQ(TSimpleTimer::HandlerWindow(), nullptr);
+    auto first = std::make_unique<TSimpleTimer>();
+    HWND window = TSimpleTimer::HandlerWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(IsWindow(window));
+    {
+        TSimpleTimer second(50, nullptr);
+        EXPECT_EQ(TSimpleTimer::HandlerWindow(), window) << "all timers share one window";
+        EXPECT_EQ(TSimpleTimer::HandlerRefCount(), 2);
+        EXPECT_NE(second.Id(), first->Id());
+    }
+    EXPECT_EQ(TSimpleTimer::HandlerRefCount(), 1);
+    EXPECT_TRUE(IsWindow(window)) << "the window stays while a timer uses it";
+    first.reset();
+    EXPECT_EQ(TSimpleTimer::HandlerRefCount(), 0);
+    EXPECT_EQ(TSimpleTimer::HandlerWindow(), nullptr);
+    EXPECT_FALSE(IsWindow(window)) << "the last timer takes the window with it";
+
+    TSimpleTimer again;
+    EXPECT_NE(TSimpleTimer::HandlerWindow(), nullptr);
+    EXPECT_TRUE(IsWindow(TSimpleTimer::HandlerWindow())) << "a new timer creates a fresh window";
+    EXPECT_EQ(again.Interval(), 1000u);
+    EXPECT_FALSE(again.Enabled());
+    EXPECT_FALSE(again.OneShot());
+}
+
+TEST_F(SimpleTimerTest, ArmingRules)
+{
+    int ticks = 0;
+    TSimpleTimer timer(0, [&](ui::TObject* sender) {
+        EXPECT_EQ(sender, &timer);
+        ++ticks;
+    });
+    timer.SetEnabled(true);
+    EXPECT_FALSE(timer.Enabled()) << "an interval of 0 cannot be armed";
+
+    timer.SetInterval(15);
+    EXPECT_FALSE(timer.Enabled()) << "a new interval does not arm a disabled timer";
+    timer.SetEnabled(true);
+    EXPECT_TRUE(timer.Enabled());
+    EXPECT_TRUE(PumpUntil([&] { return ticks >= 2; }, 3000)) << "an armed timer ticks repeatedly";
+
+    // Interval 0 stops the ticks but keeps Enabled; the next non-zero interval restarts it.
+    timer.SetInterval(0);
+    EXPECT_TRUE(timer.Enabled());
+    PumpFor(30);
+    ticks = 0;
+    PumpFor(120);
+    EXPECT_EQ(ticks, 0) << "interval 0 must stop the system timer";
+    timer.SetInterval(15);
+    EXPECT_TRUE(PumpUntil([&] { return ticks >= 1; }, 3000)) << "a non-zero interval re-arms an enabled timer";
+
+    // Clearing the handler stops it; setting one again does not re-arm it, enabling does.
+    timer.SetOnTimer(nullptr);
+    EXPECT_TRUE(timer.Enabled());
+    int later = 0;
+    timer.SetOnTimer([&](ui::TObject*) { ++later; });
+    PumpFor(120);
+    EXPECT_EQ(later, 0) << "setting a handler must not re-arm the timer";
+    timer.SetEnabled(true);
+    EXPECT_TRUE(PumpUntil([&] { return later >= 1; }, 3000));
+
+    timer.SetEnabled(false);
+    EXPECT_FALSE(timer.Enabled());
+    PumpFor(30);
+    later = 0;
+    PumpFor(120);
+    EXPECT_EQ(later, 0) << "a disabled timer must not tick";
+}
+
+TEST_F(SimpleTimerTest, EnablingAgainAndChangingTheIntervalRestartThePeriod)
+{
+    int ticks = 0;
+    TSimpleTimer timer(400, [&](ui::TObject*) { ++ticks; });
+    timer.SetEnabled(true);
+    // Re-enabling every 100 ms keeps pushing the 400 ms tick away.
+    for (int i = 0; i < 6; ++i) {
+        PumpFor(100);
+        timer.SetEnabled(true);
+    }
+    EXPECT_EQ(ticks, 0) << "enabling a running timer must restart its period";
+    for (int i = 0; i < 6; ++i) {
+        PumpFor(100);
+        timer.SetInterval(i % 2 ? 400 : 450);
+    }
+    EXPECT_EQ(ticks, 0) << "a changed interval must restart the period";
+    timer.SetInterval(20);
+    EXPECT_TRUE(PumpUntil([&] { return ticks >= 1; }, 3000));
+}
+
+TEST_F(SimpleTimerTest, OneShotTicksOnceAndDisablesItself)
+{
+    int ticks = 0;
+    TSimpleTimer timer(10, [&](ui::TObject*) {
+        ++ticks;
+        EXPECT_FALSE(timer.Enabled()) << "disabled before its handler runs";
+    });
+    timer.SetOneShot(true);
+    timer.SetEnabled(true);
+    ASSERT_TRUE(PumpUntil([&] { return ticks == 1; }, 3000));
+    PumpFor(150);
+    EXPECT_EQ(ticks, 1);
+    EXPECT_FALSE(timer.Enabled());
+}
+
+TEST_F(SimpleTimerTest, HandlerMayDestroyItsTimerAndErrorsGoToTheApplication)
+{
+    auto* self = new TSimpleTimer(10, nullptr);
+    bool ran = false;
+    self->SetOnTimer([&](ui::TObject*) {
+        ran = true;
+        delete self;
+    });
+    self->SetEnabled(true);
+    ASSERT_TRUE(PumpUntil([&] { return ran; }, 3000));
+    EXPECT_EQ(TSimpleTimer::HandlerRefCount(), 0);
+    EXPECT_EQ(TSimpleTimer::HandlerWindow(), nullptr);
+
+    int ticks = 0;
+    TSimpleTimer failing(10, [&](ui::TObject*) {
+        ++ticks;
+        throw ui::Exception(L"tick failed");
+    });
+    failing.SetEnabled(true);
+    ASSERT_TRUE(PumpUntil([&] { return ticks >= 2; }, 3000)) << "a failing handler keeps its timer running";
+    ASSERT_FALSE(Errors.empty());
+    EXPECT_EQ(Errors.front(), "tick failed");
+    EXPECT_EQ(ErrorSender, &failing);
+}
+
+} // namespace

@@ -1,0 +1,466 @@
+// The notification-area icon: the records it sends to the shell, and its behaviour driven by real
+// callback messages posted to the shared window.
+#include "tray/TrayIcon.h"
+
+#include "tests/support/TestSupport.h"
+#include "ui/controls/Forms.h"
+#include "ui/core/Description.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+using testsupport::PumpFor;
+using testsupport::PumpUntil;
+using tray::TBalloonIconKind;
+using tray::TTrayIcon;
+using tray::TTrayIconData;
+using tray::TTrayIconHandler;
+
+namespace {
+
+struct TSentRecord {
+    DWORD Message = 0;
+    std::vector<uint8_t> Bytes;
+
+    uint32_t Dword(size_t offset) const
+    {
+        uint32_t v;
+        std::memcpy(&v, Bytes.data() + offset, 4);
+        return v;
+    }
+    // A zero-terminated text field; fails the test when the field has no terminator.
+    std::string Text(size_t offset, size_t size) const
+    {
+        const char* p = reinterpret_cast<const char*>(Bytes.data() + offset);
+        size_t length = strnlen(p, size);
+        EXPECT_LT(length, size) << "text field at " << offset << " is not terminated inside its size";
+        return std::string(p, length);
+    }
+    bool AllZero(size_t offset, size_t size) const
+    {
+        for (size_t i = 0; i < size; ++i)
+            if (Bytes[offset + i] != 0)
+                return false;
+        return true;
+    }
+};
+
+// Offsets of the 488-byte record as the shell reads it.
+constexpr size_t kSize = 0, kWnd = 4, kId = 8, kFlags = 12, kCallback = 16, kIcon = 20, kTip = 24, kInfo = 160,
+                 kTimeout = 416, kTitle = 420, kInfoFlags = 484;
+
+class TrayIconTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ui::Application->Handle();
+        ui::Application->OnException = [this](ui::TObject* sender, ui::Exception& e) {
+            Errors.push_back(testsupport::Narrow(e.Message()));
+            ErrorSender = sender;
+        };
+        FPrevious = tray::SetShellNotifyIcon([this](DWORD message, const TTrayIconData& data) {
+            TSentRecord r;
+            r.Message = message;
+            r.Bytes.assign(reinterpret_cast<const uint8_t*>(&data), reinterpret_cast<const uint8_t*>(&data) + 488);
+            Sent.push_back(std::move(r));
+            return ShellAnswer;
+        });
+        ASSERT_EQ(TTrayIconHandler::RefCount(), 0) << "an icon of an earlier test is still alive";
+    }
+    void TearDown() override
+    {
+        tray::SetShellNotifyIcon(FPrevious);
+        ui::Application->OnException = nullptr;
+    }
+
+    // Posts a shell callback for `icon` to the shared window, as the shell does.
+    static void Callback(const TTrayIcon& icon, UINT mouseMessage)
+    {
+        PostMessageW(TTrayIconHandler::Window(), tray::WM_TRAYICON, icon.IconId(), mouseMessage);
+    }
+
+    void LogEvents(TTrayIcon& icon)
+    {
+        auto button = [](ui::TMouseButton b) {
+            return b == ui::TMouseButton::mbLeft ? "left" : b == ui::TMouseButton::mbRight ? "right" : "middle";
+        };
+        icon.OnClick = [this](ui::TObject*) { Log.push_back("click"); };
+        icon.OnMouseDown = [this, button](ui::TObject* s, ui::TMouseButton b, ui::TShiftState, int, int) {
+            Log.push_back(std::string("down ") + button(b));
+        };
+        icon.OnMouseUp = [this, button](ui::TObject*, ui::TMouseButton b, ui::TShiftState, int, int) {
+            Log.push_back(std::string("up ") + button(b));
+        };
+        icon.OnMouseMove = [this](ui::TObject*, ui::TShiftState, int, int) { Log.push_back("move"); };
+        icon.OnMouseEnter = [this](ui::TObject*) { Log.push_back("enter"); };
+        icon.OnMouseExit = [this](ui::TObject*) { Log.push_back("exit"); };
+        icon.OnBalloonHintShow = [this](ui::TObject*) { Log.push_back("balloon show"); };
+        icon.OnBalloonHintHide = [this](ui::TObject*) { Log.push_back("balloon hide"); };
+        icon.OnBalloonHintTimeout = [this](ui::TObject*) { Log.push_back("balloon timeout"); };
+        icon.OnBalloonHintClick = [this](ui::TObject*) { Log.push_back("balloon click"); };
+    }
+
+    std::string Joined() const
+    {
+        std::string out;
+        for (const auto& e : Log)
+            out += (out.empty() ? "" : ", ") + e;
+        return out;
+    }
+
+    std::vector<TSentRecord> Sent;
+    bool ShellAnswer = true;
+    std::vector<std::string> Log;
+    std::vector<std::string> Errors;
+    ui::TObject* ErrorSender = nullptr;
+
+private:
+    tray::TShellNotifyIcon FPrevious;
+};
+
+TEST_F(TrayIconTest, AddModifyDeleteSendTheFullRecordWithTheTip)
+{
+    auto icon = std::make_unique<TTrayIcon>(nullptr);
+    HICON handle = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+    icon->SetIconHandle(handle);
+    icon->SetHint(L"Arayan ağ");
+    Sent.clear();
+
+    ShellAnswer = false;
+    EXPECT_FALSE(icon->AddIcon()) << "the shell's answer is returned";
+    EXPECT_TRUE(icon->IconVisible()) << "even a refused add counts as shown";
+    ShellAnswer = true;
+    ASSERT_EQ(Sent.size(), 1u);
+    const TSentRecord& add = Sent[0];
+    EXPECT_EQ(add.Message, DWORD(NIM_ADD));
+    EXPECT_EQ(add.Dword(kSize), 488u);
+    EXPECT_EQ(add.Dword(kWnd), uint32_t(reinterpret_cast<uintptr_t>(TTrayIconHandler::Window())));
+    EXPECT_EQ(add.Dword(kId), icon->IconId());
+    EXPECT_EQ(add.Dword(kFlags), 7u);
+    EXPECT_EQ(add.Dword(kCallback), 0x800u);
+    EXPECT_EQ(add.Dword(kIcon), uint32_t(reinterpret_cast<uintptr_t>(handle)));
+    EXPECT_EQ(add.Text(kTip, 128), "Arayan a\xF0") << "the tip is 8-bit text in the Turkish code page";
+    EXPECT_TRUE(add.AllZero(kInfo, 256));
+    EXPECT_TRUE(add.AllZero(kTitle, 64));
+
+    // Tips longer than the field are cut at 127 characters; no hint, or ShowHint off, sends none.
+    icon->SetHint(std::wstring(200, L'x'));
+    ASSERT_EQ(Sent.size(), 2u);
+    EXPECT_EQ(Sent[1].Message, DWORD(NIM_MODIFY));
+    EXPECT_EQ(Sent[1].Text(kTip, 128), std::string(127, 'x'));
+    icon->SetShowHint(false);
+    EXPECT_TRUE(Sent.back().AllZero(kTip, 128)) << "ShowHint off must send an all-zero tip";
+    icon->SetShowHint(true);
+    icon->SetHint(L"");
+    EXPECT_TRUE(Sent.back().AllZero(kTip, 128)) << "an empty hint must send an all-zero tip";
+
+    EXPECT_TRUE(icon->RemoveIcon());
+    EXPECT_EQ(Sent.back().Message, DWORD(NIM_DELETE));
+    EXPECT_FALSE(icon->IconVisible());
+
+    Sent.clear();
+    icon.reset();
+    ASSERT_EQ(Sent.size(), 1u) << "destroying the icon removes it from the notification area";
+    EXPECT_EQ(Sent[0].Message, DWORD(NIM_DELETE));
+}
+
+TEST_F(TrayIconTest, BalloonIsCutHiddenFirstAndLeavesTheFlagsAtSeven)
+{
+    TTrayIcon icon(nullptr);
+    icon.SetIconVisible(true);
+    Sent.clear();
+
+    std::string title(80, 'T');
+    title[0] = '\xC7'; // Ç in the Turkish code page
+    std::string text(300, 'n');
+    EXPECT_TRUE(icon.ShowBalloon(title, text, TBalloonIconKind::bkInfo, 10));
+    ASSERT_EQ(Sent.size(), 2u) << "one record hides the old balloon, one shows the new";
+
+    const TSentRecord& hide = Sent[0];
+    EXPECT_EQ(hide.Message, DWORD(NIM_MODIFY));
+    EXPECT_EQ(hide.Dword(kFlags), 0x17u) << "hiding sends NIF_INFO";
+    EXPECT_TRUE(hide.AllZero(kInfo, 256)) << "with an empty balloon text";
+
+    const TSentRecord& show = Sent[1];
+    EXPECT_EQ(show.Message, DWORD(NIM_MODIFY));
+    EXPECT_EQ(show.Dword(kSize), 488u);
+    EXPECT_EQ(show.Dword(kFlags), 0x17u);
+    EXPECT_EQ(show.Text(kInfo, 256), text.substr(0, 255));
+    EXPECT_EQ(show.Text(kTitle, 64), title.substr(0, 63));
+    EXPECT_EQ(show.Dword(kTimeout), 10000u) << "seconds are sent as milliseconds";
+    EXPECT_EQ(show.Dword(kInfoFlags), 1u) << "the information icon";
+    EXPECT_EQ(icon.IconData().Flags, 7u) << "the flags return to 7 after the balloon";
+
+    // A second balloon while the first is up: the old one goes first, the new one shows whole.
+    Sent.clear();
+    icon.ShowBalloon("\xC7" "a\xF0r\xFD: 2", "05321234567", TBalloonIconKind::bkUser, 255);
+    ASSERT_EQ(Sent.size(), 2u);
+    EXPECT_TRUE(Sent[0].AllZero(kInfo, 256));
+    EXPECT_EQ(Sent[1].Text(kInfo, 256), "05321234567") << "no remnant of the longer earlier text";
+    EXPECT_EQ(Sent[1].Text(kTitle, 64), "\xC7" "a\xF0r\xFD: 2");
+    EXPECT_EQ(Sent[1].Dword(kTimeout), 255000u) << "nothing is clamped";
+    EXPECT_EQ(Sent[1].Dword(kInfoFlags), 4u);
+
+    icon.UpdateIcon();
+    EXPECT_EQ(Sent.back().Dword(kFlags), 7u) << "a later update carries no balloon";
+
+    // A refused update (icon not in the notification area) makes the balloon answer false.
+    ShellAnswer = false;
+    EXPECT_FALSE(icon.ShowBalloon("a", "b", TBalloonIconKind::bkNone, 1));
+    EXPECT_EQ(icon.IconData().Flags, 7u);
+}
+
+TEST_F(TrayIconTest, StoredDescriptionCreatesTheIconAndLoadingSendsAddThenVersion)
+{
+    ui::TForm form(nullptr);
+    const wchar_t* text =
+        L"object Form1: TForm\n"
+        L"  object TrayIcon1: TTrayIcon\n"
+        L"    CycleInterval = 400\n"
+        L"    Hint = 'Cihaz Test'\n"
+        L"    IconVisible = True\n"
+        L"    IconIndex = 0\n"
+        L"    WantEnterExitEvents = True\n"
+        L"  end\n"
+        L"end\n";
+    ui::ReadDescription(form, text, L"test");
+    auto* icon = dynamic_cast<TTrayIcon*>(form.FindComponent(L"TrayIcon1"));
+    ASSERT_NE(icon, nullptr);
+    EXPECT_TRUE(icon->IconVisible());
+    EXPECT_EQ(icon->CycleInterval(), 400u);
+    EXPECT_TRUE(icon->WantEnterExitEvents());
+
+    std::vector<DWORD> messages;
+    for (const auto& r : Sent)
+        messages.push_back(r.Message);
+    // Properties only store while the description is read; loading applies them once.
+    EXPECT_EQ(messages, (std::vector<DWORD>{NIM_MODIFY, NIM_ADD, NIM_SETVERSION}));
+    ASSERT_EQ(Sent.size(), 3u);
+    EXPECT_EQ(Sent[1].Text(kTip, 128), "Cihaz Test");
+    EXPECT_EQ(Sent[2].Dword(kTimeout), 0u) << "behaviour mode 0 is shell version 0";
+    EXPECT_EQ(Sent[2].Dword(kFlags), 7u);
+
+    // Written back, the description names the class and the stored settings.
+    std::wstring written = ui::WriteDescription(form);
+    EXPECT_NE(written.find(L"TrayIcon1: TTrayIcon"), std::wstring::npos);
+    EXPECT_NE(written.find(L"CycleInterval = 400"), std::wstring::npos);
+
+    // The exit timer runs from loading on: a move enters.
+    LogEvents(*icon);
+    SetCursorPos(50, 60);
+    Callback(*icon, WM_MOUSEMOVE);
+    EXPECT_TRUE(PumpUntil([&] { return !Log.empty(); }, 2000));
+    EXPECT_EQ(Joined(), "enter, move");
+}
+
+TEST_F(TrayIconTest, ClickWithoutDoubleClickHandlerComesAtOnce)
+{
+    TTrayIcon icon(nullptr);
+    LogEvents(icon);
+    Callback(icon, WM_LBUTTONDOWN);
+    Callback(icon, WM_LBUTTONUP);
+    ASSERT_TRUE(PumpUntil([&] { return Log.size() >= 3; }, 2000)) << Joined();
+    EXPECT_EQ(Joined(), "down left, click, up left");
+
+    // A release without a press in this icon is no click.
+    Log.clear();
+    Callback(icon, WM_LBUTTONUP);
+    ASSERT_TRUE(PumpUntil([&] { return !Log.empty(); }, 2000));
+    PumpFor(50);
+    EXPECT_EQ(Joined(), "up left");
+
+    // Right and middle buttons report their button; the right release comes from WM_RBUTTONUP.
+    Log.clear();
+    for (UINT m : std::vector<UINT>{WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MBUTTONDOWN, WM_MBUTTONUP, WM_CONTEXTMENU, NIN_SELECT})
+        Callback(icon, m);
+    ASSERT_TRUE(PumpUntil([&] { return Log.size() >= 4; }, 2000));
+    PumpFor(50);
+    EXPECT_EQ(Joined(), "down right, up right, down middle, up middle")
+        << "in behaviour mode 0, WM_CONTEXTMENU and NIN_SELECT raise nothing";
+}
+
+TEST_F(TrayIconTest, WithDoubleClickHandlerClickWaitsAndDoubleClickSuppressesIt)
+{
+    TTrayIcon icon(nullptr);
+    LogEvents(icon);
+    icon.OnDblClick = [this](ui::TObject*) { Log.push_back("double"); };
+
+    Callback(icon, WM_LBUTTONDOWN);
+    Callback(icon, WM_LBUTTONUP);
+    ASSERT_TRUE(PumpUntil([&] { return Log.size() >= 2; }, 2000));
+    EXPECT_EQ(Joined(), "down left, up left") << "the click waits for the double-click time";
+    DWORD start = GetTickCount();
+    ASSERT_TRUE(PumpUntil([&] { return Log.size() >= 3; }, 5000)) << Joined();
+    EXPECT_EQ(Joined(), "down left, up left, click");
+    EXPECT_GE(GetTickCount() - start + 50, GetDoubleClickTime() / 2) << "the click came too early";
+
+    // The shell's sequence for a double click: down, up, double, up.
+    Log.clear();
+    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        Callback(icon, m);
+    ASSERT_TRUE(PumpUntil([&] { return Log.size() >= 4; }, 2000));
+    PumpFor(GetDoubleClickTime() + 200);
+    EXPECT_EQ(Joined(), "down left, up left, double, up left") << "a double click raises no click";
+
+    // The state is clean afterwards: the next single click is reported again.
+    Log.clear();
+    Callback(icon, WM_LBUTTONDOWN);
+    Callback(icon, WM_LBUTTONUP);
+    ASSERT_TRUE(PumpUntil([&] { return Log.size() >= 3; }, 5000)) << Joined();
+    EXPECT_EQ(Joined(), "down left, up left, click");
+}
+
+TEST_F(TrayIconTest, EnterAndExitFollowTheCursor)
+{
+    TTrayIcon icon(nullptr);
+    LogEvents(icon);
+    icon.SetWantEnterExitEvents(true);
+    ASSERT_TRUE(SetCursorPos(100, 100));
+    Callback(icon, WM_MOUSEMOVE);
+    Callback(icon, WM_MOUSEMOVE);
+    ASSERT_TRUE(PumpUntil([&] { return Log.size() >= 3; }, 2000));
+    PumpFor(150);
+    EXPECT_EQ(Joined(), "enter, move, move") << "one enter, and no exit while the cursor rests";
+
+    ASSERT_TRUE(SetCursorPos(300, 310));
+    ASSERT_TRUE(PumpUntil([&] { return Log.size() >= 4; }, 2000)) << Joined();
+    EXPECT_EQ(Log.back(), "exit");
+
+    Log.clear();
+    Callback(icon, WM_MOUSEMOVE);
+    ASSERT_TRUE(PumpUntil([&] { return Log.size() >= 2; }, 2000));
+    EXPECT_EQ(Joined(), "enter, move") << "a new move after the exit enters again";
+
+    // Without the detection there are neither enters nor exits.
+    icon.SetWantEnterExitEvents(false);
+    Log.clear();
+    ASSERT_TRUE(SetCursorPos(120, 130));
+    PumpFor(100);
+    Callback(icon, WM_MOUSEMOVE);
+    ASSERT_TRUE(PumpUntil([&] { return !Log.empty(); }, 2000));
+    PumpFor(100);
+    EXPECT_EQ(Joined(), "move");
+}
+
+TEST_F(TrayIconTest, DisabledIconIgnoresTheMouseButNotTheBalloon)
+{
+    TTrayIcon icon(nullptr);
+    LogEvents(icon);
+    icon.OnDblClick = [this](ui::TObject*) { Log.push_back("double"); };
+    icon.SetWantEnterExitEvents(true);
+    icon.SetEnabled(false);
+    for (UINT m : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, WM_RBUTTONUP,
+                   WM_MBUTTONDOWN, WM_MBUTTONUP})
+        Callback(icon, m);
+    for (UINT m : {NIN_BALLOONSHOW, NIN_BALLOONUSERCLICK, NIN_BALLOONTIMEOUT, NIN_BALLOONHIDE})
+        Callback(icon, m);
+    ASSERT_TRUE(PumpUntil([&] { return Log.size() >= 4; }, 2000));
+    PumpFor(GetDoubleClickTime() + 100);
+    EXPECT_EQ(Joined(), "balloon show, balloon click, balloon timeout, balloon hide");
+
+    // Callbacks for an identifier that no icon has are ignored.
+    PostMessageW(TTrayIconHandler::Window(), tray::WM_TRAYICON, icon.IconId() + 1000, NIN_BALLOONSHOW);
+    PumpFor(50);
+    EXPECT_EQ(Log.size(), 4u);
+}
+
+TEST_F(TrayIconTest, ErrorsOfEventHandlersGoToTheApplication)
+{
+    TTrayIcon icon(nullptr);
+    icon.OnClick = [](ui::TObject*) { throw ui::Exception(L"click failed"); };
+    Callback(icon, WM_LBUTTONDOWN);
+    Callback(icon, WM_LBUTTONUP);
+    ASSERT_TRUE(PumpUntil([&] { return !Errors.empty(); }, 2000));
+    EXPECT_EQ(Errors.front(), "click failed");
+    EXPECT_EQ(ErrorSender, &icon);
+
+    // The shared window keeps working after the error.
+    bool shown = false;
+    icon.OnBalloonHintShow = [&](ui::TObject*) { shown = true; };
+    Callback(icon, NIN_BALLOONSHOW);
+    EXPECT_TRUE(PumpUntil([&] { return shown; }, 2000));
+}
+
+TEST_F(TrayIconTest, RestartedTaskbarGetsTheVisibleIconBack)
+{
+    const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    TTrayIcon shown(nullptr), hidden(nullptr);
+    shown.SetIconVisible(true);
+    Sent.clear();
+    PostMessageW(ui::Application->Handle(), taskbarCreated, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !Sent.empty(); }, 2000));
+    PumpFor(50);
+    ASSERT_EQ(Sent.size(), 1u) << "only the visible icon is added again";
+    EXPECT_EQ(Sent[0].Message, DWORD(NIM_ADD));
+    EXPECT_EQ(Sent[0].Dword(kId), shown.IconId());
+}
+
+TEST_F(TrayIconTest, SharedWindowsAreCountedForIconsAndTheirTimers)
+{
+    const int timersBefore = tray::TSimpleTimer::HandlerRefCount();
+    EXPECT_EQ(TTrayIconHandler::Window(), nullptr);
+    auto first = std::make_unique<TTrayIcon>(nullptr);
+    HWND window = TTrayIconHandler::Window();
+    ASSERT_NE(window, nullptr);
+    auto second = std::make_unique<TTrayIcon>(nullptr);
+    EXPECT_EQ(TTrayIconHandler::Window(), window);
+    EXPECT_EQ(TTrayIconHandler::RefCount(), 2);
+    EXPECT_NE(first->IconId(), second->IconId());
+    EXPECT_EQ(tray::TSimpleTimer::HandlerRefCount(), timersBefore + 6) << "three timers per icon";
+
+    first.reset();
+    EXPECT_EQ(TTrayIconHandler::RefCount(), 1);
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_EQ(tray::TSimpleTimer::HandlerRefCount(), timersBefore + 3);
+
+    // The window answers closing and session end without going away.
+    EXPECT_EQ(SendMessageW(window, WM_CLOSE, 0, 0), 1);
+    EXPECT_EQ(SendMessageW(window, WM_QUERYENDSESSION, 0, 0), 1);
+    EXPECT_TRUE(IsWindow(window));
+
+    second.reset();
+    EXPECT_EQ(TTrayIconHandler::RefCount(), 0);
+    EXPECT_EQ(TTrayIconHandler::Window(), nullptr);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(tray::TSimpleTimer::HandlerRefCount(), timersBefore);
+}
+
+TEST_F(TrayIconTest, MinimizingTheApplicationHidesTheMainWindowBehindTheIcon)
+{
+    ui::TForm mainForm(nullptr);
+    ui::TForm* previousMain = ui::Application->MainForm();
+    ui::Application->SetMainForm(&mainForm);
+    mainForm.SetVisible(true);
+    ASSERT_TRUE(IsWindowVisible(mainForm.Handle()));
+
+    TTrayIcon icon(&mainForm);
+    icon.SetMinimizeToTray(true);
+    Sent.clear();
+    SendMessageW(ui::Application->Handle(), WM_SIZE, SIZE_MINIMIZED, 0);
+    EXPECT_FALSE(mainForm.Visible());
+    EXPECT_FALSE(IsWindowVisible(mainForm.Handle()));
+    EXPECT_TRUE(icon.IconVisible());
+    ASSERT_FALSE(Sent.empty());
+    EXPECT_EQ(Sent.back().Message, DWORD(NIM_ADD));
+
+    // Restoring the application shows the main window again.
+    SendMessageW(ui::Application->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_TRUE(mainForm.Visible());
+
+    // The owner's minimize command goes to the tray only with a handler, and is then consumed.
+    bool raised = false;
+    icon.OnMinimizeToTray = [&](ui::TObject*) { raised = true; };
+    icon.SetIconVisible(false);
+    EXPECT_EQ(SendMessageW(mainForm.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0), 1);
+    EXPECT_TRUE(raised);
+    EXPECT_FALSE(mainForm.Visible());
+    EXPECT_TRUE(icon.IconVisible());
+
+    ui::Application->SetMainForm(previousMain);
+}
+
+} // namespace

@@ -1,0 +1,742 @@
+// The notification-area icon: its record for the shell, its callbacks, menu, balloons and timers.
+#include "tray/TrayIcon.h"
+
+#include "ui/controls/Forms.h"
+#include "ui/core/ClassBuilder.h"
+#include "ui/core/SysUtils.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <shlwapi.h>
+
+#include <cstring>
+
+namespace tray {
+
+using namespace ui;
+
+// ---------------------------------------------------------------------------------------------
+// The record and the shell
+
+void CopyToField(char* field, size_t size, const std::string& text)
+{
+    std::memset(field, 0, size);
+    if (size == 0)
+        return;
+    size_t length = text.size() < size - 1 ? text.size() : size - 1;
+    std::memcpy(field, text.data(), length);
+}
+
+namespace {
+
+bool RealShellNotifyIcon(DWORD message, const TTrayIconData& data)
+{
+    // The record is laid out exactly as the 32-bit shell reads it; the shell does not write it.
+    auto* record = reinterpret_cast<NOTIFYICONDATAA*>(const_cast<TTrayIconData*>(&data));
+    return Shell_NotifyIconA(message, record) != FALSE;
+}
+
+TShellNotifyIcon& ShellNotifyIcon()
+{
+    static TShellNotifyIcon function = RealShellNotifyIcon;
+    return function;
+}
+
+// "TaskbarCreated" is broadcast when the shell (re)starts; shells older than the one that came
+// with common controls 4.71 do not send it, so it is only listened for from there on.
+UINT TaskbarCreatedMessage()
+{
+    static const UINT message = [] {
+        HMODULE comctl = GetModuleHandleW(L"comctl32.dll");
+        if (comctl == nullptr)
+            comctl = LoadLibraryW(L"comctl32.dll");
+        auto getVersion =
+            comctl ? reinterpret_cast<DLLGETVERSIONPROC>(GetProcAddress(comctl, "DllGetVersion")) : nullptr;
+        DLLVERSIONINFO info{};
+        info.cbSize = sizeof(info);
+        if (getVersion == nullptr || FAILED(getVersion(&info)))
+            return UINT(0);
+        if (info.dwMajorVersion < 4 || (info.dwMajorVersion == 4 && info.dwMinorVersion < 71))
+            return UINT(0);
+        return RegisterWindowMessageW(L"TaskbarCreated");
+    }();
+    return message;
+}
+
+} // namespace
+
+TShellNotifyIcon SetShellNotifyIcon(TShellNotifyIcon function)
+{
+    TShellNotifyIcon previous = ShellNotifyIcon();
+    ShellNotifyIcon() = function ? std::move(function) : TShellNotifyIcon(RealShellNotifyIcon);
+    return previous;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TTrayIconHandler
+
+HWND TTrayIconHandler::Window() { return FInstance != nullptr ? FInstance->FWindow : nullptr; }
+
+int TTrayIconHandler::RefCount() { return FInstance != nullptr ? static_cast<int>(FInstance->FIcons.size()) : 0; }
+
+TTrayIconHandler& TTrayIconHandler::Acquire(TTrayIcon* icon)
+{
+    if (FInstance == nullptr)
+        FInstance = new TTrayIconHandler();
+    FInstance->FIcons[icon->FIconId] = icon;
+    return *FInstance;
+}
+
+void TTrayIconHandler::Release(TTrayIcon* icon)
+{
+    if (FInstance == nullptr)
+        return;
+    FInstance->FIcons.erase(icon->FIconId);
+    if (FInstance->FIcons.empty()) {
+        delete FInstance;
+        FInstance = nullptr;
+    }
+}
+
+TTrayIconHandler::TTrayIconHandler()
+{
+    FWindow = AllocateHWnd([this](TMessage& message) { return HandleMessage(message); });
+}
+
+TTrayIconHandler::~TTrayIconHandler() { DeallocateHWnd(FWindow); }
+
+bool TTrayIconHandler::HandleMessage(TMessage& message)
+{
+    switch (message.Msg) {
+    case WM_TRAYICON: {
+        auto found = FIcons.find(static_cast<uint32_t>(message.WParam));
+        if (found != FIcons.end()) {
+            TTrayIcon* icon = found->second;
+            // The notification code is the low word: shells that speak version 4 put more above it.
+            UINT code = LOWORD(message.LParam);
+            GuardedCall(icon, [icon, code] { icon->HandleCallback(code); });
+        }
+        message.Result = 0;
+        return true;
+    }
+    // The window lives as long as an icon needs it: closing or ending the session must not
+    // take it away underneath the icons.
+    case WM_DESTROY:
+    case WM_CLOSE:
+    case WM_QUERYENDSESSION:
+    case WM_QUIT:
+    case WM_ENDSESSION:
+    case WM_NCDESTROY:
+        message.Result = 1;
+        return true;
+    default:
+        return false;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TTrayIcon: construction and destruction
+
+const TClassInfo& TTrayIcon::StaticClass()
+{
+    static const TClassInfo info = TClassBuilder<TTrayIcon>(L"TTrayIcon", &TComponent::StaticClass())
+        .Property(L"DesignPreview", &TTrayIcon::DesignPreview, &TTrayIcon::SetDesignPreview)
+        .Property(L"CycleIcons", &TTrayIcon::CycleIcons, &TTrayIcon::SetCycleIcons)
+        .Property(L"CycleInterval", &TTrayIcon::CycleInterval, &TTrayIcon::SetCycleInterval)
+        .Property(L"Enabled", &TTrayIcon::Enabled, &TTrayIcon::SetEnabled)
+        .Property(L"Hint", &TTrayIcon::Hint, &TTrayIcon::SetHint)
+        .Property(L"ShowHint", &TTrayIcon::ShowHint, &TTrayIcon::SetShowHint)
+        .Property(L"IconVisible", &TTrayIcon::IconVisible, &TTrayIcon::SetIconVisible)
+        .Property(L"IconIndex", &TTrayIcon::IconIndex, &TTrayIcon::SetIconIndex)
+        .Property(L"LeftPopup", &TTrayIcon::LeftPopup, &TTrayIcon::SetLeftPopup)
+        .Property(L"WantEnterExitEvents", &TTrayIcon::WantEnterExitEvents, &TTrayIcon::SetWantEnterExitEvents)
+        .Property(L"MinimizeToTray", &TTrayIcon::MinimizeToTray, &TTrayIcon::SetMinimizeToTray)
+        .Event(L"OnClick", &TTrayIcon::OnClick)
+        .Event(L"OnDblClick", &TTrayIcon::OnDblClick)
+        .Event(L"OnMouseDown", &TTrayIcon::OnMouseDown)
+        .Event(L"OnMouseUp", &TTrayIcon::OnMouseUp)
+        .Event(L"OnMouseMove", &TTrayIcon::OnMouseMove)
+        .Event(L"OnMouseEnter", &TTrayIcon::OnMouseEnter)
+        .Event(L"OnMouseExit", &TTrayIcon::OnMouseExit)
+        .Event(L"OnCycle", &TTrayIcon::OnCycle)
+        .Event(L"OnBalloonHintShow", &TTrayIcon::OnBalloonHintShow)
+        .Event(L"OnBalloonHintHide", &TTrayIcon::OnBalloonHintHide)
+        .Event(L"OnBalloonHintTimeout", &TTrayIcon::OnBalloonHintTimeout)
+        .Event(L"OnBalloonHintClick", &TTrayIcon::OnBalloonHintClick)
+        .Event(L"OnMinimizeToTray", &TTrayIcon::OnMinimizeToTray)
+        .Event(L"OnStartup", &TTrayIcon::OnStartup)
+        .Build();
+    return info;
+}
+
+namespace {
+// Descriptions may create the icon by its class name.
+const bool gTrayIconRegistered = (RegisterComponentClass(TTrayIcon::StaticClass()), true);
+} // namespace
+
+TTrayIcon::TTrayIcon(TComponent* AOwner) : TComponent(AOwner)
+{
+    static uint32_t nextId = 1;
+    FIconId = nextId++;
+    TTrayIconHandler::Acquire(this);
+    try {
+        FIconData.cbSize = sizeof(TTrayIconData);
+        FIconData.Wnd = TTrayIconHandler::Window();
+        FIconData.ID = FIconId;
+        FIconData.Flags = kTrayFlagsDefault;
+        FIconData.CallbackMessage = WM_TRAYICON;
+        FCycleTimer = new TSimpleTimer(1000, [this](TObject*) { CycleTimerTick(); });
+        FClickTimer = new TSimpleTimer(GetDoubleClickTime(), [this](TObject*) { ClickTimerTick(); });
+        FExitTimer = new TSimpleTimer(20, [this](TObject*) { ExitTimerTick(); });
+        FHasExited = true;
+        if (!Designing()) {
+            FApplicationHookId = Application->HookMainWindow([this](TMessage& m) { return ApplicationWindowHook(m); });
+            HookOwnerWindow(false);
+        }
+    } catch (...) {
+        delete FExitTimer;
+        delete FClickTimer;
+        delete FCycleTimer;
+        TTrayIconHandler::Release(this);
+        throw;
+    }
+}
+
+TTrayIcon::~TTrayIcon()
+{
+    *FAlive = false;
+    try {
+        RemoveIcon();
+    } catch (...) {
+        Application->HandleException(this);
+    }
+    FDesignPreview = false;
+    delete FCycleTimer;
+    delete FClickTimer;
+    delete FExitTimer;
+    if (!Designing()) {
+        Application->UnhookMainWindow(FApplicationHookId);
+        UnhookOwnerWindow();
+    }
+    TTrayIconHandler::Release(this);
+}
+
+void TTrayIcon::Loaded()
+{
+    TComponent::Loaded();
+    auto* ownerControl = dynamic_cast<TWinControl*>(Owner());
+    if (ownerControl != nullptr && !Designing()) {
+        // The owner's window procedure can only be replaced once the window exists; its
+        // description is read, so it can be created now.
+        HookOwnerWindow(true);
+        bool showMainForm = true;
+        if (OnStartup)
+            OnStartup(this, showMainForm);
+        if (!showMainForm) {
+            Application->SetShowMainForm(false);
+            HideMainWindow();
+        }
+    }
+    // Properties read from the description only stored their values; apply them in one go.
+    ApplyIconIndex(FIconIndex);
+    UpdateIcon();
+    if (FIconVisible)
+        AddIcon();
+    else
+        RemoveIcon();
+    SetCycleIcons(FCycleIcons);
+    SetWantEnterExitEvents(FWantEnterExitEvents);
+    FIconData.Version = FBehaviourMode == 0 ? 0 : NOTIFYICON_VERSION;
+    Notify(NIM_SETVERSION);
+}
+
+bool TTrayIcon::UsesDefaultIcon() { return true; }
+
+// ---------------------------------------------------------------------------------------------
+// Shell calls
+
+void TTrayIcon::PrepareIconData()
+{
+    FIconData.Icon = FIconHandle;
+    if (!FHint.empty() && FShowHint)
+        CopyToField(FIconData.Tip, WideToAnsi(FHint));
+    else
+        std::memset(FIconData.Tip, 0, sizeof(FIconData.Tip));
+}
+
+bool TTrayIcon::Notify(DWORD message)
+{
+    PrepareIconData();
+    TShellNotifyIcon shell = ShellNotifyIcon();
+    return shell(message, FIconData);
+}
+
+bool TTrayIcon::AddIcon()
+{
+    bool result = Notify(NIM_ADD);
+    FIconVisible = true;
+    return result;
+}
+
+bool TTrayIcon::RemoveIcon()
+{
+    bool result = Notify(NIM_DELETE);
+    FIconVisible = false;
+    return result;
+}
+
+bool TTrayIcon::UpdateIcon() { return Notify(NIM_MODIFY); }
+
+bool TTrayIcon::ShowBalloon(const std::string& Title, const std::string& Text, TBalloonIconKind IconKind,
+                            uint8_t TimeoutSeconds)
+{
+    HideBalloon();
+    FIconData.Flags |= kTrayFlagInfo;
+    CopyToField(FIconData.Info, Text);
+    CopyToField(FIconData.InfoTitle, Title);
+    FIconData.Timeout = uint32_t(TimeoutSeconds) * 1000;
+    FIconData.InfoFlags = static_cast<uint32_t>(IconKind);
+    bool result = UpdateIcon();
+    FIconData.Flags = kTrayFlagsDefault;
+    return result;
+}
+
+bool TTrayIcon::HideBalloon()
+{
+    // An empty balloon text with NIF_INFO takes down the balloon that is up.
+    FIconData.Flags |= kTrayFlagInfo;
+    std::memset(FIconData.Info, 0, sizeof(FIconData.Info));
+    return UpdateIcon();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Properties
+
+void TTrayIcon::SetIconHandle(HICON icon)
+{
+    FIconHandle = icon;
+    if (!IsLoading())
+        UpdateIcon();
+}
+
+void TTrayIcon::SetHint(const std::wstring& value)
+{
+    FHint = value;
+    if (!IsLoading())
+        UpdateIcon();
+}
+
+void TTrayIcon::SetShowHint(bool value)
+{
+    FShowHint = value;
+    if (!IsLoading())
+        UpdateIcon();
+}
+
+void TTrayIcon::SetIconVisible(bool value)
+{
+    FIconVisible = value;
+    if (IsLoading())
+        return;
+    if (value)
+        AddIcon();
+    else
+        RemoveIcon();
+}
+
+void TTrayIcon::SetIconIndex(int32_t value)
+{
+    ApplyIconIndex(value);
+    if (!IsLoading())
+        UpdateIcon();
+}
+
+void TTrayIcon::ApplyIconIndex(int32_t value)
+{
+    FIconIndex = 0;
+    (void)value;
+}
+
+void TTrayIcon::SetCycleIcons(bool value)
+{
+    FCycleIcons = value;
+    if (IsLoading())
+        return;
+    if (value) {
+        SetIconIndex(0);
+        FCycleTimer->SetInterval(FCycleInterval);
+        FCycleTimer->SetEnabled(true);
+    } else {
+        FCycleTimer->SetEnabled(false);
+    }
+}
+
+void TTrayIcon::SetCycleInterval(uint32_t value)
+{
+    if (value == FCycleInterval)
+        return;
+    FCycleInterval = value;
+    SetCycleIcons(FCycleIcons);
+}
+
+void TTrayIcon::SetWantEnterExitEvents(bool value)
+{
+    FWantEnterExitEvents = value;
+    if (!IsLoading())
+        FExitTimer->SetEnabled(value);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Callbacks of the shell
+
+void TTrayIcon::HandleCallback(UINT mouseMessage)
+{
+    std::shared_ptr<bool> alive = FAlive;
+    switch (mouseMessage) {
+    case WM_MOUSEMOVE: {
+        if (!FEnabled)
+            return;
+        if (FWantEnterExitEvents && FHasExited) {
+            MouseEnter();
+            if (!*alive)
+                return;
+            FHasExited = false;
+        }
+        POINT position{};
+        GetCursorPos(&position);
+        MouseMove(ShiftStateFromKeyboard(), position.x, position.y);
+        if (*alive)
+            FLastPosition = position;
+        return;
+    }
+    case WM_LBUTTONDOWN:
+        if (!FEnabled)
+            return;
+        if (OnDblClick) {
+            // The click is held back until the double-click time has shown it to be single.
+            FClickTimer->SetInterval(GetDoubleClickTime());
+            FClickTimer->SetEnabled(true);
+        }
+        RaiseMouse(true, TMouseButton::mbLeft);
+        if (!*alive)
+            return;
+        FClickStart = true;
+        if (FLeftPopup && MenuOpensByItself()) {
+            SetForegroundWindow(TTrayIconHandler::Window());
+            PopupMenuAtCursor();
+        }
+        return;
+    case WM_LBUTTONUP:
+        if (!FEnabled)
+            return;
+        if (FClickStart)
+            FClickReady = true;
+        if (FClickStart && !FClickTimer->Enabled()) {
+            FClickStart = false;
+            FClickReady = false;
+            Click();
+            if (!*alive)
+                return;
+        }
+        FClickStart = false;
+        RaiseMouse(false, TMouseButton::mbLeft);
+        return;
+    case WM_LBUTTONDBLCLK:
+        if (!FEnabled)
+            return;
+        FClickReady = false;
+        FDblClicked = true;
+        DblClick();
+        if (*alive && MenuOpensByItself() && !FLeftPopup)
+            ClickDefaultMenuItem();
+        return;
+    case WM_RBUTTONDOWN:
+        if (!FEnabled)
+            return;
+        RaiseMouse(true, TMouseButton::mbRight);
+        // The menu opens on the press, so that it is there while the button is still held.
+        if (*alive && MenuOpensByItself()) {
+            SetForegroundWindow(TTrayIconHandler::Window());
+            PopupMenuAtCursor();
+        }
+        return;
+    case WM_RBUTTONUP:
+        if (FBehaviourMode == 0 && FEnabled)
+            RaiseMouse(false, TMouseButton::mbRight);
+        return;
+    case WM_CONTEXTMENU:
+    case NIN_SELECT:
+    case NIN_KEYSELECT:
+        if (FBehaviourMode == 1 && FEnabled)
+            RaiseMouse(false, TMouseButton::mbRight);
+        return;
+    case WM_MBUTTONDOWN:
+        if (FEnabled)
+            RaiseMouse(true, TMouseButton::mbMiddle);
+        return;
+    case WM_MBUTTONUP:
+        if (FEnabled)
+            RaiseMouse(false, TMouseButton::mbMiddle);
+        return;
+    case NIN_BALLOONSHOW:
+        if (OnBalloonHintShow)
+            OnBalloonHintShow(this);
+        return;
+    case NIN_BALLOONHIDE:
+        if (OnBalloonHintHide)
+            OnBalloonHintHide(this);
+        return;
+    case NIN_BALLOONTIMEOUT:
+        if (OnBalloonHintTimeout)
+            OnBalloonHintTimeout(this);
+        return;
+    case NIN_BALLOONUSERCLICK:
+        if (OnBalloonHintClick)
+            OnBalloonHintClick(this);
+        return;
+    default:
+        return;
+    }
+}
+
+void TTrayIcon::RaiseMouse(bool down, TMouseButton button)
+{
+    POINT position{};
+    GetCursorPos(&position);
+    TShiftState shift = ShiftStateFromKeyboard();
+    switch (button) {
+    case TMouseButton::mbLeft: shift.Include(TShiftStateFlag::ssLeft); break;
+    case TMouseButton::mbRight: shift.Include(TShiftStateFlag::ssRight); break;
+    case TMouseButton::mbMiddle: shift.Include(TShiftStateFlag::ssMiddle); break;
+    }
+    if (down)
+        MouseDown(button, shift, position.x, position.y);
+    else
+        MouseUp(button, shift, position.x, position.y);
+}
+
+void TTrayIcon::ClickTimerTick()
+{
+    std::shared_ptr<bool> alive = FAlive;
+    FClickTimer->SetEnabled(false);
+    if (!FDblClicked && FClickReady) {
+        FClickReady = false;
+        Click();
+        if (!*alive)
+            return;
+    }
+    FDblClicked = false;
+}
+
+void TTrayIcon::ExitTimerTick()
+{
+    if (FHasExited)
+        return;
+    POINT position{};
+    if (!GetCursorPos(&position))
+        return;
+    if (position.x != FLastPosition.x || position.y != FLastPosition.y) {
+        FHasExited = true;
+        MouseExit();
+    }
+}
+
+void TTrayIcon::CycleTimerTick() {}
+
+// ---------------------------------------------------------------------------------------------
+// Event steps
+
+void TTrayIcon::Click()
+{
+    if (OnClick)
+        OnClick(this);
+}
+
+void TTrayIcon::DblClick()
+{
+    if (OnDblClick)
+        OnDblClick(this);
+}
+
+void TTrayIcon::Cycle(int NextIndex)
+{
+    if (OnCycle)
+        OnCycle(this, NextIndex);
+}
+
+void TTrayIcon::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (OnMouseDown)
+        OnMouseDown(this, Button, Shift, X, Y);
+}
+
+void TTrayIcon::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (OnMouseUp)
+        OnMouseUp(this, Button, Shift, X, Y);
+}
+
+void TTrayIcon::MouseMove(TShiftState Shift, int X, int Y)
+{
+    if (OnMouseMove)
+        OnMouseMove(this, Shift, X, Y);
+}
+
+void TTrayIcon::MouseEnter()
+{
+    if (OnMouseEnter)
+        OnMouseEnter(this);
+}
+
+void TTrayIcon::MouseExit()
+{
+    if (OnMouseExit)
+        OnMouseExit(this);
+}
+
+void TTrayIcon::MinimizeMainToTray()
+{
+    HideMainWindow();
+    SetIconVisible(true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Menu
+
+bool TTrayIcon::MenuOpensByItself() const { return false; }
+
+void TTrayIcon::ClickDefaultMenuItem() {}
+
+void TTrayIcon::PopupMenuAt(int X, int Y)
+{
+    (void)X;
+    (void)Y;
+}
+
+void TTrayIcon::PopupMenuAtCursor()
+{
+    POINT position{};
+    if (GetCursorPos(&position))
+        PopupMenuAt(position.x, position.y);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The main window, the application's window and the owner's window
+
+void TTrayIcon::HideMainWindow()
+{
+    if (dynamic_cast<TWinControl*>(Owner()) != nullptr && Application->MainForm() != nullptr) {
+        Application->MainForm()->SetVisible(false);
+        HideTaskbarButton();
+    }
+}
+
+void TTrayIcon::HideTaskbarButton()
+{
+    if (Application->HandleAllocated() && IsWindowVisible(Application->Handle()))
+        ShowWindow(Application->Handle(), SW_HIDE);
+}
+
+bool TTrayIcon::ApplicationWindowHook(TMessage& message)
+{
+    switch (message.Msg) {
+    case WM_SIZE:
+        if (message.WParam == SIZE_MINIMIZED && FMinimizeToTray)
+            MinimizeMainToTray();
+        break;
+    case WM_WINDOWPOSCHANGED:
+        if (FStartupCheckPending && Application->MainForm() != nullptr) {
+            // A multiple-document main window shows itself in its own way; ask the handler only then.
+            if (Application->MainForm()->FormStyle() == TFormStyle::fsMDIForm) {
+                bool showMainForm = true;
+                if (OnStartup)
+                    OnStartup(this, showMainForm);
+                if (!showMainForm)
+                    HideTaskbarButton();
+            }
+            FStartupCheckPending = false;
+        }
+        break;
+    case WM_SYSCOMMAND:
+        if ((message.WParam & 0xFFF0) == SC_RESTORE && Application->MainForm() != nullptr) {
+            TForm* mainForm = Application->MainForm();
+            if (mainForm->HandleAllocated() && IsIconic(mainForm->Handle()))
+                ShowWindow(mainForm->Handle(), SW_RESTORE);
+            mainForm->SetVisible(true);
+        }
+        break;
+    default:
+        if (message.Msg != 0 && message.Msg == TaskbarCreatedMessage() && FIconVisible)
+            AddIcon();
+        break;
+    }
+    // The application's own handling always follows.
+    return false;
+}
+
+void TTrayIcon::HookOwnerWindow(bool createWindow)
+{
+    auto* owner = dynamic_cast<TWinControl*>(Owner());
+    if (owner == nullptr || Designing())
+        return;
+    if (!owner->HandleAllocated() && !createWindow)
+        return;
+    HWND wnd = owner->Handle();
+    if (wnd == FOwnerWindow)
+        return;
+    UnhookOwnerWindow();
+    if (SetWindowSubclass(wnd, OwnerSubclassProc, FIconId, reinterpret_cast<DWORD_PTR>(this)))
+        FOwnerWindow = wnd;
+}
+
+void TTrayIcon::UnhookOwnerWindow()
+{
+    // The owner may already be half destroyed; only the window handle kept at hooking is used.
+    if (FOwnerWindow != nullptr && IsWindow(FOwnerWindow))
+        RemoveWindowSubclass(FOwnerWindow, OwnerSubclassProc, FIconId);
+    FOwnerWindow = nullptr;
+}
+
+LRESULT CALLBACK TTrayIcon::OwnerSubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                              DWORD_PTR refData)
+{
+    auto* icon = reinterpret_cast<TTrayIcon*>(refData);
+    LRESULT result = 0;
+    bool handled = false;
+    try {
+        handled = icon->OwnerWindowHook(wnd, msg, wParam, lParam, result);
+    } catch (...) {
+        Application->HandleException(icon);
+    }
+    if (msg == WM_NCDESTROY)
+        icon->FOwnerWindow = nullptr; // the subclass goes with the window
+    return handled ? result : DefSubclassProc(wnd, msg, wParam, lParam);
+}
+
+bool TTrayIcon::OwnerWindowHook(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    bool minimizeRequest = false;
+    if (msg == WM_SHOWWINDOW) {
+        if (wParam != 0 && lParam == 0) {
+            // Shown by a ShowWindow call: the program comes to the front with it.
+            if (Application->HandleAllocated())
+                SetForegroundWindow(Application->Handle());
+            SetForegroundWindow(wnd);
+            return false;
+        }
+        minimizeRequest = wParam == 0 && lParam == SW_PARENTCLOSING && !Application->Terminated();
+    } else if (msg == WM_SYSCOMMAND) {
+        minimizeRequest = wParam == SC_MINIMIZE;
+    }
+    if (minimizeRequest && FMinimizeToTray && OnMinimizeToTray) {
+        std::shared_ptr<bool> alive = FAlive;
+        OnMinimizeToTray(this);
+        if (*alive)
+            MinimizeMainToTray();
+        result = 1;
+        return true;
+    }
+    return false;
+}
+
+} // namespace tray
