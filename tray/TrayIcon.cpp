@@ -63,6 +63,21 @@ UINT TaskbarCreatedMessage()
     return message;
 }
 
+// A popup menu named by a description: a component of the icon's window (or of its owners).
+TPopupMenu* FindMenu(TComponent& component, const std::wstring& name)
+{
+    for (TComponent* root = component.Owner(); root != nullptr; root = root->Owner()) {
+        TComponent* found = root->FindComponent(name);
+        if (found == nullptr)
+            continue;
+        auto* menu = dynamic_cast<TPopupMenu*>(found);
+        if (menu == nullptr)
+            throw EConvertError(Format(L"%s is not a popup menu", name.c_str()));
+        return menu;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 TShellNotifyIcon SetShellNotifyIcon(TShellNotifyIcon function)
@@ -146,8 +161,15 @@ const TClassInfo& TTrayIcon::StaticClass()
         .Property(L"Enabled", &TTrayIcon::Enabled, &TTrayIcon::SetEnabled)
         .Property(L"Hint", &TTrayIcon::Hint, &TTrayIcon::SetHint)
         .Property(L"ShowHint", &TTrayIcon::ShowHint, &TTrayIcon::SetShowHint)
+        .Custom(L"Icon", [](const TTrayIcon& t) { return t.IconValue(); },
+                [](TTrayIcon& t, const TValue& v) { t.ReadIcon(v); })
         .Property(L"IconVisible", &TTrayIcon::IconVisible, &TTrayIcon::SetIconVisible)
         .Property(L"IconIndex", &TTrayIcon::IconIndex, &TTrayIcon::SetIconIndex)
+        .Custom(L"PopupMenu",
+                [](const TTrayIcon& t) {
+                    return TValue::Ident(t.PopupMenu() != nullptr ? t.PopupMenu()->Name() : std::wstring(L"nil"));
+                },
+                [](TTrayIcon& t, const TValue& v) { t.ReadPopupMenu(v); })
         .Property(L"LeftPopup", &TTrayIcon::LeftPopup, &TTrayIcon::SetLeftPopup)
         .Property(L"WantEnterExitEvents", &TTrayIcon::WantEnterExitEvents, &TTrayIcon::SetWantEnterExitEvents)
         .Property(L"MinimizeToTray", &TTrayIcon::MinimizeToTray, &TTrayIcon::SetMinimizeToTray)
@@ -169,10 +191,7 @@ const TClassInfo& TTrayIcon::StaticClass()
     return info;
 }
 
-namespace {
-// Descriptions may create the icon by its class name.
-const bool gTrayIconRegistered = (RegisterComponentClass(TTrayIcon::StaticClass()), true);
-} // namespace
+void RegisterTrayClasses() { RegisterComponentClass(TTrayIcon::StaticClass()); }
 
 TTrayIcon::TTrayIcon(TComponent* AOwner) : TComponent(AOwner)
 {
@@ -180,6 +199,8 @@ TTrayIcon::TTrayIcon(TComponent* AOwner) : TComponent(AOwner)
     FIconId = nextId++;
     TTrayIconHandler::Acquire(this);
     try {
+        FIcon = std::make_unique<TIcon>();
+        FIcon->OnChange = [this](TObject*) { UpdateIcon(); };
         FIconData.cbSize = sizeof(TTrayIconData);
         FIconData.Wnd = TTrayIconHandler::Window();
         FIconData.ID = FIconId;
@@ -214,6 +235,11 @@ TTrayIcon::~TTrayIcon()
     delete FCycleTimer;
     delete FClickTimer;
     delete FExitTimer;
+    try {
+        FIcon.reset();
+    } catch (...) {
+        // Releasing the image cannot be allowed to stop the rest of the clean-up.
+    }
     if (!Designing()) {
         Application->UnhookMainWindow(FApplicationHookId);
         UnhookOwnerWindow();
@@ -224,6 +250,14 @@ TTrayIcon::~TTrayIcon()
 void TTrayIcon::Loaded()
 {
     TComponent::Loaded();
+    if (!FPendingPopupMenu.empty()) {
+        std::wstring name = std::move(FPendingPopupMenu);
+        FPendingPopupMenu.clear();
+        TPopupMenu* menu = FindMenu(*this, name);
+        if (menu == nullptr)
+            throw EConvertError(Format(L"%s: the popup menu %s does not exist", Name().c_str(), name.c_str()));
+        SetPopupMenu(menu);
+    }
     auto* ownerControl = dynamic_cast<TWinControl*>(Owner());
     if (ownerControl != nullptr && !Designing()) {
         // The owner's window procedure can only be replaced once the window exists; its
@@ -255,9 +289,21 @@ bool TTrayIcon::UsesDefaultIcon() { return true; }
 // ---------------------------------------------------------------------------------------------
 // Shell calls
 
+HICON TTrayIcon::SmallIconHandle() const
+{
+    if (FIcon == nullptr || FIcon->Empty())
+        return nullptr;
+    try {
+        return FIcon->Handle(GetSystemMetrics(SM_CXSMICON));
+    } catch (const Exception&) {
+        // An image that cannot be made into an icon leaves the record without one.
+        return nullptr;
+    }
+}
+
 void TTrayIcon::PrepareIconData()
 {
-    FIconData.Icon = FIconHandle;
+    FIconData.Icon = SmallIconHandle();
     if (!FHint.empty() && FShowHint)
         CopyToField(FIconData.Tip, WideToAnsi(FHint));
     else
@@ -312,11 +358,81 @@ bool TTrayIcon::HideBalloon()
 // ---------------------------------------------------------------------------------------------
 // Properties
 
-void TTrayIcon::SetIconHandle(HICON icon)
+void TTrayIcon::SetIcon(const TIcon* value)
 {
-    FIconHandle = icon;
+    // One update for the whole copy, not one per change the copy makes.
+    TNotifyEvent onChange = std::move(FIcon->OnChange);
+    FIcon->OnChange = nullptr;
+    try {
+        if (value != nullptr)
+            FIcon->Assign(*value);
+        else
+            FIcon->Assign(TIcon());
+    } catch (...) {
+        FIcon->OnChange = std::move(onChange);
+        throw;
+    }
+    FIcon->OnChange = std::move(onChange);
     if (!IsLoading())
         UpdateIcon();
+}
+
+void TTrayIcon::ReadIcon(const TValue& value)
+{
+    if (value.Kind == TValue::TKind::Ident && SameText(value.Str, L"nil")) {
+        FIconSourceName.clear();
+        SetIcon(nullptr);
+        return;
+    }
+    if (value.Kind != TValue::TKind::Data)
+        throw EConvertError(L"An icon must be stored as file data");
+    TIcon icon;
+    if (!value.Bytes.empty())
+        icon.LoadFromBytes(value.Bytes);
+    SetIcon(&icon);
+    FIconSourceName = value.Str;
+}
+
+TValue TTrayIcon::IconValue() const
+{
+    if (FIcon->Empty())
+        return TValue::Ident(L"nil");
+    return TValue::Data(FIconSourceName, FIcon->SaveToBytes());
+}
+
+void TTrayIcon::SetPopupMenu(TPopupMenu* value)
+{
+    if (value == FPopupMenu)
+        return;
+    if (FPopupMenu != nullptr)
+        RemoveFreeNotification(FPopupMenu);
+    FPopupMenu = value;
+    if (FPopupMenu != nullptr)
+        FreeNotification(FPopupMenu);
+}
+
+void TTrayIcon::ReadPopupMenu(const TValue& value)
+{
+    if (value.Kind != TValue::TKind::Ident)
+        throw EConvertError(L"PopupMenu must name a popup menu of the window");
+    FPendingPopupMenu.clear();
+    if (SameText(value.Str, L"nil")) {
+        SetPopupMenu(nullptr);
+        return;
+    }
+    TPopupMenu* menu = FindMenu(*this, value.Str);
+    if (menu == nullptr)
+        FPendingPopupMenu = value.Str; // read later in the description: Loaded finds it
+    SetPopupMenu(menu);
+}
+
+void TTrayIcon::Notification(TComponent* component, TOperation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation != TOperation::opRemove)
+        return;
+    if (component == FPopupMenu)
+        FPopupMenu = nullptr;
 }
 
 void TTrayIcon::SetHint(const std::wstring& value)
@@ -603,14 +719,34 @@ void TTrayIcon::MinimizeMainToTray()
 // ---------------------------------------------------------------------------------------------
 // Menu
 
-bool TTrayIcon::MenuOpensByItself() const { return false; }
+bool TTrayIcon::MenuOpensByItself() const { return FPopupMenu != nullptr && FPopupMenu->AutoPopup(); }
 
-void TTrayIcon::ClickDefaultMenuItem() {}
+void TTrayIcon::ClickDefaultMenuItem()
+{
+    TMenuItem* items = FPopupMenu->Items();
+    for (int i = 0; i < items->Count(); ++i) {
+        if (items->Items(i)->Default()) {
+            items->Items(i)->Click();
+            return;
+        }
+    }
+}
 
 void TTrayIcon::PopupMenuAt(int X, int Y)
 {
-    (void)X;
-    (void)Y;
+    if (FPopupMenu == nullptr)
+        return;
+    // The shell gives the foreground to the taskbar; a menu whose window is not in the
+    // foreground would not close when the user clicks elsewhere.
+    SetForegroundWindow(TTrayIconHandler::Window());
+    Application->ProcessMessages();
+    if (FPopupMenu == nullptr)
+        return;
+    FPopupMenu->SetPopupComponent(this);
+    FPopupMenu->Popup(X, Y);
+    // Lets the owner's window process a message, which makes the menu's close complete.
+    if (auto* owner = dynamic_cast<TWinControl*>(Owner()); owner != nullptr && owner->HandleAllocated())
+        PostMessageW(owner->Handle(), WM_NULL, 0, 0);
 }
 
 void TTrayIcon::PopupMenuAtCursor()

@@ -3,7 +3,9 @@
 
 #include "tray/SimpleTimer.h"
 #include "ui/controls/Controls.h"
+#include "ui/controls/Menus.h"
 #include "ui/core/Classes.h"
+#include "ui/graphics/Graphics.h"
 
 #include <windows.h>
 
@@ -72,6 +74,9 @@ using TStartupEvent = std::function<void(ui::TObject* Sender, bool& ShowMainForm
 
 class TTrayIconHandler;
 
+// Lets stored descriptions create the tray's components by class name.
+void RegisterTrayClasses();
+
 // A non-visual component that keeps one icon in the notification area and turns the shell's
 // callbacks for it into events. It owns its three simple timers (cycling, click, enter/exit) and
 // its record; it shares the callback window TTrayIconHandler with every other icon.
@@ -107,9 +112,14 @@ public:
     bool MinimizeToTray() const { return FMinimizeToTray; }
     void SetMinimizeToTray(bool value) { FMinimizeToTray = value; }
 
-    // The image shown; the record takes its small-icon handle.
-    HICON IconHandle() const { return FIconHandle; }
-    void SetIconHandle(HICON icon);
+    // The image shown; the icon keeps its own copy and the record takes its small-icon handle.
+    // Changing the image (LoadFromBytes, Assign) updates the notification area.
+    ui::TIcon* Icon() const { return FIcon.get(); }
+    void SetIcon(const ui::TIcon* value);
+    // The menu opened by the right button's press (and the left one's with LeftPopup); its
+    // Default item is chosen by a double click.
+    ui::TPopupMenu* PopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(ui::TPopupMenu* value);
 
     // Answers true: a new icon shows the program's icon in a designer.
     virtual bool UsesDefaultIcon();
@@ -164,9 +174,13 @@ protected:
     virtual void MinimizeMainToTray();
 
     void Loaded() override;
+    void Notification(ui::TComponent* component, ui::TOperation operation) override;
 
 private:
     friend class TTrayIconHandler;
+
+// Lets stored descriptions create the tray's components by class name.
+void RegisterTrayClasses();
     void ApplyIconIndex(int32_t value);
     void PrepareIconData();
     bool Notify(DWORD message);
@@ -183,6 +197,10 @@ private:
     bool OwnerWindowHook(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     static LRESULT CALLBACK OwnerSubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                               DWORD_PTR refData);
+    void ReadPopupMenu(const ui::TValue& value);
+    void ReadIcon(const ui::TValue& value);
+    ui::TValue IconValue() const;
+    HICON SmallIconHandle() const;
     bool Designing() const { return ComponentState().Contains(ui::TComponentStateFlag::csDesigning); }
 
     uint32_t FIconId = 0;
@@ -202,7 +220,10 @@ private:
     bool FLeftPopup = false;
     bool FWantEnterExitEvents = false;
     bool FMinimizeToTray = false;
-    HICON FIconHandle = nullptr;
+    std::unique_ptr<ui::TIcon> FIcon;
+    std::wstring FIconSourceName; // the file the stored icon came from, for writing it back
+    ui::TPopupMenu* FPopupMenu = nullptr;
+    std::wstring FPendingPopupMenu; // named by the description before the menu was read
 
     bool FClickStart = false;
     bool FClickReady = false;

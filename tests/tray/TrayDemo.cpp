@@ -3,58 +3,19 @@
 // right click on the icon does, so that screenshots can show all three.
 #include "tray/TrayIcon.h"
 
+#include "tests/tray/TestIcons.h"
+
 #include "ui/controls/ExtCtrls.h"
 #include "ui/controls/Forms.h"
+#include "ui/controls/Menus.h"
 
 #include <windows.h>
 
 using namespace ui;
 
-namespace {
-
-// A 16 x 16 icon drawn here, so the demonstration needs no resource file: a blue disc with a
-// white handset-like bar, easy to spot in the notification area.
-HICON MakeDemoIcon()
-{
-    const int size = 16;
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP colour = CreateCompatibleBitmap(screen, size, size);
-    HBITMAP mask = CreateBitmap(size, size, 1, 1, nullptr);
-    ReleaseDC(nullptr, screen);
-
-    HGDIOBJ old = SelectObject(dc, mask);
-    PatBlt(dc, 0, 0, size, size, WHITENESS);
-    SelectObject(dc, GetStockObject(BLACK_BRUSH));
-    SelectObject(dc, GetStockObject(NULL_PEN));
-    Ellipse(dc, 0, 0, size + 1, size + 1);
-
-    SelectObject(dc, colour);
-    PatBlt(dc, 0, 0, size, size, BLACKNESS);
-    HBRUSH blue = CreateSolidBrush(RGB(0x10, 0x60, 0xD0));
-    SelectObject(dc, blue);
-    Ellipse(dc, 0, 0, size + 1, size + 1);
-    RECT bar{4, 6, 12, 10};
-    FillRect(dc, &bar, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    SelectObject(dc, old);
-    DeleteObject(blue);
-    DeleteDC(dc);
-
-    ICONINFO info{};
-    info.fIcon = TRUE;
-    info.hbmMask = mask;
-    info.hbmColor = colour;
-    HICON icon = CreateIconIndirect(&info);
-    DeleteObject(mask);
-    DeleteObject(colour);
-    return icon;
-}
-
-} // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    HICON image = nullptr;
     try {
         Application->Initialize();
         Application->SetTitle(L"Caller ID Test");
@@ -63,11 +24,20 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         form->SetCaption(L"Cihaz Test");
         form->SetBounds(200, 150, 360, 200);
 
-        image = MakeDemoIcon();
+        TIcon image;
+        image.LoadFromBytes(traytest::DiscIconBytes(RGB(0x10, 0x60, 0xD0)));
         auto* icon = new tray::TTrayIcon(form);
-        icon->SetHint(L"Caller ID Test");
-        icon->SetIconHandle(image);
+        icon->SetIcon(&image);
         icon->SetIconVisible(true);
+
+        // The main window's menu: "Listeyi sil" and "Çıkış".
+        auto* menu = new TPopupMenu(form);
+        for (const wchar_t* caption : {L"Listeyi sil", L"\u00C7\u0131k\u0131\u015F"}) {
+            auto* item = new TMenuItem(form);
+            item->SetCaption(caption);
+            menu->Items()->Add(item);
+        }
+        icon->SetPopupMenu(menu);
 
         // The call list's balloon: "Çağrı: " and the call number, the caller's number, 10 s.
         int step = 0;
@@ -79,7 +49,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
                 icon->ShowBalloon(WideToAnsi(L"\u00C7a\u011Fr\u0131: 1"), "05321234567", tray::TBalloonIconKind::bkInfo,
                                   10);
                 break;
+            case 2: {
+                // The balloon goes, then a right click on the icon, as the shell reports it: the
+                // menu opens on the press.
+                icon->HideBalloon();
+                SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 12, GetSystemMetrics(SM_CYSCREEN) - 10);
+                PostMessageW(tray::TTrayIconHandler::Window(), tray::WM_TRAYICON, icon->IconId(), WM_RBUTTONDOWN);
+                break;
+            }
             case 4:
+                EndMenu();
                 Application->Terminate();
                 break;
             default: break;
@@ -90,7 +69,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         Application->HandleException(Application);
     }
     Application->Finalize();
-    if (image != nullptr)
-        DestroyIcon(image);
     return 0;
 }

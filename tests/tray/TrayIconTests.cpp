@@ -3,7 +3,10 @@
 #include "tray/TrayIcon.h"
 
 #include "tests/support/TestSupport.h"
+#include "tests/tray/TestIcons.h"
 #include "ui/controls/Forms.h"
+#include "ui/controls/Menus.h"
+#include "ui/core/ClassBuilder.h"
 #include "ui/core/Description.h"
 
 #include <gtest/gtest.h>
@@ -125,8 +128,13 @@ private:
 TEST_F(TrayIconTest, AddModifyDeleteSendTheFullRecordWithTheTip)
 {
     auto icon = std::make_unique<TTrayIcon>(nullptr);
-    HICON handle = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
-    icon->SetIconHandle(handle);
+    ui::TIcon image;
+    image.LoadFromBytes(traytest::DiscIconBytes(RGB(0xFF, 0, 0)));
+    Sent.clear();
+    icon->SetIcon(&image);
+    EXPECT_EQ(Sent.size(), 1u) << "copying an image updates the icon once";
+    image.LoadFromBytes(traytest::DiscIconBytes(RGB(0, 0, 0xFF)));
+    EXPECT_EQ(Sent.size(), 1u) << "the icon keeps its own copy";
     icon->SetHint(L"Arayan ağ");
     Sent.clear();
 
@@ -142,7 +150,10 @@ TEST_F(TrayIconTest, AddModifyDeleteSendTheFullRecordWithTheTip)
     EXPECT_EQ(add.Dword(kId), icon->IconId());
     EXPECT_EQ(add.Dword(kFlags), 7u);
     EXPECT_EQ(add.Dword(kCallback), 0x800u);
-    EXPECT_EQ(add.Dword(kIcon), uint32_t(reinterpret_cast<uintptr_t>(handle)));
+    HICON sent = reinterpret_cast<HICON>(uintptr_t(add.Dword(kIcon)));
+    ASSERT_NE(sent, nullptr);
+    const int small = GetSystemMetrics(SM_CXSMICON);
+    EXPECT_EQ(traytest::CentreColour(sent, small), RGB(0xFF, 0, 0)) << "the record carries the copied image";
     EXPECT_EQ(add.Text(kTip, 128), "Arayan a\xF0") << "the tip is 8-bit text in the Turkish code page";
     EXPECT_TRUE(add.AllZero(kInfo, 256));
     EXPECT_TRUE(add.AllZero(kTitle, 64));
@@ -157,6 +168,15 @@ TEST_F(TrayIconTest, AddModifyDeleteSendTheFullRecordWithTheTip)
     icon->SetShowHint(true);
     icon->SetHint(L"");
     EXPECT_TRUE(Sent.back().AllZero(kTip, 128)) << "an empty hint must send an all-zero tip";
+
+    // A later change of the icon's own image updates the notification area.
+    Sent.clear();
+    icon->Icon()->LoadFromBytes(traytest::DiscIconBytes(RGB(0, 0x80, 0)));
+    ASSERT_EQ(Sent.size(), 1u);
+    EXPECT_EQ(Sent[0].Message, DWORD(NIM_MODIFY));
+    EXPECT_EQ(traytest::CentreColour(reinterpret_cast<HICON>(uintptr_t(Sent[0].Dword(kIcon))), small), RGB(0, 0x80, 0));
+    icon->SetIcon(nullptr);
+    EXPECT_EQ(Sent.back().Dword(kIcon), 0u) << "no image, no icon handle";
 
     EXPECT_TRUE(icon->RemoveIcon());
     EXPECT_EQ(Sent.back().Message, DWORD(NIM_DELETE));
@@ -216,20 +236,34 @@ TEST_F(TrayIconTest, BalloonIsCutHiddenFirstAndLeavesTheFlagsAtSeven)
 
 TEST_F(TrayIconTest, StoredDescriptionCreatesTheIconAndLoadingSendsAddThenVersion)
 {
+    tray::RegisterTrayClasses();
+    ui::RegisterStandardClasses();
     ui::TForm form(nullptr);
+    // The menu comes after the icon that names it.
     const wchar_t* text =
         L"object Form1: TForm\n"
         L"  object TrayIcon1: TTrayIcon\n"
         L"    CycleInterval = 400\n"
         L"    Hint = 'Cihaz Test'\n"
+        L"    Icon = file 'green.ico'\n"
         L"    IconVisible = True\n"
         L"    IconIndex = 0\n"
+        L"    PopupMenu = PopupMenu1\n"
         L"    WantEnterExitEvents = True\n"
         L"  end\n"
+        L"  object PopupMenu1: TPopupMenu\n"
+        L"  end\n"
         L"end\n";
-    ui::ReadDescription(form, text, L"test");
+    ui::ReadDescription(form, text, L"test", [](const std::wstring& name, std::vector<uint8_t>& bytes) {
+        if (name != L"green.ico")
+            return false;
+        bytes = traytest::DiscIconBytes(RGB(0, 0x80, 0));
+        return true;
+    });
     auto* icon = dynamic_cast<TTrayIcon*>(form.FindComponent(L"TrayIcon1"));
     ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon->PopupMenu(), form.FindComponent(L"PopupMenu1"));
+    EXPECT_FALSE(icon->Icon()->Empty());
     EXPECT_TRUE(icon->IconVisible());
     EXPECT_EQ(icon->CycleInterval(), 400u);
     EXPECT_TRUE(icon->WantEnterExitEvents());
@@ -241,6 +275,9 @@ TEST_F(TrayIconTest, StoredDescriptionCreatesTheIconAndLoadingSendsAddThenVersio
     EXPECT_EQ(messages, (std::vector<DWORD>{NIM_MODIFY, NIM_ADD, NIM_SETVERSION}));
     ASSERT_EQ(Sent.size(), 3u);
     EXPECT_EQ(Sent[1].Text(kTip, 128), "Cihaz Test");
+    EXPECT_EQ(traytest::CentreColour(reinterpret_cast<HICON>(uintptr_t(Sent[1].Dword(kIcon))),
+                                     GetSystemMetrics(SM_CXSMICON)),
+              RGB(0, 0x80, 0));
     EXPECT_EQ(Sent[2].Dword(kTimeout), 0u) << "behaviour mode 0 is shell version 0";
     EXPECT_EQ(Sent[2].Dword(kFlags), 7u);
 
@@ -248,6 +285,16 @@ TEST_F(TrayIconTest, StoredDescriptionCreatesTheIconAndLoadingSendsAddThenVersio
     std::wstring written = ui::WriteDescription(form);
     EXPECT_NE(written.find(L"TrayIcon1: TTrayIcon"), std::wstring::npos);
     EXPECT_NE(written.find(L"CycleInterval = 400"), std::wstring::npos);
+    EXPECT_NE(written.find(L"PopupMenu = PopupMenu1"), std::wstring::npos);
+    EXPECT_NE(written.find(L"Icon = file 'green.ico'"), std::wstring::npos);
+
+    // A description naming a menu that does not exist is an error.
+    ui::TForm other(nullptr);
+    EXPECT_THROW(ui::ReadDescription(other,
+                                     L"object Form2: TForm\n  object TrayIcon2: TTrayIcon\n"
+                                     L"    PopupMenu = Missing1\n  end\nend\n",
+                                     L"test"),
+                 ui::Exception);
 
     // The exit timer runs from loading on: a move enters.
     LogEvents(*icon);
@@ -461,6 +508,137 @@ TEST_F(TrayIconTest, MinimizingTheApplicationHidesTheMainWindowBehindTheIcon)
     EXPECT_TRUE(icon.IconVisible());
 
     ui::Application->SetMainForm(previousMain);
+}
+
+// A window whose description binds the icon's start-up event, as a program's main window would.
+class TStartupForm : public ui::TForm {
+    UI_PUBLISHED_CLASS
+public:
+    using TForm::TForm;
+    void TrayStartup(ui::TObject* Sender, bool& ShowMainForm)
+    {
+        ++StartupCalls;
+        ShowMainForm = ShowIt;
+    }
+    static inline int StartupCalls = 0;
+    static inline bool ShowIt = true;
+};
+
+const ui::TClassInfo& TStartupForm::StaticClass()
+{
+    static const ui::TClassInfo info = ui::TClassBuilder<TStartupForm>(L"TStartupForm", &TForm::StaticClass())
+        .Handler<tray::TStartupEvent>(L"TrayStartup", &TStartupForm::TrayStartup)
+        .Build();
+    return info;
+}
+
+TEST_F(TrayIconTest, StartupHandlerCanKeepTheMainWindowHidden)
+{
+    tray::RegisterTrayClasses();
+    const wchar_t* text = L"object Main: TStartupForm\n"
+                          L"  object TrayIcon1: TTrayIcon\n"
+                          L"    IconVisible = True\n"
+                          L"    OnStartup = TrayStartup\n"
+                          L"  end\n"
+                          L"end\n";
+    ui::TForm* previousMain = ui::Application->MainForm();
+    const bool previousShow = ui::Application->ShowMainForm();
+
+    TStartupForm shown(nullptr);
+    ui::Application->SetMainForm(&shown);
+    TStartupForm::StartupCalls = 0;
+    TStartupForm::ShowIt = true;
+    ui::ReadDescription(shown, text, L"test");
+    EXPECT_EQ(TStartupForm::StartupCalls, 1) << "loading asks once";
+    EXPECT_TRUE(ui::Application->ShowMainForm());
+
+    TStartupForm hidden(nullptr);
+    ui::Application->SetMainForm(&hidden);
+    hidden.SetVisible(true);
+    TStartupForm::ShowIt = false;
+    ui::ReadDescription(hidden, text, L"test");
+    EXPECT_EQ(TStartupForm::StartupCalls, 2);
+    EXPECT_FALSE(ui::Application->ShowMainForm()) << "the application is told not to show its main window";
+    EXPECT_FALSE(hidden.Visible()) << "and the main window is hidden";
+    auto* icon = dynamic_cast<TTrayIcon*>(hidden.FindComponent(L"TrayIcon1"));
+    ASSERT_NE(icon, nullptr);
+    EXPECT_TRUE(icon->IconVisible()) << "the icon is there to bring it back";
+
+    ui::Application->SetShowMainForm(previousShow);
+    ui::Application->SetMainForm(previousMain);
+}
+
+// A popup menu that records where it was opened instead of running the modal menu loop.
+class TRecordingMenu : public ui::TPopupMenu {
+public:
+    using TPopupMenu::TPopupMenu;
+    void Popup(int x, int y) override
+    {
+        Opened.push_back(POINT{x, y});
+        Component = PopupComponent();
+    }
+    std::vector<POINT> Opened;
+    ui::TComponent* Component = nullptr;
+};
+
+TEST_F(TrayIconTest, MenuOpensOnThePressAndDoubleClickChoosesTheDefaultItem)
+{
+    ui::TForm form(nullptr);
+    auto* menu = new TRecordingMenu(&form);
+    std::vector<std::string> chosen;
+    for (int i = 0; i < 3; ++i) {
+        auto* item = new ui::TMenuItem(&form);
+        item->SetDefault(i > 0); // two defaults: the upper one counts
+        item->OnClick = [&chosen, i](ui::TObject*) { chosen.push_back("item " + std::to_string(i)); };
+        menu->Items()->Add(item);
+    }
+    auto* icon = new TTrayIcon(&form);
+    LogEvents(*icon);
+    icon->OnDblClick = [this](ui::TObject*) { Log.push_back("double"); };
+    icon->SetPopupMenu(menu);
+    ASSERT_TRUE(SetCursorPos(321, 234));
+
+    Callback(*icon, WM_RBUTTONDOWN);
+    ASSERT_TRUE(PumpUntil([&] { return !menu->Opened.empty(); }, 2000)) << "the right press opens the menu";
+    EXPECT_EQ(menu->Opened[0].x, 321);
+    EXPECT_EQ(menu->Opened[0].y, 234);
+    EXPECT_EQ(menu->Component, icon) << "the icon is the menu's popup component";
+    Callback(*icon, WM_RBUTTONUP);
+    ASSERT_TRUE(PumpUntil([&] { return Log.size() >= 2; }, 2000));
+    EXPECT_EQ(menu->Opened.size(), 1u) << "the release opens nothing more";
+
+    // The left button opens the menu only with LeftPopup; a double click then chooses nothing.
+    Callback(*icon, WM_LBUTTONDOWN);
+    Callback(*icon, WM_LBUTTONDBLCLK);
+    ASSERT_TRUE(PumpUntil([&] { return chosen.size() == 1; }, 2000)) << "a double click chooses the default item";
+    EXPECT_EQ(chosen[0], "item 1");
+    EXPECT_EQ(menu->Opened.size(), 1u);
+    icon->SetLeftPopup(true);
+    Callback(*icon, WM_LBUTTONDOWN);
+    Callback(*icon, WM_LBUTTONDBLCLK);
+    ASSERT_TRUE(PumpUntil([&] { return menu->Opened.size() == 2; }, 2000));
+    PumpFor(50);
+    EXPECT_EQ(chosen.size(), 1u) << "with LeftPopup the double click chooses nothing";
+
+    // Without AutoPopup, or with the icon disabled, nothing opens.
+    menu->SetAutoPopup(false);
+    Callback(*icon, WM_RBUTTONDOWN);
+    Callback(*icon, WM_LBUTTONDBLCLK);
+    menu->SetAutoPopup(true);
+    icon->SetEnabled(false);
+    Callback(*icon, WM_RBUTTONDOWN);
+    Callback(*icon, WM_LBUTTONDBLCLK);
+    PumpFor(100);
+    EXPECT_EQ(menu->Opened.size(), 2u);
+    EXPECT_EQ(chosen.size(), 1u);
+
+    // A destroyed menu is forgotten.
+    delete menu;
+    EXPECT_EQ(icon->PopupMenu(), nullptr);
+    icon->SetEnabled(true);
+    Callback(*icon, WM_RBUTTONDOWN);
+    Callback(*icon, WM_LBUTTONDBLCLK);
+    ASSERT_TRUE(PumpUntil([&] { return !Log.empty() && Log.back() == "double"; }, 2000));
 }
 
 } // namespace
