@@ -63,19 +63,37 @@ UINT TaskbarCreatedMessage()
     return message;
 }
 
-// A popup menu named by a description: a component of the icon's window (or of its owners).
-TPopupMenu* FindMenu(TComponent& component, const std::wstring& name)
+// A component named by a description: one of the icon's window (or of its owners); nullptr
+// while the reader has not created it yet.
+template <class T>
+T* FindReference(TComponent& component, const std::wstring& name, const wchar_t* kind)
 {
     for (TComponent* root = component.Owner(); root != nullptr; root = root->Owner()) {
         TComponent* found = root->FindComponent(name);
         if (found == nullptr)
             continue;
-        auto* menu = dynamic_cast<TPopupMenu*>(found);
-        if (menu == nullptr)
-            throw EConvertError(Format(L"%s is not a popup menu", name.c_str()));
-        return menu;
+        auto* typed = dynamic_cast<T*>(found);
+        if (typed == nullptr)
+            throw EConvertError(Format(L"%s is not %s", name.c_str(), kind));
+        return typed;
     }
     return nullptr;
+}
+
+template <class T>
+T* ResolvePending(TComponent& component, std::wstring& pending, const wchar_t* kind)
+{
+    std::wstring name = std::move(pending);
+    pending.clear();
+    T* found = FindReference<T>(component, name, kind);
+    if (found == nullptr)
+        throw EConvertError(Format(L"%s: %s %s does not exist", component.Name().c_str(), kind, name.c_str()));
+    return found;
+}
+
+TValue ReferenceValue(const TComponent* component)
+{
+    return TValue::Ident(component != nullptr ? component->Name() : std::wstring(L"nil"));
 }
 
 } // namespace
@@ -85,6 +103,89 @@ TShellNotifyIcon SetShellNotifyIcon(TShellNotifyIcon function)
     TShellNotifyIcon previous = ShellNotifyIcon();
     ShellNotifyIcon() = function ? std::move(function) : TShellNotifyIcon(RealShellNotifyIcon);
     return previous;
+}
+
+void GetListIcon(TImageList& list, int index, TIcon& icon)
+{
+    if (index < 0 || index >= list.Count())
+        throw EListError(index);
+    HICON handle = ImageList_GetIcon(list.Handle(), index, ILD_TRANSPARENT);
+    if (handle == nullptr)
+        throw EInvalidGraphic(L"Cannot take an icon from the image list");
+    ICONINFO info{};
+    BOOL haveInfo = GetIconInfo(handle, &info);
+    DestroyIcon(handle);
+    if (!haveInfo)
+        throw EInvalidGraphic(L"Cannot take an icon from the image list");
+    // The icon's bitmaps are ours now; they go whatever happens below.
+    std::unique_ptr<void, decltype(&DeleteObject)> colour(info.hbmColor, &DeleteObject);
+    std::unique_ptr<void, decltype(&DeleteObject)> mask(info.hbmMask, &DeleteObject);
+    BITMAP bm{};
+    if (info.hbmColor == nullptr || GetObjectW(info.hbmColor, sizeof(bm), &bm) == 0)
+        throw EInvalidGraphic(L"The image list holds no colour image");
+    const int width = bm.bmWidth, height = bm.bmHeight;
+
+    // An .ico file with one 32-bit image: colour rows, then the mask rows, both bottom-up.
+    struct {
+        BITMAPINFOHEADER Header;
+        RGBQUAD Colours[2];
+    } bi{};
+    bi.Header.biSize = sizeof(BITMAPINFOHEADER);
+    bi.Header.biWidth = width;
+    bi.Header.biHeight = height;
+    bi.Header.biPlanes = 1;
+    bi.Header.biBitCount = 32;
+    std::vector<uint8_t> pixels(size_t(width) * height * 4);
+    const size_t maskStride = ((width + 31) / 32) * 4;
+    std::vector<uint8_t> maskBits(maskStride * height);
+    HDC screen = GetDC(nullptr);
+    int colourRows = GetDIBits(screen, info.hbmColor, 0, height, pixels.data(),
+                               reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS);
+    bi.Header.biBitCount = 1;
+    int maskRows = info.hbmMask != nullptr ? GetDIBits(screen, info.hbmMask, 0, height, maskBits.data(),
+                                                       reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS)
+                                           : 0;
+    ReleaseDC(nullptr, screen);
+    if (colourRows != height)
+        throw EInvalidGraphic(L"Cannot read the image list's image");
+    // Images without alpha take their transparency from the mask.
+    bool hasAlpha = false;
+    for (size_t i = 3; i < pixels.size() && !hasAlpha; i += 4)
+        hasAlpha = pixels[i] != 0;
+    if (!hasAlpha && maskRows == height) {
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                bool transparent = (maskBits[y * maskStride + x / 8] >> (7 - x % 8)) & 1;
+                pixels[(size_t(y) * width + x) * 4 + 3] = transparent ? 0 : 0xFF;
+            }
+    }
+
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof(header);
+    header.biWidth = width;
+    header.biHeight = height * 2;
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    const uint32_t offset = 6 + 16;
+    const uint32_t imageSize = uint32_t(sizeof(header) + pixels.size() + maskBits.size());
+    std::vector<uint8_t> file(offset + imageSize);
+    uint8_t* out = file.data();
+    const uint16_t dir[3] = {0, 1, 1};
+    std::memcpy(out, dir, sizeof(dir));
+    uint8_t* entry = out + 6;
+    entry[0] = static_cast<uint8_t>(width >= 256 ? 0 : width);
+    entry[1] = static_cast<uint8_t>(height >= 256 ? 0 : height);
+    entry[4] = 1;
+    entry[6] = 32;
+    std::memcpy(entry + 8, &imageSize, 4);
+    std::memcpy(entry + 12, &offset, 4);
+    out += offset;
+    std::memcpy(out, &header, sizeof(header));
+    out += sizeof(header);
+    std::memcpy(out, pixels.data(), pixels.size());
+    out += pixels.size();
+    std::memcpy(out, maskBits.data(), maskBits.size());
+    icon.LoadFromBytes(file);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -156,6 +257,8 @@ const TClassInfo& TTrayIcon::StaticClass()
 {
     static const TClassInfo info = TClassBuilder<TTrayIcon>(L"TTrayIcon", &TComponent::StaticClass())
         .Property(L"DesignPreview", &TTrayIcon::DesignPreview, &TTrayIcon::SetDesignPreview)
+        .Custom(L"IconList", [](const TTrayIcon& t) { return ReferenceValue(t.IconList()); },
+                [](TTrayIcon& t, const TValue& v) { t.ReadIconList(v); })
         .Property(L"CycleIcons", &TTrayIcon::CycleIcons, &TTrayIcon::SetCycleIcons)
         .Property(L"CycleInterval", &TTrayIcon::CycleInterval, &TTrayIcon::SetCycleInterval)
         .Property(L"Enabled", &TTrayIcon::Enabled, &TTrayIcon::SetEnabled)
@@ -165,10 +268,7 @@ const TClassInfo& TTrayIcon::StaticClass()
                 [](TTrayIcon& t, const TValue& v) { t.ReadIcon(v); })
         .Property(L"IconVisible", &TTrayIcon::IconVisible, &TTrayIcon::SetIconVisible)
         .Property(L"IconIndex", &TTrayIcon::IconIndex, &TTrayIcon::SetIconIndex)
-        .Custom(L"PopupMenu",
-                [](const TTrayIcon& t) {
-                    return TValue::Ident(t.PopupMenu() != nullptr ? t.PopupMenu()->Name() : std::wstring(L"nil"));
-                },
+        .Custom(L"PopupMenu", [](const TTrayIcon& t) { return ReferenceValue(t.PopupMenu()); },
                 [](TTrayIcon& t, const TValue& v) { t.ReadPopupMenu(v); })
         .Property(L"LeftPopup", &TTrayIcon::LeftPopup, &TTrayIcon::SetLeftPopup)
         .Property(L"WantEnterExitEvents", &TTrayIcon::WantEnterExitEvents, &TTrayIcon::SetWantEnterExitEvents)
@@ -249,15 +349,17 @@ TTrayIcon::~TTrayIcon()
 
 void TTrayIcon::Loaded()
 {
-    TComponent::Loaded();
-    if (!FPendingPopupMenu.empty()) {
-        std::wstring name = std::move(FPendingPopupMenu);
-        FPendingPopupMenu.clear();
-        TPopupMenu* menu = FindMenu(*this, name);
-        if (menu == nullptr)
-            throw EConvertError(Format(L"%s: the popup menu %s does not exist", Name().c_str(), name.c_str()));
-        SetPopupMenu(menu);
+    // References to components read after the icon; resolved while still loading, so that
+    // nothing is sent to the shell yet.
+    if (!FPendingPopupMenu.empty())
+        SetPopupMenu(ResolvePending<TPopupMenu>(*this, FPendingPopupMenu, L"a popup menu"));
+    if (!FPendingIconList.empty()) {
+        // Stored before the list existed; the index read from the description still counts.
+        int32_t index = FIconIndex;
+        SetIconList(ResolvePending<TImageList>(*this, FPendingIconList, L"an image list"));
+        FIconIndex = index;
     }
+    TComponent::Loaded();
     auto* ownerControl = dynamic_cast<TWinControl*>(Owner());
     if (ownerControl != nullptr && !Designing()) {
         // The owner's window procedure can only be replaced once the window exists; its
@@ -420,7 +522,7 @@ void TTrayIcon::ReadPopupMenu(const TValue& value)
         SetPopupMenu(nullptr);
         return;
     }
-    TPopupMenu* menu = FindMenu(*this, value.Str);
+    TPopupMenu* menu = FindReference<TPopupMenu>(*this, value.Str, L"a popup menu");
     if (menu == nullptr)
         FPendingPopupMenu = value.Str; // read later in the description: Loaded finds it
     SetPopupMenu(menu);
@@ -433,6 +535,11 @@ void TTrayIcon::Notification(TComponent* component, TOperation operation)
         return;
     if (component == FPopupMenu)
         FPopupMenu = nullptr;
+    if (component == FIconList) {
+        FIconList = nullptr;
+        if (!IsDestroying())
+            SetIconIndex(0);
+    }
 }
 
 void TTrayIcon::SetHint(const std::wstring& value)
@@ -469,8 +576,62 @@ void TTrayIcon::SetIconIndex(int32_t value)
 
 void TTrayIcon::ApplyIconIndex(int32_t value)
 {
-    FIconIndex = 0;
-    (void)value;
+    if (FIconList == nullptr) {
+        FIconIndex = 0;
+        return;
+    }
+    // Kept inside the list: below 0 counts as 0, past the end as the last image.
+    int count = FIconList->Count();
+    if (value > count - 1)
+        value = count - 1;
+    if (value < 0)
+        value = 0;
+    FIconIndex = value;
+    if (count > 0)
+        LoadListImage(value);
+}
+
+void TTrayIcon::LoadListImage(int index)
+{
+    // The caller sends the record once the image is in place.
+    TNotifyEvent onChange = std::move(FIcon->OnChange);
+    FIcon->OnChange = nullptr;
+    try {
+        GetListIcon(*FIconList, index, *FIcon);
+    } catch (...) {
+        FIcon->OnChange = std::move(onChange);
+        throw;
+    }
+    FIcon->OnChange = std::move(onChange);
+}
+
+void TTrayIcon::SetIconList(TImageList* value)
+{
+    if (value != FIconList) {
+        if (FIconList != nullptr)
+            RemoveFreeNotification(FIconList);
+        FIconList = value;
+        if (FIconList != nullptr)
+            FreeNotification(FIconList);
+    }
+    SetIconIndex(0);
+}
+
+void TTrayIcon::ReadIconList(const TValue& value)
+{
+    if (value.Kind != TValue::TKind::Ident)
+        throw EConvertError(L"IconList must name an image list of the window");
+    FPendingIconList.clear();
+    if (SameText(value.Str, L"nil")) {
+        SetIconList(nullptr);
+        return;
+    }
+    TImageList* list = FindReference<TImageList>(*this, value.Str, L"an image list");
+    if (list == nullptr)
+        FPendingIconList = value.Str; // read later in the description: Loaded finds it
+    int32_t index = FIconIndex;
+    SetIconList(list);
+    FIconIndex = index; // IconIndex may have been read before IconList
 }
 
 void TTrayIcon::SetCycleIcons(bool value)
@@ -657,7 +818,19 @@ void TTrayIcon::ExitTimerTick()
     }
 }
 
-void TTrayIcon::CycleTimerTick() {}
+void TTrayIcon::CycleTimerTick()
+{
+    // Cycling needs images; an empty list leaves the icon as it is.
+    if (FIconList == nullptr || FIconList->Count() == 0)
+        return;
+    std::shared_ptr<bool> alive = FAlive;
+    LoadListImage(FIconIndex);
+    UpdateIcon();
+    int next = FIconIndex >= FIconList->Count() - 1 ? 0 : FIconIndex + 1;
+    Cycle(next);
+    if (*alive && FIconList != nullptr)
+        SetIconIndex(next);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Event steps

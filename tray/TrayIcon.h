@@ -6,6 +6,7 @@
 #include "ui/controls/Menus.h"
 #include "ui/core/Classes.h"
 #include "ui/graphics/Graphics.h"
+#include "ui/graphics/ImgList.h"
 
 #include <windows.h>
 
@@ -53,6 +54,9 @@ constexpr uint32_t kTrayFlagsDefault = NIF_MESSAGE | NIF_ICON | NIF_TIP; // 7
 constexpr uint32_t kTrayFlagInfo = NIF_INFO;                              // 0x10
 constexpr UINT WM_TRAYICON = WM_USER + 0x400;                            // 0x800
 
+// Makes image `index` of `list` the picture of `icon` (with its transparency).
+void GetListIcon(ui::TImageList& list, int index, ui::TIcon& icon);
+
 // Cuts `text` to what fits in `size` bytes with the terminating zero, and zero-fills the rest.
 void CopyToField(char* field, size_t size, const std::string& text);
 template <size_t N>
@@ -90,6 +94,9 @@ public:
 
     bool DesignPreview() const { return FDesignPreview; }
     void SetDesignPreview(bool value) { FDesignPreview = value; }
+    // The images that cycling steps through; IconIndex picks the one shown.
+    ui::TImageList* IconList() const { return FIconList; }
+    void SetIconList(ui::TImageList* value);
     bool CycleIcons() const { return FCycleIcons; }
     void SetCycleIcons(bool value);
     uint32_t CycleInterval() const { return FCycleInterval; }
@@ -198,6 +205,8 @@ void RegisterTrayClasses();
     static LRESULT CALLBACK OwnerSubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                               DWORD_PTR refData);
     void ReadPopupMenu(const ui::TValue& value);
+    void ReadIconList(const ui::TValue& value);
+    void LoadListImage(int index);
     void ReadIcon(const ui::TValue& value);
     ui::TValue IconValue() const;
     HICON SmallIconHandle() const;
@@ -223,7 +232,10 @@ void RegisterTrayClasses();
     std::unique_ptr<ui::TIcon> FIcon;
     std::wstring FIconSourceName; // the file the stored icon came from, for writing it back
     ui::TPopupMenu* FPopupMenu = nullptr;
-    std::wstring FPendingPopupMenu; // named by the description before the menu was read
+    ui::TImageList* FIconList = nullptr;
+    // Named by the description before the component was read; Loaded finds them.
+    std::wstring FPendingPopupMenu;
+    std::wstring FPendingIconList;
 
     bool FClickStart = false;
     bool FClickReady = false;

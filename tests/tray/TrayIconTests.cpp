@@ -510,6 +510,65 @@ TEST_F(TrayIconTest, MinimizingTheApplicationHidesTheMainWindowBehindTheIcon)
     ui::Application->SetMainForm(previousMain);
 }
 
+TEST_F(TrayIconTest, CyclingStepsThroughTheImageList)
+{
+    const int small = GetSystemMetrics(SM_CXSMICON);
+    auto shownColour = [&] {
+        return traytest::CentreColour(reinterpret_cast<HICON>(uintptr_t(Sent.back().Dword(kIcon))), small);
+    };
+    const COLORREF red = RGB(0xFF, 0, 0), green = RGB(0, 0x80, 0), blue = RGB(0, 0, 0xFF);
+
+    ui::TForm form(nullptr);
+    auto* list = new ui::TImageList(&form);
+    for (COLORREF c : {red, green, blue}) {
+        ui::TIcon image;
+        image.LoadFromBytes(traytest::DiscIconBytes(c));
+        list->AddIcon(image);
+    }
+    auto* icon = new TTrayIcon(&form);
+    icon->SetIconIndex(2);
+    EXPECT_EQ(icon->IconIndex(), 0) << "without a list the index stays 0";
+    icon->SetIconList(list);
+    EXPECT_EQ(icon->IconIndex(), 0);
+    EXPECT_EQ(shownColour(), red) << "the list's first image is shown";
+
+    // Indexes outside the list are kept inside it.
+    icon->SetIconIndex(7);
+    EXPECT_EQ(icon->IconIndex(), 2);
+    EXPECT_EQ(shownColour(), blue);
+    icon->SetIconIndex(-3);
+    EXPECT_EQ(icon->IconIndex(), 0);
+    EXPECT_EQ(shownColour(), red);
+
+    std::vector<int> nexts;
+    std::vector<COLORREF> shownAtCycle;
+    icon->OnCycle = [&](ui::TObject* sender, int next) {
+        EXPECT_EQ(sender, icon);
+        nexts.push_back(next);
+        shownAtCycle.push_back(shownColour());
+        if (nexts.size() == 4)
+            icon->SetCycleIcons(false);
+    };
+    icon->SetIconIndex(1);
+    icon->SetCycleInterval(30);
+    icon->SetCycleIcons(true);
+    EXPECT_EQ(icon->IconIndex(), 0) << "switching cycling on starts at the first image";
+    ASSERT_TRUE(PumpUntil([&] { return nexts.size() >= 4; }, 3000));
+    PumpFor(150);
+    EXPECT_EQ(nexts, (std::vector<int>{1, 2, 0, 1})) << "switching cycling off stops the ticks";
+    EXPECT_EQ(shownAtCycle, (std::vector<COLORREF>{red, green, blue, red}));
+    EXPECT_EQ(icon->IconIndex(), 1);
+    EXPECT_EQ(shownColour(), green) << "the image of the new index is shown";
+
+    // A destroyed list is forgotten; cycling then does nothing.
+    delete list;
+    EXPECT_EQ(icon->IconList(), nullptr);
+    EXPECT_EQ(icon->IconIndex(), 0);
+    icon->SetCycleIcons(true);
+    PumpFor(150);
+    EXPECT_EQ(nexts.size(), 4u);
+}
+
 // A window whose description binds the icon's start-up event, as a program's main window would.
 class TStartupForm : public ui::TForm {
     UI_PUBLISHED_CLASS
