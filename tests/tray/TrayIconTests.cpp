@@ -322,7 +322,9 @@ TEST_F(TrayIconTest, ClickWithoutDoubleClickHandlerComesAtOnce)
 
     // Right and middle buttons report their button; the right release comes from WM_RBUTTONUP.
     Log.clear();
-    for (UINT m : std::vector<UINT>{WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MBUTTONDOWN, WM_MBUTTONUP, WM_CONTEXTMENU, NIN_SELECT})
+    const std::vector<UINT> others{WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MBUTTONDOWN, WM_MBUTTONUP, WM_CONTEXTMENU,
+                                   NIN_SELECT};
+    for (UINT m : others)
         Callback(icon, m);
     ASSERT_TRUE(PumpUntil([&] { return Log.size() >= 4; }, 2000));
     PumpFor(50);
