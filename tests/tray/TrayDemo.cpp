@@ -3,15 +3,32 @@
 // right click on the icon does, so that screenshots can show all three.
 #include "tray/TrayIcon.h"
 
-#include "tests/tray/TestIcons.h"
-
 #include "ui/controls/ExtCtrls.h"
 #include "ui/controls/Forms.h"
 #include "ui/controls/Menus.h"
 
 #include <windows.h>
 
+#include <string>
+
 using namespace ui;
+
+namespace {
+
+// Tells show-tray.sh that a step is on screen: an empty file named after the step in the folder
+// named by TRAY_DEMO_MARKS, so that screenshots follow the program rather than a guessed delay.
+void Mark(const wchar_t* step)
+{
+    wchar_t folder[MAX_PATH] = {};
+    if (GetEnvironmentVariableW(L"TRAY_DEMO_MARKS", folder, MAX_PATH) == 0)
+        return;
+    std::wstring path = std::wstring(folder) + L"\\" + step;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+}
+
+} // namespace
 
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
@@ -25,7 +42,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         form->SetBounds(200, 150, 360, 200);
 
         TIcon image;
-        image.LoadFromBytes(traytest::DiscIconBytes(RGB(0x10, 0x60, 0xD0)));
+        image.LoadFromIconResource(GetModuleHandleW(nullptr), L"MAINICON");
         auto* icon = new tray::TTrayIcon(form);
         icon->SetIcon(&image);
         icon->SetIconVisible(true);
@@ -48,16 +65,21 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
             case 0:
                 icon->ShowBalloon(WideToAnsi(L"\u00C7a\u011Fr\u0131: 1"), "05321234567", tray::TBalloonIconKind::bkInfo,
                                   10);
+                Mark(L"balloon");
                 break;
-            case 2: {
-                // The balloon goes, then a right click on the icon, as the shell reports it: the
-                // menu opens on the press.
-                icon->HideBalloon();
-                SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 12, GetSystemMetrics(SM_CYSCREEN) - 10);
+            case 3: {
+                // A right-button press on the icon, as the shell reports it: the menu opens at the
+                // cursor on the press. The cursor is put a little left of the icon so that the
+                // menu does not cover the balloon, which stays up.
+                SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 200, GetSystemMetrics(SM_CYSCREEN) - 10);
                 PostMessageW(tray::TTrayIconHandler::Window(), tray::WM_TRAYICON, icon->IconId(), WM_RBUTTONDOWN);
                 break;
             }
             case 4:
+                // Ticks go on while the menu runs its own loop.
+                Mark(L"menu");
+                break;
+            case 6:
                 EndMenu();
                 Application->Terminate();
                 break;
