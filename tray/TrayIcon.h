@@ -9,6 +9,7 @@
 #include "ui/graphics/ImgList.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstddef>
 #include <cstdint>
