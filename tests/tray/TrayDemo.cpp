@@ -6,6 +6,7 @@
 #include "ui/controls/ExtCtrls.h"
 #include "ui/controls/Forms.h"
 #include "ui/controls/Menus.h"
+#include "ui/core/Description.h"
 
 #include <windows.h>
 
@@ -28,33 +29,48 @@ void Mark(const wchar_t* step)
         CloseHandle(file);
 }
 
-} // namespace
+const wchar_t* const kDescription = LR"(object DemoForm: TForm
+  Left = 200
+  Top = 150
+  Width = 360
+  Height = 200
+  Caption = 'Cihaz Test'
+  Icon = file 'CallerIdTest.ico'
+  object PopupMenu1: TPopupMenu
+    object Listeyisil1: TMenuItem
+      Caption = 'Listeyi sil'
+    end
+    object ki1: TMenuItem
+      Caption = 'Çıkış'
+    end
+  end
+  object TrayIcon1: TTrayIcon
+    CycleInterval = 400
+    Icon = file 'CallerIdTest.ico'
+    IconVisible = True
+    IconIndex = 0
+    PopupMenu = PopupMenu1
+    WantEnterExitEvents = True
+  end
+end
+)";
 
+} // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     try {
         Application->Initialize();
         Application->SetTitle(L"Caller ID Test");
+        // The window is read from a description whose icon has the main window's settings.
+        RegisterStandardClasses();
+        tray::RegisterTrayClasses();
         auto* form = new TForm(Application);
         Application->SetMainForm(form);
-        form->SetCaption(L"Cihaz Test");
-        form->SetBounds(200, 150, 360, 200);
-
-        TIcon image;
-        image.LoadFromIconResource(GetModuleHandleW(nullptr), L"MAINICON");
-        auto* icon = new tray::TTrayIcon(form);
-        icon->SetIcon(&image);
-        icon->SetIconVisible(true);
-
-        // The main window's menu: "Listeyi sil" and "Çıkış".
-        auto* menu = new TPopupMenu(form);
-        for (const wchar_t* caption : {L"Listeyi sil", L"\u00C7\u0131k\u0131\u015F"}) {
-            auto* item = new TMenuItem(form);
-            item->SetCaption(caption);
-            menu->Items()->Add(item);
-        }
-        icon->SetPopupMenu(menu);
+        ReadDescription(*form, kDescription, L"TrayDemo", ResourceDataResolver);
+        auto* icon = dynamic_cast<tray::TTrayIcon*>(form->FindComponent(L"TrayIcon1"));
+        if (icon == nullptr)
+            throw Exception(L"the description has no TrayIcon1");
 
         // The call list's balloon: "Çağrı: " and the call number, the caller's number, 10 s.
         int step = 0;
