@@ -110,8 +110,11 @@ void TCells::AddRows(int Count)
         return;
     int newCount = ui::CheckedAdd(FRowCount, Count);
     try {
+        // Room first, so that appending cannot fail half way; grown geometrically, as one row
+        // at a time is the common way to append.
         for (auto& list : FLists)
-            list.reserve(static_cast<size_t>(newCount));
+            if (list.capacity() < static_cast<size_t>(newCount))
+                list.reserve(std::max(static_cast<size_t>(newCount), list.capacity() * 2));
     } catch (const std::bad_alloc&) {
         OutOfMemory();
     } catch (const std::length_error&) {
@@ -158,7 +161,8 @@ void TCells::InsertRow(int ARow)
     std::vector<std::unique_ptr<TCell>> fresh;
     fresh.reserve(FLists.size());
     for (int i = 0; i < ListCount(); ++i) {
-        FLists[i].reserve(FLists[i].size() + 1);
+        if (FLists[i].capacity() == FLists[i].size())
+            FLists[i].reserve(FLists[i].size() * 2 + 1);
         fresh.push_back(CreateCell(i, ARow));
     }
     for (int i = 0; i < ListCount(); ++i)
