@@ -130,6 +130,29 @@ const ui::TClassInfo& TColumnHeader::StaticClass()
     return info;
 }
 
+TColumnHeader::TColumnHeader(TCustomColumn* column) : TColumnPart(column, clBtnFace)
+{
+    FGlyph->OnChange = [this](ui::TObject*) { GlyphChanged(); };
+}
+
+void TColumnHeader::GlyphChanged()
+{
+    if (FAdjustingGlyph)
+        return;
+    FAdjustingGlyph = true;
+    try {
+        if (!FGlyph->Empty()) {
+            FGlyph->SetTransparentColor(FGlyph->PixelAt(0, FGlyph->Height() - 1));
+            FGlyph->SetTransparent(true);
+        }
+    } catch (...) {
+        FAdjustingGlyph = false;
+        throw;
+    }
+    FAdjustingGlyph = false;
+    Changed();
+}
+
 void TColumnHeader::SetDisplayMode(TDisplayMode v)
 {
     FDisplayMode = v;
@@ -138,8 +161,10 @@ void TColumnHeader::SetDisplayMode(TDisplayMode v)
 
 void TColumnHeader::Assign(const ui::TPersistent& source)
 {
-    if (const auto* other = dynamic_cast<const TColumnHeader*>(&source))
+    if (const auto* other = dynamic_cast<const TColumnHeader*>(&source)) {
         FDisplayMode = other->FDisplayMode;
+        FGlyph->Assign(*other->FGlyph);
+    }
     TColumnPart::Assign(source);
 }
 
@@ -200,6 +225,7 @@ const ui::TClassInfo& TCustomColumn::StaticClass()
         .Property(L"DefaultValue", &TCustomColumn::DefaultValue, &TCustomColumn::SetDefaultValue)
         .Property(L"DrawingOptions", &TCustomColumn::DrawingOptions, &TCustomColumn::SetDrawingOptions)
         .Property(L"DefaultWidth", &TCustomColumn::DefaultWidth, &TCustomColumn::SetDefaultWidth)
+        .Object(L"Font", [](TCustomColumn& c) -> ui::TPersistent* { return c.Font(); })
         .Object(L"Footer", [](TCustomColumn& c) -> ui::TPersistent* { return c.Footer(); })
         .Property(L"FormulaKind", &TCustomColumn::FormulaKind, &TCustomColumn::SetFormulaKind)
         .Object(L"Header", [](TCustomColumn& c) -> ui::TPersistent* { return c.Header(); })
@@ -223,6 +249,7 @@ TCustomColumn::TCustomColumn(ui::TComponent* AOwner) : ui::TComponent(AOwner)
     auto appearance = [this](ui::TObject*) { Changed(ccAppearance); };
     FHeader.OnChange = appearance;
     FFooter.OnChange = appearance;
+    FFont->OnChange = appearance;
 }
 
 TCustomColumn::~TCustomColumn()

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -75,16 +76,26 @@ private:
     TColor FColor;
 };
 
+// The header owns its glyph; whenever the glyph's picture changes it becomes transparent, the
+// bottom-left pixel giving the transparent colour.
 class TColumnHeader : public TColumnPart {
     UI_PUBLISHED_CLASS
 public:
-    explicit TColumnHeader(TCustomColumn* column) : TColumnPart(column, clBtnFace) {}
+    explicit TColumnHeader(TCustomColumn* column);
     TDisplayMode DisplayMode() const { return FDisplayMode; }
     void SetDisplayMode(TDisplayMode v);
+    ui::TBitmap* Glyph() { return FGlyph.get(); }
+    const ui::TBitmap* Glyph() const { return FGlyph.get(); }
+    // Copies the given picture.
+    void SetGlyph(const ui::TBitmap& v) { FGlyph->Assign(v); }
     void Assign(const ui::TPersistent& source) override;
 
 private:
+    void GlyphChanged();
+
     TDisplayMode FDisplayMode = TDisplayMode::dmTextOnly;
+    std::unique_ptr<ui::TBitmap> FGlyph = std::make_unique<ui::TBitmap>();
+    bool FAdjustingGlyph = false;
 };
 
 class TColumnFooter : public TColumnPart {
@@ -143,6 +154,10 @@ public:
     void SetDrawingOptions(TDrawingOptions v);
     int32_t DefaultWidth() const { return FDefaultWidth; }
     void SetDefaultWidth(int32_t v) { FDefaultWidth = v; }
+    ui::TFont* Font() { return FFont.get(); }
+    const ui::TFont* Font() const { return FFont.get(); }
+    // Copies the given font into the column's own.
+    void SetFont(const ui::TFont& v) { FFont->Assign(v); }
     TColumnFooter* Footer() { return &FFooter; }
     const TColumnFooter* Footer() const { return &FFooter; }
     void SetFooter(const TColumnFooter& v) { FFooter.Assign(v); }
@@ -229,6 +244,7 @@ private:
     std::wstring FDefaultValue;
     TDrawingOptions FDrawingOptions = TDrawingOptions::doNormal;
     int32_t FDefaultWidth = 80;
+    std::unique_ptr<ui::TFont> FFont = std::make_unique<ui::TFont>();
     TColumnFooter FFooter{this};
     TFormulaKind FFormulaKind = TFormulaKind::fkNone;
     TColumnHeader FHeader{this};

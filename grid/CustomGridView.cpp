@@ -11,8 +11,6 @@ const ui::TClassInfo& TCustomGridView::StaticClass()
     using C = TCustomGridView;
     static const ui::TClassInfo info = ui::TClassBuilder<C>(L"TCustomGridView", &TCustomGridViewControl::StaticClass())
         .Property(L"BorderStyle", &C::BorderStyle, &C::SetBorderStyle)
-        .Custom(L"Color", [](const C& g) { return ColorToValue(g.Color()); },
-                [](C& g, const ui::TValue& v) { g.SetColor(ValueToColor(v)); })
         .Property(L"GridStyle", &C::GridStyle, &C::SetGridStyle)
         .Property(L"GridLinesStyle", &C::GridLinesStyle, &C::SetGridLinesStyle)
         .Property(L"HeaderSize", &C::HeaderSize, &C::SetHeaderSize)

@@ -159,6 +159,8 @@ TCustomGridViewControl::TCustomGridViewControl(ui::TComponent* AOwner) : TScroll
 {
     SetBounds(Left(), Top(), 250, 150);
     SetTabStop(true);
+    SetColor(clWindow);
+    SetParentColor(false);
     FColumns = new TColumns(this, this);
     FColumns->OnColumnChange = [this](ui::TObject*, TCustomColumn* column, int kind) { ColumnChanged(column, kind); };
     FColumns->OnLayoutChange = [this](ui::TObject*, int action, int i1, int i2) { LayoutChanged(action, i1, i2); };
@@ -365,10 +367,9 @@ void TCustomGridViewControl::SetSlideSize(int v)
     Invalidate();
 }
 
-void TCustomGridViewControl::SetColor(TColor v)
+TColor TCustomGridViewControl::CellTextColor(int ACol, int ARow)
 {
-    FColor = v;
-    Invalidate();
+    return FColumns->Items(ACol)->Font()->Color();
 }
 
 void TCustomGridViewControl::ClearRows() { ClearRowMarks(); }

@@ -101,7 +101,7 @@ public:
     virtual bool PrepareCellFont(int ACol, int ARow) { return true; }
     // Colours a cell is painted in; painting refines them for selection and focus.
     virtual TColor CellBackColor(int ACol, int ARow) { return GetCellColor(ACol, ARow); }
-    virtual TColor CellTextColor(int ACol, int ARow) { return clWindowText; }
+    virtual TColor CellTextColor(int ACol, int ARow);
     virtual void SetCellText(int ACol, int ARow, const std::wstring& text) = 0;
     virtual void SortColumn(TCustomColumn* column, bool ascending) = 0;
     virtual void AddRows(int Count) = 0;
@@ -142,8 +142,6 @@ public:
     void SetSelectionMoveDirection(TSelectionMoveDirection v) { FSelectionMoveDirection = v; }
     bool WantReturns() const { return FWantReturns; }
     void SetWantReturns(bool v) { FWantReturns = v; }
-    TColor Color() const { return FColor; }
-    void SetColor(TColor v);
 
     // --- geometry ---
     TGridLayout Layout() const;
@@ -232,7 +230,6 @@ private:
     int FSlideSize = 80;
     TSelectionMoveDirection FSelectionMoveDirection = TSelectionMoveDirection::mdDown;
     bool FWantReturns = false;
-    TColor FColor = clWindow;
     int FLastClientWidth = -1;
     int FLastClientHeight = -1;
 };

@@ -8,15 +8,15 @@ namespace grid {
 const ui::TClassInfo& TFlyoutControl::StaticClass()
 {
     static const ui::TClassInfo info =
-        ui::TClassBuilder<TFlyoutControl>(L"TFlyoutControl", &ui::TWinControl::StaticClass()).Build();
+        ui::TClassBuilder<TFlyoutControl>(L"TFlyoutControl", &ui::TCustomControl::StaticClass()).Build();
     return info;
 }
 
-TFlyoutControl::TFlyoutControl(ui::TComponent* AOwner) : ui::TWinControl(AOwner) {}
+TFlyoutControl::TFlyoutControl(ui::TComponent* AOwner) : ui::TCustomControl(AOwner) {}
 
 void TFlyoutControl::CreateParams(ui::TCreateParams& params)
 {
-    ui::TWinControl::CreateParams(params);
+    ui::TCustomControl::CreateParams(params);
     params.Style &= ~static_cast<DWORD>(WS_CHILD | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
     params.Style |= WS_POPUP;
     params.ExStyle |= WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
@@ -32,7 +32,7 @@ void TFlyoutControl::WndProc(ui::TMessage& message)
         message.Result = 1;
         return;
     }
-    ui::TWinControl::WndProc(message);
+    ui::TCustomControl::WndProc(message);
 }
 
 } // namespace grid

@@ -7,7 +7,7 @@ namespace grid {
 
 // A popup (not a child) that stays on top, has no task-bar button, saves the screen bits under
 // it and never erases its background.
-class TFlyoutControl : public ui::TWinControl {
+class TFlyoutControl : public ui::TCustomControl {
     UI_PUBLISHED_CLASS
 public:
     explicit TFlyoutControl(ui::TComponent* AOwner);

@@ -14,32 +14,7 @@
 
 namespace grid {
 
-TColor ColorToRGB(TColor color)
-{
-    if (color < 0)
-        return static_cast<TColor>(GetSysColor(color & 0xFF));
-    return color;
-}
-
 namespace {
-
-struct TColorName {
-    TColor Color;
-    const wchar_t* Name;
-};
-
-const TColorName kColorNames[] = {
-    {clBlack, L"clBlack"},         {clWhite, L"clWhite"},           {clGray, L"clGray"},
-    {clRed, L"clRed"},             {clNone, L"clNone"},             {clScrollBar, L"clScrollBar"},
-    {clBtnFace, L"clBtnFace"},     {clBtnShadow, L"clBtnShadow"},   {clGrayText, L"clGrayText"},
-    {clBtnText, L"clBtnText"},     {clBtnHighlight, L"clBtnHighlight"}, {clHighlight, L"clHighlight"},
-    {clHighlightText, L"clHighlightText"}, {clInfoBk, L"clInfoBk"}, {clWindow, L"clWindow"},
-    {clWindowFrame, L"clWindowFrame"}, {clWindowText, L"clWindowText"},
-    {RGBColor(0x80, 0x80, 0), L"clTeal"}, {RGBColor(0xC0, 0xC0, 0xC0), L"clSilver"},
-    {RGBColor(0, 0, 0xFF), L"clBlue"}, {RGBColor(0, 0x80, 0), L"clGreen"},
-    {SystemColor(3), L"clActiveCaption"}, {SystemColor(1), L"clBackground"},
-    {SystemColor(7), L"clMenuText"}, {SystemColor(4), L"clMenu"},
-};
 
 std::wstring LocaleInfo(LCTYPE type, const wchar_t* fallback)
 {
@@ -153,27 +128,6 @@ std::wstring Trim(const std::wstring& text)
 }
 
 } // namespace
-
-ui::TValue ColorToValue(TColor color)
-{
-    for (const TColorName& n : kColorNames)
-        if (n.Color == color)
-            return ui::TValue::Ident(n.Name);
-    return ui::TValue::Integer(color);
-}
-
-TColor ValueToColor(const ui::TValue& value)
-{
-    if (value.Kind == ui::TValue::TKind::Ident) {
-        for (const TColorName& n : kColorNames)
-            if (ui::SameText(n.Name, value.Str))
-                return n.Color;
-        throw ui::EConvertError(ui::Format(L"'%s' is not a colour name", value.Str.c_str()));
-    }
-    if (value.Kind == ui::TValue::TKind::Integer && value.Int >= INT32_MIN && value.Int <= 0xFFFFFFFFll)
-        return static_cast<TColor>(static_cast<uint32_t>(value.Int));
-    throw ui::EConvertError(L"a colour name or number expected");
-}
 
 wchar_t LocaleDecimalSeparator()
 {

@@ -2,43 +2,36 @@
 #pragma once
 
 #include "ui/core/TypInfo.h"
+#include "ui/graphics/Graphics.h"
 
 #include <cstdint>
 #include <string>
 
 namespace grid {
 
-// A colour: RGB with red in the low byte, or, when negative, a system colour whose low byte is
-// the system-colour index (resolved through ColorToRGB before any arithmetic).
-using TColor = int32_t;
+// Colours are the class library's: RGB with red in the low byte, or a negative system colour
+// resolved through ColorToRGB before any arithmetic.
+using ui::TColor;
+using ui::ColorToRGB;
+using ui::ColorToValue;
+using ui::RGBColor;
+using ui::clBlack;
+using ui::clWhite;
+using ui::clGray;
+using ui::clRed;
+using ui::clNone;
+using ui::clBtnFace;
+using ui::clBtnShadow;
+using ui::clBtnHighlight;
+using ui::clGrayText;
+using ui::clHighlight;
+using ui::clHighlightText;
+using ui::clInfoBk;
+using ui::clWindow;
+using ui::clWindowFrame;
+using ui::clWindowText;
 
-constexpr TColor SystemColor(int index) { return static_cast<TColor>(0xFF000000u | static_cast<uint32_t>(index)); }
-constexpr TColor RGBColor(int r, int g, int b) { return r | (g << 8) | (b << 16); }
-
-constexpr TColor clBlack = 0x000000;
-constexpr TColor clWhite = 0xFFFFFF;
-constexpr TColor clGray = 0x808080;
-constexpr TColor clRed = 0x0000FF;
-constexpr TColor clNone = 0x1FFFFFFF;
-constexpr TColor clScrollBar = SystemColor(0);
-constexpr TColor clBtnFace = SystemColor(15);
-constexpr TColor clBtnShadow = SystemColor(16);
-constexpr TColor clGrayText = SystemColor(17);
-constexpr TColor clBtnText = SystemColor(18);
-constexpr TColor clBtnHighlight = SystemColor(20);
-constexpr TColor clHighlight = SystemColor(13);
-constexpr TColor clHighlightText = SystemColor(14);
-constexpr TColor clInfoBk = SystemColor(24);
-constexpr TColor clWindow = SystemColor(5);
-constexpr TColor clWindowFrame = SystemColor(6);
-constexpr TColor clWindowText = SystemColor(8);
-
-// Resolves a system colour to its current RGB value; RGB values come back unchanged.
-TColor ColorToRGB(TColor color);
-
-// Colours in stored descriptions: by name (clWindow) when they have one, else as a number.
-ui::TValue ColorToValue(TColor color);
-TColor ValueToColor(const ui::TValue& value);
+inline TColor ValueToColor(const ui::TValue& value) { return ui::ColorFromValue(value); }
 
 // Text placement inside cells, headers and other boxes.
 enum class TAlignment { taLeftJustify, taRightJustify, taCenter };

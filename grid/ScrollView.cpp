@@ -111,11 +111,11 @@ void TControlScrollBar::Update()
 const ui::TClassInfo& TCustomScrollView::StaticClass()
 {
     static const ui::TClassInfo info =
-        ui::TClassBuilder<TCustomScrollView>(L"TCustomScrollView", &ui::TWinControl::StaticClass()).Build();
+        ui::TClassBuilder<TCustomScrollView>(L"TCustomScrollView", &ui::TCustomControl::StaticClass()).Build();
     return info;
 }
 
-TCustomScrollView::TCustomScrollView(ui::TComponent* AOwner) : ui::TWinControl(AOwner) {}
+TCustomScrollView::TCustomScrollView(ui::TComponent* AOwner) : ui::TCustomControl(AOwner) {}
 
 void TCustomScrollView::ScrollBy(int dx, int dy)
 {
@@ -178,10 +178,11 @@ void TRollShadow::PlaceAt(ui::TPoint p)
     SetBounds(p.x - 7, p.y - 11, 32, 32);
 }
 
-void TRollShadow::PaintWindow(HDC dc)
+void TRollShadow::Paint()
 {
-    RECT r = ClientRect();
-    FillRect(dc, &r, GetSysColorBrush(COLOR_GRAYTEXT));
+    Canvas().Brush().SetColor(ui::clGrayText);
+    Canvas().Brush().SetStyle(ui::TBrushStyle::bsSolid);
+    Canvas().FillRect(ClientRect());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -194,14 +195,23 @@ const ui::TClassInfo& TScrollView::StaticClass()
     return info;
 }
 
-HCURSOR RollCursorHandle(int cursor)
+void RegisterRollCursors()
 {
-    const wchar_t* resource = cursor == crRollUp ? L"ROLLUP" : cursor == crRollDown ? L"ROLLDOWN" : L"ROLL";
-    HCURSOR own = static_cast<HCURSOR>(LoadImageW(GetModuleHandleW(nullptr), resource, IMAGE_CURSOR, 0, 0,
-                                                  LR_DEFAULTSIZE | LR_SHARED));
-    if (own != nullptr)
-        return own;
-    return LoadCursorW(nullptr, cursor == crRollUp ? IDC_UPARROW : cursor == crRollDown ? IDC_SIZENS : IDC_SIZEALL);
+    struct {
+        ui::TCursor Number;
+        const wchar_t* Resource;
+        LPCWSTR Fallback;
+    } cursors[] = {{crRoll, L"ROLL", IDC_SIZEALL}, {crRollUp, L"ROLLUP", IDC_UPARROW}, {crRollDown, L"ROLLDOWN", IDC_SIZENS}};
+    for (auto& c : cursors) {
+        if (FindResourceW(GetModuleHandleW(nullptr), c.Resource, MAKEINTRESOURCEW(12)) != nullptr) { // RT_GROUP_CURSOR
+            ui::Screen->RegisterCursorResource(c.Number, c.Resource);
+        } else {
+            // The screen destroys what it is given when replaced, so it gets a copy of its own.
+            HCURSOR copy = static_cast<HCURSOR>(CopyImage(LoadCursorW(nullptr, c.Fallback), IMAGE_CURSOR, 0, 0, 0));
+            if (copy != nullptr)
+                ui::Screen->SetCursors(c.Number, copy);
+        }
+    }
 }
 
 TScrollView::TScrollView(ui::TComponent* AOwner)
@@ -217,6 +227,7 @@ TScrollView::TScrollView(ui::TComponent* AOwner)
     FRollTimer->SetEnabled(false);
     FRollTimer->SetInterval(1);
     FRollTimer->SetOnTimer([this](ui::TObject*) { RollStep(); });
+    RegisterRollCursors();
 }
 
 TScrollView::~TScrollView()
@@ -260,13 +271,6 @@ void TScrollView::WndProc(ui::TMessage& message)
     case WM_GETDLGCODE:
         message.Result = DLGC_WANTARROWS;
         return;
-    case WM_SETCURSOR:
-        if (Rolling() && FRollCursor != 0) {
-            SetCursor(RollCursorHandle(FRollCursor));
-            message.Result = 1;
-            return;
-        }
-        break;
     case WM_CANCELMODE:
     case WM_CAPTURECHANGED:
         if (Rolling() && reinterpret_cast<HWND>(message.LParam) != Handle())
@@ -312,11 +316,11 @@ unsigned TScrollView::RollInterval(int dy)
     return static_cast<unsigned>(std::max<int64_t>(interval, 1));
 }
 
-void TScrollView::SetRollCursor(int cursor)
+void TScrollView::SetRollCursor(ui::TCursor cursor)
 {
     FRollCursor = cursor;
-    if (cursor != 0)
-        SetCursor(RollCursorHandle(cursor));
+    ui::Screen->SetCursor(cursor);
+    FRollMarker->SetCursor(cursor);
 }
 
 void TScrollView::MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y)
@@ -326,7 +330,8 @@ void TScrollView::MouseDown(ui::TMouseButton button, ui::TShiftState shift, int 
         return;
     FRollState |= 1;
     FRollDirection = 0;
-    SetRollCursor(crRoll);
+    FRollCursor = crRoll;
+    FRollMarker->SetCursor(crRoll);
     FRollAnchor = ui::Point(x, y);
     FRollMarker->PlaceAt(ClientToScreen(FRollAnchor));
     FRollMarker->Show();
@@ -380,9 +385,9 @@ void TScrollView::EndRoll()
     FRollState &= ~1;
     FRollDirection = 0;
     FRollMarker->Hide();
-    FRollCursor = 0;
+    FRollCursor = ui::crDefault;
     if (wasRolling) {
-        SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+        ui::Screen->SetCursor(ui::crDefault);
         if (GetCapture() == Handle())
             ReleaseCapture();
     }

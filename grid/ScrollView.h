@@ -76,7 +76,7 @@ private:
 
 // A window that knows, per orientation, which client rectangle moves when it scrolls and how
 // many pixels one unit is.
-class TCustomScrollView : public ui::TWinControl {
+class TCustomScrollView : public ui::TCustomControl {
     UI_PUBLISHED_CLASS
 public:
     explicit TCustomScrollView(ui::TComponent* AOwner);
@@ -109,17 +109,17 @@ public:
     static HRGN CreateShapeRegion();
 
 protected:
-    void PaintWindow(HDC dc) override;
+    void Paint() override;
     void CreateHandleDone() override;
 
 private:
     ui::TPoint FMarker{0, 0};
 };
 
-// Screen cursors of auto-scroll.
-constexpr int crRoll = 3003;
-constexpr int crRollUp = 3004;
-constexpr int crRollDown = 3005;
+// Screen cursors of auto-scroll, registered with the screen by every scroll view's construction.
+constexpr ui::TCursor crRoll = 3003;
+constexpr ui::TCursor crRollUp = 3004;
+constexpr ui::TCursor crRollDown = 3005;
 
 // A scroll view with its two bars, scroll-message handling and middle-button auto-scroll.
 class TScrollView : public TCustomScrollView {
@@ -136,8 +136,8 @@ public:
     bool Rolling() const { return (FRollState & 1) != 0; }
     enum : uint8_t { rdUp = 1, rdDown = 2 };
     uint8_t RollDirection() const { return FRollDirection; }
-    // The cursor number auto-scroll currently shows (crRoll, crRollUp, crRollDown, 0 when idle).
-    int RollCursor() const { return FRollCursor; }
+    // The screen cursor auto-scroll set last (crRoll, crRollUp, crRollDown; crDefault when idle).
+    ui::TCursor RollCursor() const { return FRollCursor; }
 
     // Called before each position change scrolls the content; does nothing here.
     virtual void BeforeScroll(uint8_t kind) {}
@@ -159,7 +159,7 @@ protected:
     virtual void HandleScrollMessage(ui::TMessage& message, TControlScrollBar& bar);
 
 private:
-    void SetRollCursor(int cursor);
+    void SetRollCursor(ui::TCursor cursor);
     void EndRoll();
 
     std::unique_ptr<TControlScrollBar> FHorzScrollBar;
@@ -169,11 +169,11 @@ private:
     ui::TPoint FRollAnchor{0, 0};
     uint8_t FRollState = 0;
     uint8_t FRollDirection = 0;
-    int FRollCursor = 0;
+    ui::TCursor FRollCursor = ui::crDefault;
 };
 
-// Loads a cursor of auto-scroll: the program's named cursor resource when it has one, else a
-// close system cursor. Shared, never destroyed (cursors from resources are shared).
-HCURSOR RollCursorHandle(int cursor);
+// Registers the auto-scroll cursors from the program's cursor resources "ROLL", "ROLLUP" and
+// "ROLLDOWN"; a program without them gets copies of close system cursors instead.
+void RegisterRollCursors();
 
 } // namespace grid

@@ -107,13 +107,16 @@ TEST(Columns, WrittenDescriptionReadsBackTheSame)
     textual->Footer()->SetFormulaKind(TFormulaKind::fkSum);
     textual->SlideBounds()->SetTop(7);
     textual->SetOptions(textual->Options() + TColumnOptions{TColumnOption::coSearchColumn});
-    std::wstring written = ui::WriteDescription(*host);
+    // The grid is written as a description of its own: a window's description cannot be read
+    // back while the class library writes an empty form icon as "file ''".
+    std::wstring written = ui::WriteDescription(*grid);
     EXPECT_EQ(written.find(L"object TTextualColumn: "), std::wstring::npos) << "columns are stored without a name";
+    EXPECT_NE(written.find(L"object TTextualColumn\n"), std::wstring::npos);
 
     auto copy = MakeHost();
-    ui::ReadDescription(*copy, written, L"Written");
-    auto* again = dynamic_cast<TGridView*>(copy->FindComponent(L"GridView1"));
-    ASSERT_NE(again, nullptr);
+    auto* again = new TGridView(copy.get());
+    again->Columns()->AddColumn(new TNumericColumn(again->Columns())); // replaced by the loaded ones
+    ui::ReadDescription(*again, written, L"Written");
     ASSERT_EQ(again->Columns()->Count(), 5);
     EXPECT_EQ(DisplayOrder(again->Columns()), (std::vector<int>{3, 4, 0, 1, 2}));
     for (int i = 0; i < 5; ++i) {
