@@ -25,6 +25,73 @@ TColor TCell::DisplayTextColor() const
     return FOwner != nullptr && FOwner->Grid() != nullptr ? FOwner->Grid()->CellTextColor(FCol, FRow) : clWindowText;
 }
 
+namespace {
+
+// Free lists of cell-sized blocks, one per size in steps of 8 bytes, carved from 64 KB chunks.
+// Used from the user-interface thread only, like the cells. Chunks stay for the life of the
+// process and are reused by later cells.
+class TCellPool {
+public:
+    static constexpr size_t kStep = 8, kClasses = 16, kChunk = 64 * 1024;
+
+    void* Allocate(size_t size)
+    {
+        size_t k = (size + kStep - 1) / kStep;
+        if (k >= kClasses)
+            return ::operator new(size);
+        if (FFree[k] == nullptr)
+            Refill(k);
+        TBlock* b = FFree[k];
+        FFree[k] = b->Next;
+        return b;
+    }
+    void Release(void* p, size_t size)
+    {
+        size_t k = (size + kStep - 1) / kStep;
+        if (k >= kClasses) {
+            ::operator delete(p);
+            return;
+        }
+        auto* b = static_cast<TBlock*>(p);
+        b->Next = FFree[k];
+        FFree[k] = b;
+    }
+
+private:
+    struct TBlock {
+        TBlock* Next;
+    };
+    void Refill(size_t k)
+    {
+        size_t blockSize = k * kStep;
+        auto* chunk = static_cast<char*>(::operator new(kChunk));
+        FChunks.push_back(chunk);
+        for (size_t at = 0; at + blockSize <= kChunk; at += blockSize) {
+            auto* b = reinterpret_cast<TBlock*>(chunk + at);
+            b->Next = FFree[k];
+            FFree[k] = b;
+        }
+    }
+    TBlock* FFree[kClasses] = {};
+    std::vector<char*> FChunks;
+};
+
+TCellPool& CellPool()
+{
+    // Never destroyed: cells of static objects may still be freed during exit.
+    static TCellPool* pool = new TCellPool;
+    return *pool;
+}
+
+} // namespace
+
+void* TCell::operator new(size_t size) { return CellPool().Allocate(size); }
+void TCell::operator delete(void* p, size_t size) noexcept
+{
+    if (p != nullptr)
+        CellPool().Release(p, size);
+}
+
 void TCell::SetAsBoolean(bool) { Change(); }
 void TCell::SetAsDateTime(double) { Change(); }
 void TCell::SetAsFloat(double) { Change(); }

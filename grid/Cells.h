@@ -25,6 +25,11 @@ public:
     TCell& operator=(const TCell&) = delete;
     virtual ~TCell() = default;
 
+    // Cells come from a pool of fixed-size blocks: a grid makes and frees them by the hundred
+    // thousand, and the general heap's per-block header and search cost more than the cell.
+    static void* operator new(size_t size);
+    static void operator delete(void* p, size_t size) noexcept;
+
     virtual TColor DisplayBackColor() const;
     virtual TColor DisplayTextColor() const;
 
