@@ -126,6 +126,24 @@ const ui::TClassInfo& TColumnHeader::StaticClass()
 {
     static const ui::TClassInfo info = TClassBuilder<TColumnHeader>(L"TColumnHeader", &TColumnPart::StaticClass())
         .Property(L"DisplayMode", &TColumnHeader::DisplayMode, &TColumnHeader::SetDisplayMode)
+        .Custom(L"Glyph",
+                [](const TColumnHeader& h) {
+                    // No glyph is written as nil: a description names no file for it.
+                    if (h.FGlyph->Empty() || h.FGlyphName.empty())
+                        return ui::TValue::Ident(L"nil");
+                    return ui::TValue::Data(h.FGlyphName, h.FGlyph->SaveToBytes());
+                },
+                [](TColumnHeader& h, const ui::TValue& v) {
+                    if (v.Kind == ui::TValue::TKind::Ident && ui::SameText(v.Str, L"nil")) {
+                        h.FGlyph->Assign(ui::TBitmap());
+                        h.FGlyphName.clear();
+                        return;
+                    }
+                    if (v.Kind != ui::TValue::TKind::Data)
+                        throw ui::EConvertError(L"A glyph must be stored as file data");
+                    h.FGlyph->LoadFromBytes(v.Bytes);
+                    h.FGlyphName = v.Str;
+                })
         .Build();
     return info;
 }

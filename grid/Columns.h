@@ -95,6 +95,7 @@ private:
 
     TDisplayMode FDisplayMode = TDisplayMode::dmTextOnly;
     std::unique_ptr<ui::TBitmap> FGlyph = std::make_unique<ui::TBitmap>();
+    std::wstring FGlyphName; // the file a description named for the glyph
     bool FAdjustingGlyph = false;
 };
 

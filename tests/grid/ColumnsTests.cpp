@@ -278,3 +278,47 @@ TEST(Columns, AddColumnLimitAndRemoval)
     EXPECT_EQ(grid->Cells()->ListCount(), 0);
     EXPECT_EQ(grid->RowCount(), 0) << "no columns, no rows";
 }
+
+TEST(Columns, HeaderGlyphIsCopiedAndTransparent)
+{
+    ui::TBitmap picture(4, 4);
+    picture.Canvas().Brush().SetColor(clWhite);
+    picture.Canvas().FillRect(ui::Rect(0, 0, 4, 4));
+    picture.Canvas().SetPixel(0, 3, clRed);
+    std::vector<uint8_t> bytes = picture.SaveToBytes();
+    auto host = MakeHost();
+    std::wstring text = L"object Host: THostForm\n  object G: TGridView\n"
+                        L"    object TTextualColumn\n      Header.Glyph = file 'arrow.bmp'\n    end\n"
+                        L"    object TTextualColumn\n      Header.Glyph = nil\n    end\n"
+                        L"  end\nend\n";
+    ui::RegisterComponentClass(TGridView::StaticClass());
+    ui::ReadDescription(*host, text, L"Glyph", [&](const std::wstring& name, std::vector<uint8_t>& out) {
+        if (name != L"arrow.bmp")
+            return false;
+        out = bytes;
+        return true;
+    });
+    auto* grid = dynamic_cast<TGridView*>(host->FindComponent(L"G"));
+    ASSERT_NE(grid, nullptr);
+    const ui::TBitmap* glyph = grid->Columns()->Items(0)->Header()->Glyph();
+    EXPECT_EQ(glyph->Width(), 4);
+    EXPECT_TRUE(glyph->Transparent());
+    EXPECT_EQ(glyph->TransparentColor(), clRed) << "the bottom-left pixel";
+    EXPECT_TRUE(grid->Columns()->Items(1)->Header()->Glyph()->Empty());
+
+    std::wstring written = ui::WriteDescription(*grid);
+    EXPECT_NE(written.find(L"Header.Glyph = file 'arrow.bmp'"), std::wstring::npos);
+    EXPECT_NE(written.find(L"Header.Glyph = nil"), std::wstring::npos);
+
+    // Setting a glyph copies the picture and is an appearance change of the column.
+    std::vector<int> kinds;
+    grid->Columns()->OnColumnChange = [&](ui::TObject*, TCustomColumn*, int kind) { kinds.push_back(kind); };
+    ui::TBitmap other(2, 2);
+    other.Canvas().SetPixel(0, 1, clBlack);
+    grid->Columns()->Items(1)->Header()->SetGlyph(other);
+    other.SetSize(5, 5);
+    EXPECT_EQ(grid->Columns()->Items(1)->Header()->Glyph()->Width(), 2) << "a copy, not a reference";
+    EXPECT_EQ(grid->Columns()->Items(1)->Header()->Glyph()->TransparentColor(), clBlack);
+    ASSERT_FALSE(kinds.empty());
+    EXPECT_EQ(kinds.back(), ccAppearance);
+}
