@@ -248,6 +248,24 @@ ui::TRect TCustomGridViewControl::CellRect(int ACol, int ARow) const
     return Layout().CellRect(column->Left(), column->Width(), ARow);
 }
 
+bool TCustomGridViewControl::CellAt(int x, int y, int& ACol, int& ARow) const
+{
+    TGridLayout l = Layout();
+    ui::TRect data = l.DataRect();
+    if (y < data.top || y >= data.bottom || x < data.left || x >= data.right)
+        return false;
+    for (int p = 0; p < FColumns->Count(); ++p) {
+        TCustomColumn* c = FColumns->DisplayItems(p);
+        int left = c->Left() - l.ScrollX;
+        if (c->Visible() && x >= left && x <= left + c->Width()) {
+            ACol = c->Index();
+            ARow = l.RowAt(y);
+            return true;
+        }
+    }
+    return false;
+}
+
 void TCustomGridViewControl::InvalidateGridRect(const ui::TRect& rect)
 {
     if (HandleAllocated() && !ui::IsRectEmptyOrInverted(rect))

@@ -155,6 +155,10 @@ public:
     ui::TRect CellRect(int ACol, int ARow) const;
     ui::TRect RowRect(int ARow) const { return Layout().RowRect(ARow); }
     int VisibleRowCount() const { return Layout().VisibleRowCount(); }
+    // The cell under a client point of the data area: the first visible column in display order
+    // whose strip holds x (both edges included), and the row of y. False outside the data area
+    // or the columns; the row may lie beyond the existing rows.
+    bool CellAt(int x, int y, int& ACol, int& ARow) const;
 
     // --- invalidation (nothing without a window) ---
     void InvalidateArea(TGridArea area);

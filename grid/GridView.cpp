@@ -53,6 +53,8 @@ TGridView::TGridView(ui::TComponent* AOwner)
     : TCustomGridView(AOwner), FCells(std::make_unique<TCells>(Columns(), this))
 {
     RegisterColumnClasses();
+    FHintWindow = new THintWindow(this);
+    FHintWindow->SetParent(this);
     FCells->OnChange = [this](TCells*, int ACol, int ARow) { CellChanged(ACol, ARow); };
     Columns()->OnStructureChange = [this](ui::TObject*, int action, int index1, int index2) {
         if (action == saRemoved || action == saCleared)
@@ -67,7 +69,46 @@ TGridView::~TGridView()
 {
     // The columns outlive the store (the base class owns them): stop them reaching it.
     Columns()->OnStructureChange = nullptr;
+    delete FHintWindow;
+    FHintWindow = nullptr;
     FCells.reset();
+}
+
+void TGridView::MouseMove(ui::TShiftState shift, int x, int y)
+{
+    TCustomGridView::MouseMove(shift, x, y);
+    if (!FTrackingLeave && HandleAllocated()) {
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle(), 0};
+        FTrackingLeave = TrackMouseEvent(&track) != FALSE;
+    }
+    UpdateCellHint(x, y);
+}
+
+void TGridView::WndProc(ui::TMessage& message)
+{
+    if (message.Msg == WM_MOUSELEAVE) {
+        FTrackingLeave = false;
+        FHintWindow->ReleaseHandleIfShown();
+    }
+    TCustomGridView::WndProc(message);
+}
+
+void TGridView::UpdateCellHint(int x, int y)
+{
+    int col = -1, row = -1;
+    if (CellAt(x, y, col, row) && row >= 0 && row < RowCount() && col >= 0 && col < Columns()->Count()) {
+        std::string hint = FCells->Peek(col, row)->Hint();
+        if (!hint.empty()) {
+            std::wstring text = ui::AnsiToWide(hint);
+            TCustomColumn* column = Columns()->Items(col);
+            ui::TRect cell = CellRect(col, row);
+            ui::TPoint at = ClientToScreen(ui::Point(cell.left + column->Width(), cell.top - 20));
+            ui::TRect size = FHintWindow->CalcHintRect(250, text);
+            FHintWindow->ActivateHint(ui::Bounds(at.x, at.y, ui::RectWidth(size), ui::RectHeight(size)), text);
+            return;
+        }
+    }
+    FHintWindow->ReleaseHandleIfShown();
 }
 
 void TGridView::CellChanged(int ACol, int ARow)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "grid/Cells.h"
+#include "grid/ControlsCommon.h"
 #include "grid/CustomGridView.h"
 
 #include <memory>
@@ -47,13 +48,22 @@ public:
     // A cell's value or colour changed while the grid was not updating.
     TChangeEvent OnChange;
 
+    // The window that shows a cell's hint while the pointer rests on the cell.
+    THintWindow* CellHintWindow() const { return FHintWindow; }
+    void WndProc(ui::TMessage& message) override;
+
 protected:
     virtual void DoChange(int ACol, int ARow);
+    void MouseMove(ui::TShiftState shift, int x, int y) override;
+    // Shows the hint of the cell under (x, y) when it has one, else hides the hint window.
+    void UpdateCellHint(int x, int y);
 
 private:
     void CellChanged(int ACol, int ARow);
 
     std::unique_ptr<TCells> FCells;
+    THintWindow* FHintWindow = nullptr;
+    bool FTrackingLeave = false;
 };
 
 } // namespace grid

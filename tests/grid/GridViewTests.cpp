@@ -398,3 +398,37 @@ TEST(GridView, GeometryOfTheCallListGrid)
     EXPECT_EQ(l.FooterRect(), ui::Rect(12, 143, 528, 168));
     EXPECT_EQ(l.InputCellRect(12, 50), ui::Rect(2, 20, 52, 32)) << "horizontal lines only: full width";
 }
+
+TEST(GridView, CellHintFollowsThePointer)
+{
+    TShownGrid g;
+    g.grid->AddRows(2);
+    g.grid->Cell(3, 1)->SetHint("Hat 1");
+    TCustomColumn* column = g.grid->Columns()->Items(3); // shown first, at x = 0
+    ui::TRect cell = g.grid->CellRect(3, 1);
+    HWND wnd = g.grid->Handle();
+    THintWindow* hint = g.grid->CellHintWindow();
+    SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(cell.left + 5, cell.top + 5));
+    ASSERT_TRUE(hint->Visible()) << "the cell carries a hint";
+    EXPECT_EQ(hint->HintText(), L"Hat 1");
+    ui::TPoint at = g.grid->ClientToScreen(ui::Point(cell.left + column->Width(), cell.top - 20));
+    EXPECT_EQ(hint->Left(), at.x) << "at the cell's right edge";
+    EXPECT_EQ(hint->Top(), at.y) << "20 pixels above the cell";
+    EXPECT_LE(hint->Width(), 250 + 6);
+    EXPECT_TRUE(IsWindowVisible(hint->Handle()));
+
+    SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(cell.left + 5, cell.top - 10)); // row 0: no hint
+    EXPECT_FALSE(hint->Visible());
+    SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(cell.left + 5, cell.top + 5));
+    EXPECT_TRUE(hint->Visible());
+    SendMessageW(wnd, WM_MOUSELEAVE, 0, 0);
+    EXPECT_FALSE(hint->Visible()) << "leaving the grid hides the hint";
+    SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(cell.left + 5, cell.top + 5 + 21 * 3));
+    EXPECT_FALSE(hint->Visible()) << "below the last row there is no cell";
+
+    int col = -1, row = -1;
+    EXPECT_TRUE(g.grid->CellAt(column->Width(), cell.top, col, row)) << "the right edge belongs to the first column";
+    EXPECT_EQ(col, 3);
+    EXPECT_EQ(row, 1);
+    EXPECT_FALSE(g.grid->CellAt(5, 5, col, row)) << "the header is not the data area";
+}
