@@ -1,6 +1,7 @@
 // Shared painting routines: placement, blending, mixing, luminance, and the theme services.
 #include "grid/SharedClasses.h"
 #include "grid/ThemesSupport.h"
+#include "tests/support/GdiLeakCheck.h"
 #include "ui/core/SysUtils.h"
 
 #include <memory>
@@ -195,4 +196,25 @@ TEST(SharedClassesPainting, TextMaskedAndAlpha)
     EXPECT_EQ(under->PixelAt(0, 0), RGBColor(254, 126, 126)) << "red at alpha 128 over white";
     EXPECT_EQ(under->PixelAt(1, 0), RGBColor(126, 126, 126));
     EXPECT_EQ(under->PixelAt(3, 0), RGBColor(254, 254, 254)) << "alpha 0 keeps the background (as 254)";
+}
+
+TEST(SharedClassesPainting, RepeatedPaintingLeaksNoHandles)
+{
+    auto target = WhiteBitmap(32, 32);
+    ui::TBitmap mask(16, 16), picture(16, 16), alpha(16, 16, ui::TPixelFormat::pf32bit);
+    auto paintAll = [&] {
+        ui::TCanvas& c = target->Canvas();
+        TGraphicsProvider::DrawIndicatorCell(c, ui::Rect(0, 0, 12, 21), false, true, true);
+        TGraphicsProvider::DrawButtonFrame(c, ui::Rect(0, 0, 20, 20), false);
+        TGraphicsProvider::DrawFocusFrame(c, ui::Rect(2, 2, 18, 18), false);
+        TGraphicsProvider::DrawText(c, ui::Rect(0, 0, 32, 16), true, L"Arayan numara", 2);
+        TGraphicsProvider::VerticalGradient(c, ui::Rect(0, 0, 32, 32), clBlack, clWhite);
+        TMaskProvider::DrawMasked(c, 4, 4, mask, picture);
+        TDrawProvider::DrawGraphic(c, 8, 8, alpha);
+    };
+    paintAll(); // first use creates the canvas objects that stay with the bitmap
+    testsupport::TGdiSnapshot before = testsupport::TakeGdiSnapshot();
+    for (int i = 0; i < 200; ++i)
+        paintAll();
+    EXPECT_EQ(testsupport::GdiGrowth(before, testsupport::TakeGdiSnapshot()), "");
 }
