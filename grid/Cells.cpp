@@ -1,0 +1,489 @@
+// The column-major cell store: row operations, structure changes and sorting.
+#include "grid/Cells.h"
+
+#include "grid/CellClasses.h"
+#include "grid/GridView.h"
+#include "ui/core/SysUtils.h"
+
+#include <algorithm>
+#include <array>
+#include <new>
+#include <random>
+
+namespace grid {
+
+// ---------------------------------------------------------------------------------------------
+// TCell
+
+TColor TCell::DisplayBackColor() const
+{
+    return FOwner != nullptr && FOwner->Grid() != nullptr ? FOwner->Grid()->CellBackColor(FCol, FRow) : FColor;
+}
+
+TColor TCell::DisplayTextColor() const
+{
+    return FOwner != nullptr && FOwner->Grid() != nullptr ? FOwner->Grid()->CellTextColor(FCol, FRow) : clWindowText;
+}
+
+namespace {
+
+// Free lists of cell-sized blocks, one per size in steps of 8 bytes, carved from 64 KB chunks.
+// Used from the user-interface thread only, like the cells. Chunks stay for the life of the
+// process and are reused by later cells.
+class TCellPool {
+public:
+    static constexpr size_t kStep = 8, kClasses = 16, kChunk = 64 * 1024;
+
+    void* Allocate(size_t size)
+    {
+        size_t k = (size + kStep - 1) / kStep;
+        if (k >= kClasses)
+            return ::operator new(size);
+        if (FFree[k] == nullptr)
+            Refill(k);
+        TBlock* b = FFree[k];
+        FFree[k] = b->Next;
+        return b;
+    }
+    void Release(void* p, size_t size)
+    {
+        size_t k = (size + kStep - 1) / kStep;
+        if (k >= kClasses) {
+            ::operator delete(p);
+            return;
+        }
+        auto* b = static_cast<TBlock*>(p);
+        b->Next = FFree[k];
+        FFree[k] = b;
+    }
+
+private:
+    struct TBlock {
+        TBlock* Next;
+    };
+    void Refill(size_t k)
+    {
+        size_t blockSize = k * kStep;
+        auto* chunk = static_cast<char*>(::operator new(kChunk));
+        FChunks.push_back(chunk);
+        for (size_t at = 0; at + blockSize <= kChunk; at += blockSize) {
+            auto* b = reinterpret_cast<TBlock*>(chunk + at);
+            b->Next = FFree[k];
+            FFree[k] = b;
+        }
+    }
+    TBlock* FFree[kClasses] = {};
+    std::vector<char*> FChunks;
+};
+
+TCellPool& CellPool()
+{
+    // Never destroyed: cells of static objects may still be freed during exit.
+    static TCellPool* pool = new TCellPool;
+    return *pool;
+}
+
+} // namespace
+
+void* TCell::operator new(size_t size) { return CellPool().Allocate(size); }
+void TCell::operator delete(void* p, size_t size) noexcept
+{
+    if (p != nullptr)
+        CellPool().Release(p, size);
+}
+
+void TCell::SetAsBoolean(bool) { Change(); }
+void TCell::SetAsDateTime(double) { Change(); }
+void TCell::SetAsFloat(double) { Change(); }
+void TCell::SetAsInteger(int32_t) { Change(); }
+void TCell::SetAsString(const std::wstring&) { Change(); }
+
+void TCell::SetColor(TColor v)
+{
+    FColor = v;
+    if (!FInitialising)
+        Change();
+}
+
+void TCell::SetHint(const std::string& v)
+{
+    if (v.empty())
+        FHint.reset();
+    else
+        FHint = std::make_unique<std::string>(v);
+}
+
+void TCell::Change()
+{
+    if (FOwner != nullptr)
+        FOwner->Change(FCol, FRow);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TCells
+
+namespace {
+
+[[noreturn]] void OutOfMemory() { throw ui::Exception(L"Out of memory while adding cells"); }
+
+} // namespace
+
+TCells::~TCells()
+{
+    for (auto& list : FLists)
+        for (TCell* c : list)
+            delete c;
+}
+
+void TCells::CheckRow(int row) const
+{
+    if (row < 0 || row >= FRowCount)
+        throw ui::EListError(row);
+}
+
+TCell* TCells::Cell(int ACol, int ARow)
+{
+    // The column is checked too: reading past the slots would use memory that holds no cell.
+    if (ACol < 0 || ACol >= ListCount())
+        throw ui::EListError(ACol);
+    CheckRow(ARow);
+    TCell* cell = FLists[ACol][ARow];
+    cell->FCol = ACol;
+    cell->FRow = ARow;
+    return cell;
+}
+
+std::unique_ptr<TCell> TCells::CreateCell(int col, int row)
+{
+    TCustomColumn* column = FColumns->Items(col);
+    std::unique_ptr<TCell> cell;
+    switch (column->CellKind()) {
+    case ckBoolean: cell = std::make_unique<TBooleanCell>(this); break;
+    case ckDate: cell = std::make_unique<TDateTimeCell>(this); break;
+    case ckFloat: cell = std::make_unique<TFloatCell>(this); break;
+    case ckInteger: cell = std::make_unique<TIntegerCell>(this); break;
+    default: cell = std::make_unique<TStringCell>(this); break;
+    }
+    cell->SetColor(column->Color()); // still initialising: no change is reported
+    cell->FInitialising = false;
+    cell->FCol = col;
+    cell->FRow = row;
+    return cell;
+}
+
+void TCells::AddRows(int Count)
+{
+    if (Count <= 0)
+        return;
+    int newCount = ui::CheckedAdd(FRowCount, Count);
+    try {
+        // Room first, so that appending cannot fail half way; grown geometrically, as one row
+        // at a time is the common way to append.
+        for (auto& list : FLists)
+            if (list.capacity() < static_cast<size_t>(newCount))
+                list.reserve(std::max(static_cast<size_t>(newCount), list.capacity() * 2));
+    } catch (const std::bad_alloc&) {
+        OutOfMemory();
+    } catch (const std::length_error&) {
+        OutOfMemory();
+    }
+    // Row by row, each column in index order; on failure the lists go back to their old length.
+    auto rollBack = [this] {
+        for (auto& list : FLists) {
+            for (size_t k = static_cast<size_t>(FRowCount); k < list.size(); ++k)
+                delete list[k];
+            list.resize(static_cast<size_t>(FRowCount));
+        }
+    };
+    try {
+        for (int r = FRowCount; r < newCount; ++r)
+            for (int i = 0; i < ListCount(); ++i)
+                FLists[i].push_back(CreateCell(i, r).release());
+    } catch (const std::bad_alloc&) {
+        rollBack();
+        OutOfMemory();
+    } catch (...) {
+        rollBack();
+        throw;
+    }
+    FRowCount = newCount;
+    FSorted = false;
+}
+
+void TCells::DeleteRow(int ARow)
+{
+    CheckRow(ARow);
+    for (auto& list : FLists) {
+        delete list[ARow];
+        list.erase(list.begin() + ARow);
+    }
+    --FRowCount;
+}
+
+void TCells::InsertRow(int ARow)
+{
+    CheckRow(ARow);
+    if (FRowCount == INT32_MAX)
+        throw ui::EIntOverflow();
+    std::vector<std::unique_ptr<TCell>> fresh;
+    fresh.reserve(FLists.size());
+    for (int i = 0; i < ListCount(); ++i) {
+        if (FLists[i].capacity() == FLists[i].size())
+            FLists[i].reserve(FLists[i].size() * 2 + 1);
+        fresh.push_back(CreateCell(i, ARow));
+    }
+    for (int i = 0; i < ListCount(); ++i)
+        FLists[i].insert(FLists[i].begin() + ARow, fresh[i].release());
+    ++FRowCount;
+    FSorted = false;
+}
+
+void TCells::MoveRow(int FromRow, int ToRow)
+{
+    CheckRow(FromRow);
+    CheckRow(ToRow);
+    for (auto& list : FLists) {
+        if (FromRow < ToRow)
+            std::rotate(list.begin() + FromRow, list.begin() + FromRow + 1, list.begin() + ToRow + 1);
+        else if (FromRow > ToRow)
+            std::rotate(list.begin() + ToRow, list.begin() + FromRow, list.begin() + FromRow + 1);
+    }
+    FSorted = false;
+}
+
+void TCells::Clear()
+{
+    for (auto& list : FLists) {
+        for (TCell* c : list)
+            delete c;
+        list.clear();
+    }
+    FRowCount = 0;
+    FSorted = false;
+}
+
+void TCells::StructureChanged(int action, int index1, int index2)
+{
+    auto makeList = [this](int column) {
+        std::vector<TCell*> list;
+        try {
+            list.reserve(static_cast<size_t>(FRowCount));
+            for (int r = 0; r < FRowCount; ++r)
+                list.push_back(CreateCell(column, r).release());
+        } catch (...) {
+            for (TCell* c : list)
+                delete c;
+            throw;
+        }
+        return list;
+    };
+    auto dropList = [this](int slot) {
+        for (TCell* c : FLists[slot])
+            delete c;
+        FLists.erase(FLists.begin() + slot);
+        if (FLists.empty())
+            FRowCount = 0;
+    };
+    switch (action) {
+    case saAdded:
+        if (ListCount() >= kMaxLists)
+            throw ui::EInvalidOperation(ui::Format(L"A grid holds at most %d columns", kMaxLists));
+        FLists.push_back(makeList(FColumns->Count() - 1));
+        break;
+    case saRemoved:
+        if (index1 < 0 || index1 >= ListCount())
+            throw ui::EListError(index1);
+        dropList(index1);
+        break;
+    case saCleared:
+        while (!FLists.empty())
+            dropList(0);
+        break;
+    case saInserted:
+        if (ListCount() >= kMaxLists)
+            throw ui::EInvalidOperation(ui::Format(L"A grid holds at most %d columns", kMaxLists));
+        if (index1 < 0 || index1 > ListCount())
+            throw ui::EListError(index1);
+        FLists.insert(FLists.begin() + index1, makeList(index1));
+        FSorted = false;
+        break;
+    case saMoved: {
+        if (index1 < 0 || index1 >= ListCount())
+            throw ui::EListError(index1);
+        if (index2 < 0 || index2 >= ListCount())
+            throw ui::EListError(index2);
+        std::vector<TCell*> moving = std::move(FLists[index1]);
+        FLists.erase(FLists.begin() + index1);
+        FLists.insert(FLists.begin() + index2, std::move(moving));
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void TCells::Change(int ACol, int ARow)
+{
+    if (OnChange)
+        OnChange(this, ACol, ARow);
+    FSorted = false;
+}
+
+// --- sorting ---
+
+namespace {
+
+// The four numbers of a dotted address: digits are collected, everything else skipped, a "." or
+// the end closes a number. A number without digits, or a fifth number, does not convert.
+std::array<int32_t, 4> ReadAddress(const std::wstring& text)
+{
+    std::array<int32_t, 4> parts{0, 0, 0, 0};
+    std::wstring digits;
+    size_t count = 0;
+    auto close = [&] {
+        if (count >= 4)
+            throw ui::EConvertError(ui::Format(L"'%s' is not a valid address", text.c_str()));
+        parts[count++] = ui::StrToInt(digits); // no digits: the integer conversion error
+        digits.clear();
+    };
+    for (wchar_t c : text) {
+        if (c >= L'0' && c <= L'9')
+            digits += c;
+        else if (c == L'.')
+            close();
+    }
+    close();
+    return parts;
+}
+
+// Sorts `keys` (and `order` alongside) so that no key is preceded by one that `less` puts after
+// it: a quicksort with a random pivot from lo + 1 .. hi, split at the forward index. The smaller
+// part recurses, the larger loops, so the stack stays shallow on any input.
+template <class K, class Less>
+void QuickSort(std::vector<K>& keys, std::vector<int>& order, int lo, int hi, const Less& less, std::minstd_rand& rng)
+{
+    while (lo < hi) {
+        int p = lo + 1 + static_cast<int>(rng() % static_cast<unsigned>(hi - lo));
+        K pivot = keys[p];
+        int f = lo - 1, b = hi + 1;
+        for (;;) {
+            do
+                ++f;
+            while (less(keys[f], pivot));
+            do
+                --b;
+            while (less(pivot, keys[b]));
+            // An exchange after the indices crossed would be undone at once; skip it.
+            if (f >= b)
+                break;
+            std::swap(keys[f], keys[b]);
+            std::swap(order[f], order[b]);
+        }
+        if (f - lo < hi - f + 1) {
+            QuickSort(keys, order, lo, f - 1, less, rng);
+            lo = f;
+        } else {
+            QuickSort(keys, order, f, hi, less, rng);
+            hi = f - 1;
+        }
+    }
+}
+
+template <class K, class Less>
+std::vector<int> SortedOrder(std::vector<K>& keys, const Less& less, bool descending)
+{
+    std::vector<int> order(keys.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<int>(i);
+    std::minstd_rand rng(0x5EED);
+    QuickSort(keys, order, 0, static_cast<int>(keys.size()) - 1, less, rng);
+    if (descending)
+        std::reverse(order.begin(), order.end());
+    return order;
+}
+
+} // namespace
+
+void TCells::ReverseRows()
+{
+    for (auto& list : FLists)
+        std::reverse(list.begin(), list.end());
+}
+
+void TCells::ApplyOrder(const std::vector<int>& order)
+{
+    std::vector<TCell*> scratch(order.size());
+    for (auto& list : FLists) {
+        for (size_t k = 0; k < order.size(); ++k)
+            scratch[k] = list[order[k]];
+        list.swap(scratch);
+    }
+}
+
+void TCells::SortRows(int ACol, TSortType sortType, bool descending)
+{
+    if (ACol < 0 || ACol >= ListCount())
+        throw ui::EListError(ACol);
+    if (FSorted && FSortColumn == ACol) {
+        // Known order: the other direction is the reverse, the same direction is already there.
+        if (descending != FSortDescending && FRowCount >= 2)
+            ReverseRows();
+    } else if (FRowCount >= 2) {
+        // Every key is read before anything moves, so a value that does not convert raises
+        // with the rows untouched.
+        const std::vector<TCell*>& column = FLists[ACol];
+        std::vector<int> order;
+        switch (sortType) {
+        case TSortType::stAlphabetic: {
+            std::vector<std::wstring> converted;
+            std::vector<const std::wstring*> keys(column.size());
+            bool allText = std::all_of(column.begin(), column.end(),
+                                       [](TCell* c) { return dynamic_cast<TStringCell*>(c) != nullptr; });
+            if (allText) {
+                for (size_t k = 0; k < column.size(); ++k)
+                    keys[k] = &static_cast<TStringCell*>(column[k])->Text();
+            } else {
+                converted.reserve(column.size());
+                for (TCell* c : column)
+                    converted.push_back(c->AsString());
+                for (size_t k = 0; k < column.size(); ++k)
+                    keys[k] = &converted[k];
+            }
+            order = SortedOrder(keys, [](const std::wstring* a, const std::wstring* b) { return *a < *b; }, descending);
+            break;
+        }
+        case TSortType::stBoolean: {
+            std::vector<uint8_t> keys;
+            keys.reserve(column.size());
+            for (TCell* c : column)
+                keys.push_back(c->AsBoolean() ? 1 : 0);
+            order = SortedOrder(keys, [](uint8_t a, uint8_t b) { return a < b; }, descending);
+            break;
+        }
+        case TSortType::stNumeric:
+        case TSortType::stDate: {
+            std::vector<double> keys;
+            keys.reserve(column.size());
+            for (TCell* c : column)
+                keys.push_back(sortType == TSortType::stNumeric ? c->AsFloat() : c->AsDateTime());
+            order = SortedOrder(keys, [](double a, double b) { return a < b; }, descending);
+            break;
+        }
+        case TSortType::stIP: {
+            std::vector<std::array<int32_t, 4>> keys;
+            keys.reserve(column.size());
+            for (TCell* c : column)
+                keys.push_back(ReadAddress(c->AsString()));
+            order = SortedOrder(keys, [](const std::array<int32_t, 4>& a, const std::array<int32_t, 4>& b) { return a < b; },
+                                descending);
+            break;
+        }
+        }
+        ApplyOrder(order);
+    }
+    FSortColumn = ACol;
+    FSortDescending = descending;
+    FSorted = true;
+}
+
+} // namespace grid

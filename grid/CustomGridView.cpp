@@ -1,0 +1,36 @@
+// Published properties and events of the grid.
+#include "grid/CustomGridView.h"
+
+#include "grid/ColumnClasses.h"
+#include "ui/core/ClassBuilder.h"
+
+namespace grid {
+
+const ui::TClassInfo& TCustomGridView::StaticClass()
+{
+    using C = TCustomGridView;
+    static const ui::TClassInfo info = ui::TClassBuilder<C>(L"TCustomGridView", &TCustomGridViewControl::StaticClass())
+        .Property(L"BorderStyle", &C::BorderStyle, &C::SetBorderStyle)
+        .Property(L"GridStyle", &C::GridStyle, &C::SetGridStyle)
+        .Property(L"GridLinesStyle", &C::GridLinesStyle, &C::SetGridLinesStyle)
+        .Property(L"HeaderSize", &C::HeaderSize, &C::SetHeaderSize)
+        .Property(L"HeaderStyle", &C::HeaderStyle, &C::SetHeaderStyle)
+        .Property(L"HideScrollBar", &C::HideScrollBar, &C::SetHideScrollBar)
+        .Property(L"InputSize", &C::InputSize, &C::SetInputSize)
+        .Property(L"Options", &C::Options, &C::SetOptions)
+        .Property(L"RowSize", &C::RowSize, &C::SetRowSize)
+        .Property(L"SlideSize", &C::SlideSize, &C::SetSlideSize)
+        .Property(L"SelectionMoveDirection", &C::SelectionMoveDirection, &C::SetSelectionMoveDirection)
+        .Property(L"WantReturns", &C::WantReturns, &C::SetWantReturns)
+        .Event<TSelectCellEvent>(L"OnSelectCell", &C::OnSelectCell)
+        .Event<TSortColumnEvent>(L"OnSortColumn", &C::OnSortColumn)
+        .Build();
+    return info;
+}
+
+TCustomGridView::TCustomGridView(ui::TComponent* AOwner) : TCustomGridViewControl(AOwner)
+{
+    RegisterIncrementColumn();
+}
+
+} // namespace grid

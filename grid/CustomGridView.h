@@ -1,0 +1,20 @@
+// The grid control with its published properties and events, as stored descriptions see it.
+#pragma once
+
+#include "grid/CustomGridViewControl.h"
+
+namespace grid {
+
+// Publishes the grid's stored properties and events; the cells themselves are left to the
+// class above it. Registers the row-number column class so descriptions can create it.
+class TCustomGridView : public TCustomGridViewControl {
+    UI_PUBLISHED_CLASS
+public:
+    explicit TCustomGridView(ui::TComponent* AOwner);
+
+    // The value of an in-cell element (a check box) read from and written to its cell.
+    virtual void PlayValueIn(ui::TComponent* element) = 0;
+    virtual void PlayValueOut(ui::TComponent* element) = 0;
+};
+
+} // namespace grid

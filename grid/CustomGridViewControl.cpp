@@ -1,0 +1,608 @@
+// The grid control's core: geometry, invalidation, selection state and column notifications.
+#include "grid/CustomGridViewControl.h"
+
+#include "ui/core/ClassBuilder.h"
+
+#include <algorithm>
+
+template <>
+const ui::TEnumInfo& ui::EnumInfoOf<grid::TGridStyle>()
+{
+    static const TEnumInfo info{L"TGridStyle", {L"gsReport", L"gsSlides"}};
+    return info;
+}
+template <>
+const ui::TEnumInfo& ui::EnumInfoOf<grid::TGridLinesStyle>()
+{
+    static const TEnumInfo info{L"TGridLinesStyle", {L"lsNormal", L"lsFramed", L"lsHorizontalOnly"}};
+    return info;
+}
+template <>
+const ui::TEnumInfo& ui::EnumInfoOf<grid::THeaderStyle>()
+{
+    static const TEnumInfo info{L"THeaderStyle", {L"hsAuto", L"hsDefault", L"hsOldStyle"}};
+    return info;
+}
+template <>
+const ui::TEnumInfo& ui::EnumInfoOf<grid::TSelectionMoveDirection>()
+{
+    static const TEnumInfo info{L"TSelectionMoveDirection", {L"mdNone", L"mdUp", L"mdDown", L"mdLeft", L"mdRight"}};
+    return info;
+}
+template <>
+const ui::TEnumInfo& ui::EnumInfoOf<grid::TGridBorderStyle>()
+{
+    static const TEnumInfo info{L"TBorderStyle", {L"bsNone", L"bsSingle"}};
+    return info;
+}
+template <>
+const ui::TEnumInfo& ui::EnumInfoOf<grid::TGridOption>()
+{
+    static const TEnumInfo info{
+        L"TGridOption",
+        {L"goAlwaysIndicateSelected", L"goAlphaBlendedSelection", L"goAlwaysShowSelection", L"goBoldTextSelection",
+         L"goCanHideColumn", L"goDissableColumnMoving", L"goFooter", L"goGrid", L"goHeader", L"goHideFocus",
+         L"goHighlightTextSelection", L"goIndicateSortedColumn", L"goIndicator", L"goInput", L"goMultiSelect",
+         L"goSelectFullRow", L"goUseDefaultValues"}};
+    return info;
+}
+
+namespace grid {
+
+// ---------------------------------------------------------------------------------------------
+// TGridLayout
+
+ui::TRect TGridLayout::HeaderRect() const
+{
+    int i = IndicatorWidth();
+    return ui::Rect(i, 0, i + VisibleWidth - ScrollX, HeaderSize);
+}
+
+ui::TRect TGridLayout::InputRect() const
+{
+    int i = IndicatorWidth();
+    int top = Options.Contains(TGridOption::goHeader) ? HeaderSize : 0;
+    return ui::Rect(i, top, i + VisibleWidth - ScrollX, top + InputSize + 6 + GridLineWidth());
+}
+
+ui::TRect TGridLayout::DataRect() const
+{
+    int i = IndicatorWidth();
+    int g = GridLineWidth();
+    int top = Options.Contains(TGridOption::goHeader) ? HeaderSize : 0;
+    if (Options.Contains(TGridOption::goInput))
+        top += InputSize + 6 + g;
+    int right = std::min(i + VisibleWidth - ScrollX, ClientWidth);
+    int bottom = Options.Contains(TGridOption::goFooter) ? ClientHeight - (HeaderSize + 4) - g : ClientHeight;
+    return ui::Rect(i, top, right, bottom);
+}
+
+ui::TRect TGridLayout::FooterRect() const
+{
+    int i = IndicatorWidth();
+    return ui::Rect(i, ClientHeight - (HeaderSize + 4) - GridLineWidth(), i + VisibleWidth - ScrollX, ClientHeight);
+}
+
+ui::TRect TGridLayout::IndicatorRect() const { return ui::Rect(0, 0, kIndicatorWidth, ClientHeight); }
+
+ui::TRect TGridLayout::CellRect(int columnLeft, int columnWidth, int row) const
+{
+    int left = columnLeft - ScrollX;
+    int top = RowPitch() * (row - TopRow) + DataRect().top;
+    bool verticalLine = Options.Contains(TGridOption::goGrid) && LinesStyle != TGridLinesStyle::lsHorizontalOnly;
+    int right = left + columnWidth - (verticalLine ? 1 : 0);
+    return ui::Rect(left, top, right, top + RowSize);
+}
+
+ui::TRect TGridLayout::InputCellRect(int columnLeft, int columnWidth) const
+{
+    ui::TRect r = CellRect(columnLeft, columnWidth, TopRow);
+    r.top = InputRect().top;
+    r.bottom = r.top + InputSize;
+    return r;
+}
+
+ui::TRect TGridLayout::RowRect(int row) const
+{
+    int top = RowPitch() * (row - TopRow) + DataRect().top;
+    return ui::Rect(0, top, DataRect().right, top + RowSize + GridLineWidth());
+}
+
+int TGridLayout::VisibleRowCount() const
+{
+    ui::TRect data = DataRect();
+    int pitch = RowPitch();
+    return pitch > 0 ? std::max(0, static_cast<int>(data.bottom - data.top)) / pitch : 0;
+}
+
+int TGridLayout::RowAt(int y) const
+{
+    int pitch = RowPitch();
+    return pitch > 0 ? (y - DataRect().top) / pitch + TopRow : TopRow;
+}
+
+bool TGridLayout::AreaShown(TGridArea area) const
+{
+    switch (area) {
+    case TGridArea::gaData: return true;
+    case TGridArea::gaFooter: return Options.Contains(TGridOption::goFooter);
+    case TGridArea::gaHeader: return Options.Contains(TGridOption::goHeader);
+    case TGridArea::gaIndicator: return Options.Contains(TGridOption::goIndicator);
+    case TGridArea::gaInput: return Options.Contains(TGridOption::goInput);
+    default: return false;
+    }
+}
+
+ui::TRect TGridLayout::AreaRect(TGridArea area) const
+{
+    switch (area) {
+    case TGridArea::gaData: return DataRect();
+    case TGridArea::gaFooter: return FooterRect();
+    case TGridArea::gaHeader: return HeaderRect();
+    case TGridArea::gaIndicator: return IndicatorRect();
+    case TGridArea::gaInput: return InputRect();
+    default: return ui::Rect(0, 0, 0, 0);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TCustomGridViewControl
+
+const ui::TClassInfo& TCustomGridViewControl::StaticClass()
+{
+    static const ui::TClassInfo info =
+        ui::TClassBuilder<TCustomGridViewControl>(L"TCustomGridViewControl", &TScrollView::StaticClass()).Build();
+    return info;
+}
+
+TCustomGridViewControl::TCustomGridViewControl(ui::TComponent* AOwner) : TScrollView(AOwner)
+{
+    SetBounds(Left(), Top(), 250, 150);
+    SetTabStop(true);
+    SetColor(clWindow);
+    SetParentColor(false);
+    FColumns = new TColumns(this, this);
+    FColumns->OnColumnChange = [this](ui::TObject*, TCustomColumn* column, int kind) { ColumnChanged(column, kind); };
+    FColumns->OnLayoutChange = [this](ui::TObject*, int action, int i1, int i2) { LayoutChanged(action, i1, i2); };
+}
+
+TCustomGridViewControl::~TCustomGridViewControl()
+{
+    FColumns->OnColumnChange = nullptr;
+    FColumns->OnLayoutChange = nullptr;
+    delete FColumns;
+    FColumns = nullptr;
+}
+
+void TCustomGridViewControl::CreateParams(ui::TCreateParams& params)
+{
+    TScrollView::CreateParams(params);
+    if (FBorderStyle == TGridBorderStyle::bsSingle)
+        params.ExStyle |= WS_EX_STATICEDGE;
+    // No full repaint on resize: the grid invalidates what a size change uncovers.
+    params.ClassStyle &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
+    params.Background = nullptr;
+}
+
+void TCustomGridViewControl::CreateHandleDone()
+{
+    TScrollView::CreateHandleDone();
+    HorzScrollBar()->LargeChange = 10;
+    HorzScrollBar()->SmallChange = 5;
+    VertScrollBar()->LargeChange = 10;
+    RECT client;
+    GetClientRect(Handle(), &client);
+    Resized(FLastClientWidth, FLastClientHeight);
+}
+
+void TCustomGridViewControl::WndProc(ui::TMessage& message)
+{
+    TScrollView::WndProc(message);
+    if (message.Msg == WM_SIZE && HandleAllocated())
+        Resized(FLastClientWidth, FLastClientHeight);
+}
+
+void TCustomGridViewControl::Resized(int oldWidth, int oldHeight)
+{
+    RECT client;
+    GetClientRect(Handle(), &client);
+    int width = client.right, height = client.bottom;
+    FLastClientWidth = width;
+    FLastClientHeight = height;
+    if (height != oldHeight) {
+        if (FOptions.Contains(TGridOption::goFooter))
+            InvalidateArea(TGridArea::gaFooter);
+        if (VertScrollBar()->Position() > 0) {
+            InvalidateArea(TGridArea::gaIndicator);
+            InvalidateArea(TGridArea::gaData);
+        }
+        UpdateVertScrollRange();
+    }
+    if (width != oldWidth) {
+        FColumns->DistributeWidths(width);
+        Invalidate();
+    }
+    CloseEditor();
+    UpdateHorzScrollRange();
+}
+
+TGridLayout TCustomGridViewControl::Layout() const
+{
+    TGridLayout l;
+    l.Options = FOptions;
+    l.LinesStyle = FGridLinesStyle;
+    l.HeaderSize = FHeaderSize;
+    l.InputSize = FInputSize;
+    l.RowSize = FRowSize;
+    l.VisibleWidth = FColumns->VisibleWidth();
+    l.ScrollX = HorzScrollBar()->Position();
+    l.TopRow = VertScrollBar()->Position();
+    l.ClientWidth = ClientWidth();
+    l.ClientHeight = ClientHeight();
+    return l;
+}
+
+ui::TRect TCustomGridViewControl::CellRect(int ACol, int ARow) const
+{
+    TCustomColumn* column = FColumns->Items(ACol);
+    return Layout().CellRect(column->Left(), column->Width(), ARow);
+}
+
+bool TCustomGridViewControl::CellAt(int x, int y, int& ACol, int& ARow) const
+{
+    TGridLayout l = Layout();
+    ui::TRect data = l.DataRect();
+    if (y < data.top || y >= data.bottom || x < data.left || x >= data.right)
+        return false;
+    for (int p = 0; p < FColumns->Count(); ++p) {
+        TCustomColumn* c = FColumns->DisplayItems(p);
+        int left = c->Left() - l.ScrollX;
+        if (c->Visible() && x >= left && x <= left + c->Width()) {
+            ACol = c->Index();
+            ARow = l.RowAt(y);
+            return true;
+        }
+    }
+    return false;
+}
+
+void TCustomGridViewControl::InvalidateGridRect(const ui::TRect& rect)
+{
+    if (HandleAllocated() && !ui::IsRectEmptyOrInverted(rect))
+        InvalidateRect(Handle(), &rect, FALSE);
+}
+
+void TCustomGridViewControl::InvalidateArea(TGridArea area)
+{
+    TGridLayout l = Layout();
+    if (l.AreaShown(area))
+        InvalidateGridRect(l.AreaRect(area));
+}
+
+void TCustomGridViewControl::InvalidateColumnPart(TCustomColumn* column, TGridArea area)
+{
+    TGridLayout l = Layout();
+    if (column == nullptr || !l.AreaShown(area))
+        return;
+    ui::TRect r = l.AreaRect(area);
+    r.left = column->Left() - l.ScrollX;
+    r.right = r.left + column->Width();
+    InvalidateGridRect(r);
+}
+
+void TCustomGridViewControl::InvalidateCell(int ACol, int ARow)
+{
+    if (ACol < 0 || ACol >= FColumns->Count())
+        return;
+    ui::TRect r = CellRect(ACol, ARow);
+    r.right += GridLineWidth();
+    r.bottom += GridLineWidth();
+    InvalidateGridRect(r);
+}
+
+void TCustomGridViewControl::InvalidateRow(int ARow)
+{
+    if (RowCount() == 0)
+        return;
+    InvalidateGridRect(RowRect(ARow));
+}
+
+void TCustomGridViewControl::SetBorderStyle(TGridBorderStyle v)
+{
+    if (FBorderStyle == v)
+        return;
+    FBorderStyle = v;
+    if (HandleAllocated())
+        RecreateWnd();
+}
+
+void TCustomGridViewControl::SetGridStyle(TGridStyle v)
+{
+    if (v == TGridStyle::gsSlides) {
+        CloseEditor();
+        FInputRowActive = false;
+    }
+    FGridStyle = v;
+    Invalidate();
+    PlaceEditor();
+    UpdateVertScrollRange();
+}
+
+void TCustomGridViewControl::SetGridLinesStyle(TGridLinesStyle v)
+{
+    FGridLinesStyle = v;
+    Invalidate();
+}
+
+void TCustomGridViewControl::SetHeaderSize(int v)
+{
+    FHeaderSize = v;
+    Invalidate();
+    PlaceEditor();
+}
+
+void TCustomGridViewControl::SetHeaderStyle(THeaderStyle v)
+{
+    FHeaderStyle = v;
+    Invalidate();
+    if (HandleAllocated())
+        SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TCustomGridViewControl::SetInputSize(int v)
+{
+    FInputSize = v;
+    Invalidate();
+}
+
+void TCustomGridViewControl::SetOptions(TGridOptions v)
+{
+    bool indicatorChanged = v.Contains(TGridOption::goIndicator) != FOptions.Contains(TGridOption::goIndicator);
+    FOptions = v;
+    if (indicatorChanged)
+        FColumns->UpdateLayout(false);
+    Invalidate();
+    PlaceEditor();
+    UpdateHorzScrollRange();
+}
+
+void TCustomGridViewControl::SetRowSize(int v)
+{
+    if (v <= 0)
+        return;
+    FRowSize = v;
+    VertUnitSize = v;
+    InvalidateArea(TGridArea::gaData);
+    InvalidateArea(TGridArea::gaInput);
+    InvalidateArea(TGridArea::gaIndicator);
+    PlaceEditor();
+}
+
+void TCustomGridViewControl::SetSlideSize(int v)
+{
+    FSlideSize = v;
+    Invalidate();
+}
+
+TColor TCustomGridViewControl::CellTextColor(int ACol, int ARow)
+{
+    return FColumns->Items(ACol)->Font()->Color();
+}
+
+void TCustomGridViewControl::ClearRows() { ClearRowMarks(); }
+
+void TCustomGridViewControl::CloseEditor()
+{
+    FState &= static_cast<uint16_t>(~(gsCellEditing | gsInputEditing));
+    FEditCol = -1;
+    FEditRow = -1;
+    FInputEditColumn = -1;
+}
+
+void TCustomGridViewControl::PlaceEditor() {}
+
+bool TCustomGridViewControl::RowSelected(int ARow) const
+{
+    return ARow >= 0 && ARow < static_cast<int>(FRowMarks.size()) && FRowMarks[ARow] != 0;
+}
+
+void TCustomGridViewControl::SetCurrentCell(int ACol, int ARow, ui::TShiftState Shift)
+{
+    int oldCol = FCurrentCol, oldRow = FCurrentRow;
+    FCurrentCol = ACol;
+    FCurrentRow = ARow;
+    auto mark = [this](int row, uint8_t value) {
+        if (row >= 0 && row < static_cast<int>(FRowMarks.size()))
+            FRowMarks[row] = value;
+    };
+    bool ranged = false;
+    if (FOptions.Contains(TGridOption::goMultiSelect) && FOptions.Contains(TGridOption::goSelectFullRow)) {
+        if (Shift.Contains(ui::TShiftStateFlag::ssCtrl)) {
+            FAnchorRow = ARow;
+            FState |= gsMultiSelection;
+            mark(ARow, RowSelected(ARow) ? 0 : 1);
+            ranged = true;
+        } else if (Shift.Contains(ui::TShiftStateFlag::ssShift)) {
+            FState |= gsMultiSelection;
+            int from = std::min(FAnchorRow, ARow), to = std::max(FAnchorRow, ARow);
+            for (int r = 0; r < static_cast<int>(FRowMarks.size()); ++r)
+                FRowMarks[r] = (r >= from && r <= to) ? 1 : 0;
+            ranged = true;
+        }
+    }
+    if (!ranged) {
+        if (FState & gsMultiSelection) {
+            std::fill(FRowMarks.begin(), FRowMarks.end(), 0);
+            FState &= static_cast<uint16_t>(~gsMultiSelection);
+        } else {
+            mark(oldRow, 0);
+        }
+        mark(ARow, 1);
+        FAnchorRow = ARow;
+    }
+    if (FInputRowActive) {
+        if (oldCol >= 0 && oldCol < FColumns->Count())
+            InvalidateColumnPart(FColumns->Items(oldCol), TGridArea::gaInput);
+        if (ACol >= 0 && ACol < FColumns->Count())
+            InvalidateColumnPart(FColumns->Items(ACol), TGridArea::gaInput);
+        return;
+    }
+    DoSelectCell(ACol, ARow);
+    if (oldCol == ACol && oldRow == ARow)
+        return;
+    if (FGridStyle == TGridStyle::gsSlides) {
+        Invalidate();
+        return;
+    }
+    if (FOptions.Contains(TGridOption::goSelectFullRow)) {
+        InvalidateRow(oldRow);
+        InvalidateRow(ARow);
+    } else if (FOptions.Contains(TGridOption::goIndicator)) {
+        InvalidateArea(TGridArea::gaIndicator);
+    }
+    InvalidateCell(oldCol, oldRow);
+    InvalidateCell(ACol, ARow);
+}
+
+void TCustomGridViewControl::DoSelectCell(int ACol, int ARow)
+{
+    if (OnSelectCell)
+        OnSelectCell(this, ACol, ARow);
+}
+
+void TCustomGridViewControl::DoSortColumn(int ACol, bool Ascending)
+{
+    if (OnSortColumn)
+        OnSortColumn(this, ACol, Ascending);
+}
+
+void TCustomGridViewControl::InsertRowMarks(int at, int count)
+{
+    at = std::clamp(at, 0, static_cast<int>(FRowMarks.size()));
+    FRowMarks.insert(FRowMarks.begin() + at, static_cast<size_t>(std::max(count, 0)), 0);
+}
+
+void TCustomGridViewControl::EraseRowMark(int at)
+{
+    if (at >= 0 && at < static_cast<int>(FRowMarks.size()))
+        FRowMarks.erase(FRowMarks.begin() + at);
+}
+
+void TCustomGridViewControl::MoveRowMark(int from, int to)
+{
+    int n = static_cast<int>(FRowMarks.size());
+    if (from < 0 || from >= n || to < 0 || to >= n)
+        return;
+    uint8_t value = FRowMarks[from];
+    FRowMarks.erase(FRowMarks.begin() + from);
+    FRowMarks.insert(FRowMarks.begin() + to, value);
+}
+
+void TCustomGridViewControl::ClearRowMarks()
+{
+    FRowMarks.clear();
+    FState &= static_cast<uint16_t>(~gsMultiSelection);
+}
+
+void TCustomGridViewControl::ColumnChanged(TCustomColumn* column, int kind)
+{
+    if (!HandleAllocated())
+        return;
+    switch (kind) {
+    case ccInputText:
+        InvalidateColumnPart(column, TGridArea::gaInput);
+        break;
+    case ccPosition:
+    case ccVisibility:
+        Invalidate();
+        PlaceEditor();
+        break;
+    case ccSort:
+        Invalidate();
+        PlaceEditor();
+        if (column->Sorted()) {
+            bool ascending = column->SortKind() == TSortKind::skAscending;
+            SortColumn(column, ascending);
+            DoSortColumn(column->Index(), ascending);
+        }
+        break;
+    case ccWidth:
+        Invalidate();
+        PlaceEditor();
+        UpdateHorzScrollRange();
+        break;
+    default: // appearance, and the unnamed text change
+        Invalidate();
+    }
+}
+
+void TCustomGridViewControl::LayoutChanged(int action, int, int)
+{
+    if (action != saCleared)
+        PlaceEditor();
+    Invalidate();
+}
+
+void TCustomGridViewControl::UpdateVertScrollRange()
+{
+    // Before the window exists the bars live in their objects only; window creation comes here.
+    if (!HandleAllocated())
+        return;
+    int g = GridLineWidth();
+    bool wasVisible = VertScrollBar()->Visible();
+    if (FGridStyle == TGridStyle::gsReport) {
+        ui::TRect data = DataRect();
+        int fit = std::max(0, static_cast<int>(data.bottom - data.top)) / (FRowSize + g);
+        int excess = std::max(0, RowCount() - fit);
+        VertScrollBar()->SetParams(-1, 0, excess, 1, excess > 0, !(FHideScrollBar && excess < 1));
+        VertUnitSize = FRowSize + g;
+    } else {
+        int pitch = std::max(1, g + FSlideSize);
+        VertScrollBar()->SetMax(RowCount() - ClientHeight() / pitch);
+        VertScrollBar()->SetVisible(true);
+        VertScrollBar()->SetEnabled(VertScrollBar()->Max() != 0);
+        VertUnitSize = pitch;
+    }
+    if (wasVisible != VertScrollBar()->Visible())
+        Invalidate();
+}
+
+void TCustomGridViewControl::UpdateHorzScrollRange()
+{
+    if (!HandleAllocated())
+        return;
+    if (FGridStyle == TGridStyle::gsSlides) {
+        HorzScrollBar()->SetVisible(false);
+        return;
+    }
+    int64_t excess = static_cast<int64_t>(FColumns->VisibleWidth()) + IndicatorWidth() - ClientWidth();
+    HorzScrollBar()->SetMax(static_cast<int32_t>(std::clamp<int64_t>(excess, 0, INT32_MAX)));
+    HorzScrollBar()->SetPageSize(5);
+    HorzScrollBar()->SetVisible(HorzScrollBar()->Max() > 0);
+    HorzScrollBar()->LargeChange = RoundHalfEven(ClientWidth() * 0.05);
+}
+
+ui::TComponent* TCustomGridViewControl::GetChildOwner()
+{
+    // The first column read from a description replaces whatever columns the grid had.
+    if (IsLoading() && !FColumnsReadStarted) {
+        FColumnsReadStarted = true;
+        FColumns->Clear();
+    }
+    return FColumns;
+}
+
+void TCustomGridViewControl::GetChildren(const std::function<void(ui::TComponent*)>& proc, ui::TComponent* root)
+{
+    FColumns->GetChildren(proc, root);
+}
+
+void TCustomGridViewControl::Loaded()
+{
+    TScrollView::Loaded();
+    FColumnsReadStarted = false;
+    FColumns->UpdateLayout(false);
+}
+
+} // namespace grid

@@ -1,0 +1,248 @@
+// The grid control's core: areas and cell geometry, selection and editing state, the update
+// bracket, invalidation, and the abstract cell operations that a concrete grid implements.
+//
+// Terms used across the grid units:
+//   index             a column's place in creation order (TColumns::Items); cells are addressed so
+//   display position  a column's place left to right (TColumns::DisplayItems, Position)
+//   data area         the rows' rectangle below the header and the input row (DataRect)
+//   input row         the optional row of edit fields under the header (goInput)
+//   hx, vy            horizontal scroll position in pixels, first row shown (vertical position)
+//
+// Call flow of a change: cell setter -> TCells::Change -> grid hook -> InvalidateCell + OnChange.
+// Column setter -> TColumns::OnColumnChange -> ColumnChanged (repaint, editor, sort, ranges).
+#pragma once
+
+#include "grid/Columns.h"
+#include "grid/ScrollView.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace grid {
+
+enum class TGridStyle { gsReport, gsSlides };
+enum class TGridLinesStyle { lsNormal, lsFramed, lsHorizontalOnly };
+enum class THeaderStyle { hsAuto, hsDefault, hsOldStyle };
+enum class TSelectionMoveDirection { mdNone, mdUp, mdDown, mdLeft, mdRight };
+enum class TGridBorderStyle { bsNone, bsSingle };
+enum class TGridOption {
+    goAlwaysIndicateSelected, goAlphaBlendedSelection, goAlwaysShowSelection, goBoldTextSelection,
+    goCanHideColumn, goDissableColumnMoving, goFooter, goGrid, goHeader, goHideFocus,
+    goHighlightTextSelection, goIndicateSortedColumn, goIndicator, goInput, goMultiSelect,
+    goSelectFullRow, goUseDefaultValues
+};
+using TGridOptions = ui::TSet<TGridOption>;
+enum class TCellStateFlag { csBoldTextSelection, csFocused, csSelected, csTextHighlighted };
+using TCellState = ui::TSet<TCellStateFlag>;
+
+// Areas of the client rectangle, numbered as InvalidateArea takes them.
+enum class TGridArea { gaNone = 0, gaData = 1, gaFooter = 2, gaHeader = 3, gaIndicator = 4, gaInput = 5 };
+
+constexpr int kIndicatorWidth = 12;
+
+// Everything the report-style geometry depends on, as plain values, so the rectangles can be
+// computed (and tested) without a window.
+struct TGridLayout {
+    TGridOptions Options;
+    TGridLinesStyle LinesStyle = TGridLinesStyle::lsNormal;
+    int HeaderSize = 18;
+    int InputSize = 16;
+    int RowSize = 16;
+    int VisibleWidth = 0; // W: sum of the visible columns' widths
+    int ScrollX = 0;      // hx, pixels
+    int TopRow = 0;       // vy, first row shown
+    int ClientWidth = 0;
+    int ClientHeight = 0;
+
+    int GridLineWidth() const { return Options.Contains(TGridOption::goGrid) ? 1 : 0; }
+    int IndicatorWidth() const { return Options.Contains(TGridOption::goIndicator) ? kIndicatorWidth : 0; }
+    int RowPitch() const { return GridLineWidth() + RowSize; }
+
+    ui::TRect HeaderRect() const;
+    ui::TRect InputRect() const;
+    ui::TRect DataRect() const;
+    ui::TRect FooterRect() const;
+    ui::TRect IndicatorRect() const;
+    // The cell of a column with the given Left and Width in row `row`; the grid lines lie just
+    // outside (right line on x = right, bottom line on y = bottom).
+    ui::TRect CellRect(int columnLeft, int columnWidth, int row) const;
+    ui::TRect InputCellRect(int columnLeft, int columnWidth) const;
+    ui::TRect RowRect(int row) const;
+    int VisibleRowCount() const;
+    // Row under a client y coordinate (may be outside the existing rows).
+    int RowAt(int y) const;
+    ui::TRect AreaRect(TGridArea area) const;
+    bool AreaShown(TGridArea area) const;
+};
+
+// Bits of the grid's 16-bit state word.
+enum TGridStateBit : uint16_t {
+    gsColumnSizing = 1 << 0, gsHeaderPressed = 1 << 1, gsColumnDragging = 1 << 2, gsCellEditing = 1 << 3,
+    gsInputEditing = 1 << 4, gsMultiSelection = 1 << 5, gsUpdating = 1 << 6
+};
+
+using TSelectCellEvent = std::function<void(ui::TObject* Sender, int ACol, int ARow)>;
+using TSortColumnEvent = std::function<void(ui::TObject* Sender, int ACol, bool Ascending)>;
+
+// The grid control: geometry, selection and editing state, invalidation and the abstract cell
+// operations. Owns its column collection.
+class TCustomGridViewControl : public TScrollView {
+    UI_PUBLISHED_CLASS
+public:
+    explicit TCustomGridViewControl(ui::TComponent* AOwner);
+    ~TCustomGridViewControl() override;
+
+    TColumns* Columns() const { return FColumns; }
+
+    // --- abstract cell operations, implemented by the grid that holds the cells ---
+    virtual std::wstring GetCellText(int ACol, int ARow) = 0;
+    virtual TColor GetCellColor(int ACol, int ARow) = 0;
+    virtual int RowCount() const = 0;
+    virtual bool PrepareCellFont(int ACol, int ARow) { return true; }
+    // Colours a cell is painted in; painting refines them for selection and focus.
+    virtual TColor CellBackColor(int ACol, int ARow) { return GetCellColor(ACol, ARow); }
+    virtual TColor CellTextColor(int ACol, int ARow);
+    virtual void SetCellText(int ACol, int ARow, const std::wstring& text) = 0;
+    virtual void SortColumn(TCustomColumn* column, bool ascending) = 0;
+    virtual void AddRows(int Count) = 0;
+    virtual void FooterFormulas() = 0;
+    virtual void ClearRows();
+    virtual void DeleteRow(int ARow) = 0;
+    virtual void InsertRow(int ARow) = 0;
+    virtual void MoveRow(int FromRow, int ToRow) = 0;
+
+    // --- update bracket: one flag, not a counter ---
+    void BeginUpdate() { FState |= gsUpdating; }
+    void EndUpdate() { FState &= static_cast<uint16_t>(~gsUpdating); }
+    bool Updating() const { return (FState & gsUpdating) != 0; }
+    uint16_t State() const { return FState; }
+
+    // --- properties of layout ---
+    TGridBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TGridBorderStyle v);
+    TGridStyle GridStyle() const { return FGridStyle; }
+    void SetGridStyle(TGridStyle v);
+    TGridLinesStyle GridLinesStyle() const { return FGridLinesStyle; }
+    void SetGridLinesStyle(TGridLinesStyle v);
+    int HeaderSize() const { return FHeaderSize; }
+    void SetHeaderSize(int v);
+    THeaderStyle HeaderStyle() const { return FHeaderStyle; }
+    void SetHeaderStyle(THeaderStyle v);
+    bool HideScrollBar() const { return FHideScrollBar; }
+    void SetHideScrollBar(bool v) { FHideScrollBar = v; }
+    int InputSize() const { return FInputSize; }
+    void SetInputSize(int v);
+    TGridOptions Options() const { return FOptions; }
+    void SetOptions(TGridOptions v);
+    int RowSize() const { return FRowSize; }
+    void SetRowSize(int v);
+    int SlideSize() const { return FSlideSize; }
+    void SetSlideSize(int v);
+    TSelectionMoveDirection SelectionMoveDirection() const { return FSelectionMoveDirection; }
+    void SetSelectionMoveDirection(TSelectionMoveDirection v) { FSelectionMoveDirection = v; }
+    bool WantReturns() const { return FWantReturns; }
+    void SetWantReturns(bool v) { FWantReturns = v; }
+
+    // --- geometry ---
+    TGridLayout Layout() const;
+    int GridLineWidth() const { return FOptions.Contains(TGridOption::goGrid) ? 1 : 0; }
+    int IndicatorWidth() const { return FOptions.Contains(TGridOption::goIndicator) ? kIndicatorWidth : 0; }
+    ui::TRect HeaderRect() const { return Layout().HeaderRect(); }
+    ui::TRect InputRect() const { return Layout().InputRect(); }
+    ui::TRect DataRect() const { return Layout().DataRect(); }
+    ui::TRect FooterRect() const { return Layout().FooterRect(); }
+    ui::TRect IndicatorRect() const { return Layout().IndicatorRect(); }
+    ui::TRect CellRect(int ACol, int ARow) const;
+    ui::TRect RowRect(int ARow) const { return Layout().RowRect(ARow); }
+    int VisibleRowCount() const { return Layout().VisibleRowCount(); }
+    // The cell under a client point of the data area: the first visible column in display order
+    // whose strip holds x (both edges included), and the row of y. False outside the data area
+    // or the columns; the row may lie beyond the existing rows.
+    bool CellAt(int x, int y, int& ACol, int& ARow) const;
+
+    // --- invalidation (nothing without a window) ---
+    void InvalidateArea(TGridArea area);
+    void InvalidateColumnPart(TCustomColumn* column, TGridArea area);
+    void InvalidateCell(int ACol, int ARow);
+    void InvalidateRow(int ARow);
+    void InvalidateGridRect(const ui::TRect& rect);
+
+    // --- selection and editing state ---
+    int CurrentCol() const { return FCurrentCol; }
+    int CurrentRow() const { return FCurrentRow; }
+    void SetCurrentCell(int ACol, int ARow, ui::TShiftState Shift = {});
+    bool RowSelected(int ARow) const;
+    int SelectionMarkCount() const { return static_cast<int>(FRowMarks.size()); }
+    bool InputRowActive() const { return FInputRowActive; }
+    int EditCol() const { return FEditCol; }
+    int EditRow() const { return FEditRow; }
+    bool EditorOpen() const { return (FState & (gsCellEditing | gsInputEditing)) != 0; }
+    // Closes an open editor without taking its text (the editors arrive with cell editing).
+    virtual void CloseEditor();
+    // Moves an open editor to its cell's current rectangle.
+    virtual void PlaceEditor();
+
+    // --- scroll ranges ---
+    void UpdateVertScrollRange();
+    void UpdateHorzScrollRange();
+
+    TSelectCellEvent OnSelectCell;
+    TSortColumnEvent OnSortColumn;
+
+    // Stored children: the columns, read back under the column collection.
+    ui::TComponent* GetChildOwner() override;
+    void GetChildren(const std::function<void(ui::TComponent*)>& proc, ui::TComponent* root) override;
+    void Loaded() override;
+    void WndProc(ui::TMessage& message) override;
+
+protected:
+    void CreateParams(ui::TCreateParams& params) override;
+    void CreateHandleDone() override;
+    virtual void ColumnChanged(TCustomColumn* column, int kind);
+    virtual void LayoutChanged(int action, int index1, int index2);
+    virtual void DoSelectCell(int ACol, int ARow);
+    virtual void DoSortColumn(int ACol, bool Ascending);
+    // Called by the store's row operations to keep one selection mark per row.
+    void InsertRowMarks(int at, int count);
+    void EraseRowMark(int at);
+    void MoveRowMark(int from, int to);
+    void ClearRowMarks();
+    void Resized(int oldWidth, int oldHeight);
+
+    uint16_t FState = 0;
+    int FCurrentCol = 0;
+    int FCurrentRow = 0;
+    int FAnchorRow = -1;
+    int FEditCol = -1;
+    int FEditRow = -1;
+    int FInputEditColumn = -1;
+    bool FInputRowActive = false;
+
+private:
+    TColumns* FColumns = nullptr;
+    std::vector<uint8_t> FRowMarks;
+    bool FColumnsReadStarted = false;
+    TGridBorderStyle FBorderStyle = TGridBorderStyle::bsSingle;
+    TGridStyle FGridStyle = TGridStyle::gsReport;
+    TGridLinesStyle FGridLinesStyle = TGridLinesStyle::lsNormal;
+    int FHeaderSize = 18;
+    THeaderStyle FHeaderStyle = THeaderStyle::hsAuto;
+    bool FHideScrollBar = true;
+    int FInputSize = 16;
+    TGridOptions FOptions{TGridOption::goHeader, TGridOption::goHighlightTextSelection};
+    int FRowSize = 16;
+    int FSlideSize = 80;
+    TSelectionMoveDirection FSelectionMoveDirection = TSelectionMoveDirection::mdDown;
+    bool FWantReturns = false;
+    int FLastClientWidth = -1;
+    int FLastClientHeight = -1;
+};
+
+} // namespace grid
+
+template <> const ui::TEnumInfo& ui::EnumInfoOf<grid::TGridStyle>();
+template <> const ui::TEnumInfo& ui::EnumInfoOf<grid::TGridLinesStyle>();
+template <> const ui::TEnumInfo& ui::EnumInfoOf<grid::THeaderStyle>();
+template <> const ui::TEnumInfo& ui::EnumInfoOf<grid::TSelectionMoveDirection>();
+template <> const ui::TEnumInfo& ui::EnumInfoOf<grid::TGridBorderStyle>();
+template <> const ui::TEnumInfo& ui::EnumInfoOf<grid::TGridOption>();

@@ -1,0 +1,79 @@
+// Visual styles through uxtheme.dll, looked up once on first use.
+#include "grid/ThemesSupport.h"
+
+#include "ui/core/SysUtils.h"
+
+namespace grid {
+
+namespace {
+
+using HTHEME_ = HANDLE;
+using OpenThemeDataFn = HTHEME_(WINAPI*)(HWND, LPCWSTR);
+using CloseThemeDataFn = HRESULT(WINAPI*)(HTHEME_);
+using DrawThemeBackgroundFn = HRESULT(WINAPI*)(HTHEME_, HDC, int, int, const RECT*, const RECT*);
+using DrawThemeEdgeFn = HRESULT(WINAPI*)(HTHEME_, HDC, int, int, const RECT*, UINT, UINT, RECT*);
+using IsThemeActiveFn = BOOL(WINAPI*)();
+using IsAppThemedFn = BOOL(WINAPI*)();
+
+// The library stays loaded for the life of the process, like the system's own users of it.
+struct TThemeLibrary {
+    HMODULE Module = nullptr;
+    OpenThemeDataFn OpenThemeData = nullptr;
+    CloseThemeDataFn CloseThemeData = nullptr;
+    DrawThemeBackgroundFn DrawThemeBackground = nullptr;
+    DrawThemeEdgeFn DrawThemeEdge = nullptr;
+    IsThemeActiveFn IsThemeActive = nullptr;
+    IsAppThemedFn IsAppThemed = nullptr;
+
+    TThemeLibrary()
+    {
+        Module = LoadLibraryW(L"uxtheme.dll");
+        if (Module == nullptr)
+            return;
+        OpenThemeData = reinterpret_cast<OpenThemeDataFn>(GetProcAddress(Module, "OpenThemeData"));
+        CloseThemeData = reinterpret_cast<CloseThemeDataFn>(GetProcAddress(Module, "CloseThemeData"));
+        DrawThemeBackground = reinterpret_cast<DrawThemeBackgroundFn>(GetProcAddress(Module, "DrawThemeBackground"));
+        DrawThemeEdge = reinterpret_cast<DrawThemeEdgeFn>(GetProcAddress(Module, "DrawThemeEdge"));
+        IsThemeActive = reinterpret_cast<IsThemeActiveFn>(GetProcAddress(Module, "IsThemeActive"));
+        IsAppThemed = reinterpret_cast<IsAppThemedFn>(GetProcAddress(Module, "IsAppThemed"));
+    }
+    bool Complete() const
+    {
+        return Module != nullptr && OpenThemeData && CloseThemeData && DrawThemeBackground && DrawThemeEdge &&
+               IsThemeActive && IsAppThemed;
+    }
+};
+
+const TThemeLibrary& Library()
+{
+    static const TThemeLibrary library;
+    return library;
+}
+
+[[noreturn]] void ThemeError() { throw ui::Exception(L"Error in Themes"); }
+
+} // namespace
+
+bool ThemesLoaded() { return Library().Complete(); }
+
+bool ThemesActive()
+{
+    const TThemeLibrary& lib = Library();
+    return lib.Complete() && lib.IsAppThemed() && lib.IsThemeActive();
+}
+
+void DrawThemePart(HWND window, HDC dc, const RECT& rect, int state, int part, const std::wstring& className)
+{
+    const TThemeLibrary& lib = Library();
+    if (!lib.Complete())
+        ThemeError();
+    HTHEME_ theme = lib.OpenThemeData(window, className.c_str());
+    if (theme == nullptr)
+        ThemeError();
+    HRESULT hr = lib.DrawThemeBackground(theme, dc, part, state, &rect, nullptr);
+    lib.CloseThemeData(theme);
+    if (FAILED(hr))
+        ThemeError();
+}
+
+} // namespace grid

@@ -1,0 +1,75 @@
+// Helpers shared by the grid tests.
+#include "GridTestSupport.h"
+
+#include "ui/core/ClassBuilder.h"
+#include "ui/core/Description.h"
+
+namespace gridtest {
+
+const ui::TClassInfo& THostForm::StaticClass()
+{
+    static const ui::TClassInfo info = ui::TClassBuilder<THostForm>(L"THostForm", &ui::TForm::StaticClass()).Build();
+    return info;
+}
+
+std::unique_ptr<THostForm> MakeHost(int width, int height)
+{
+    ui::RegisterComponentClass(grid::TGridView::StaticClass());
+    auto host = std::make_unique<THostForm>(nullptr);
+    host->SetBounds(50, 50, width, height);
+    host->SetClientWidth(width);
+    host->SetClientHeight(height);
+    return host;
+}
+
+std::wstring CallListDescription()
+{
+    std::wstring text = L"object Host: THostForm\n"
+                        L"  object GridView1: TGridView\n"
+                        L"    Left = 8\n    Top = 8\n    Width = 530\n    Height = 170\n"
+                        L"    Options = [goDissableColumnMoving, goGrid, goHeader]\n"
+                        L"    HeaderSize = 20\n    RowSize = 20\n    InputSize = 12\n";
+    struct {
+        const wchar_t* caption;
+        int width;
+        int position;
+        const wchar_t* sortKind;
+    } columns[] = {{L"Saat", 99, 2, L"skAscending"},
+                   {L"Cihaz seri no.", 120, 3, L"skAscending"},
+                   {L"\x00C7a\x011Fr\x0131 s\x0131ra no", 104, 4, L"skAscending"},
+                   {L"Hat no.", 71, 0, L"skDescending"},
+                   {L"Arayan numara", 132, 1, L"skAscending"}};
+    for (auto& c : columns) {
+        text += L"    object TTextualColumn\n";
+        text += L"      Alignment = taCenter\n      Color = clWindow\n";
+        text += L"      DefaultWidth = " + std::to_wstring(c.width) + L"\n";
+        text += L"      Header.Caption = '" + std::wstring(c.caption) + L"'\n";
+        text += L"      Header.Color = clBtnFace\n      Header.DisplayMode = dmTextOnly\n";
+        text += L"      Footer.Color = clWindow\n";
+        text += L"      Options = [coAutoSize, coCanInput, coDontHighlight, coPublicUsing]\n";
+        text += L"      Position = " + std::to_wstring(c.position) + L"\n";
+        text += L"      SortKind = " + std::wstring(c.sortKind) + L"\n";
+        text += L"      Width = " + std::to_wstring(c.width) + L"\n";
+        text += L"      WrapKind = wkEllipsis\n      AutoExecute = True\n";
+        text += L"    end\n";
+    }
+    text += L"  end\nend\n";
+    return text;
+}
+
+grid::TGridView* LoadCallListGrid(THostForm& host)
+{
+    ui::RegisterComponentClass(grid::TGridView::StaticClass());
+    ui::ReadDescription(host, CallListDescription(), L"CallList");
+    return dynamic_cast<grid::TGridView*>(host.FindComponent(L"GridView1"));
+}
+
+RECT PendingUpdate(HWND wnd)
+{
+    RECT r{0, 0, 0, 0};
+    if (!GetUpdateRect(wnd, &r, FALSE))
+        return RECT{0, 0, 0, 0};
+    return r;
+}
+
+} // namespace gridtest

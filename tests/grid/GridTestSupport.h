@@ -1,0 +1,33 @@
+// Helpers shared by the grid tests: a window to put grids on and grids built from descriptions.
+#pragma once
+
+#include "grid/GridView.h"
+#include "ui/controls/Forms.h"
+#include "tests/support/TestSupport.h"
+
+#include <memory>
+#include <string>
+
+namespace gridtest {
+
+// A plain top-level window that hosts the control under test.
+class THostForm : public ui::TForm {
+    UI_PUBLISHED_CLASS
+public:
+    explicit THostForm(ui::TComponent* AOwner) : ui::TForm(AOwner) {}
+};
+
+// A shown host window of the given client size.
+std::unique_ptr<THostForm> MakeHost(int width = 600, int height = 400);
+
+// A grid with five text columns (widths 99, 120, 104, 71, 132; Position 2, 3, 4, 0, 1), read from a
+// description into `host`, like the program's call list.
+grid::TGridView* LoadCallListGrid(THostForm& host);
+
+// The description text of that grid inside a THostForm.
+std::wstring CallListDescription();
+
+// The part of the window waiting to be repainted (empty rectangle when none).
+RECT PendingUpdate(HWND wnd);
+
+} // namespace gridtest
