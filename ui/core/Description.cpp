@@ -229,17 +229,7 @@ public:
     {
         if (!FParser.IsKeyword(L"object"))
             FParser.Fail(L"'object' expected at the start");
-        int line = FParser.Current().Line;
-        FParser.Next();
-        std::wstring name = FParser.ExpectIdent(L"a name");
-        std::wstring className;
-        if (FParser.IsSymbol(L':')) {
-            FParser.Next();
-            className = FParser.ExpectIdent(L"a class name");
-        } else {
-            className = name;
-            name.clear();
-        }
+        auto [line, name, className] = ReadObjectHeader();
         bool matches = false;
         for (const TClassInfo* c = &FRoot.ClassInfo(); c != nullptr; c = c->Parent)
             matches = matches || SameText(c->Name, className);
@@ -311,19 +301,31 @@ private:
         return nullptr;
     }
 
-    void ReadChild(TComponent& parent)
+    struct TObjectHeader {
+        int Line;
+        std::wstring Name; // empty for a component stored without a name
+        std::wstring ClassName;
+    };
+
+    // Reads "object Name: TClass" or "object TClass"; the current token is the keyword.
+    TObjectHeader ReadObjectHeader()
     {
-        int line = FParser.Current().Line;
+        TObjectHeader header{FParser.Current().Line, {}, {}};
         FParser.Next();
-        std::wstring name = FParser.ExpectIdent(L"a name");
-        std::wstring className;
+        header.Name = FParser.ExpectIdent(L"a name");
         if (FParser.IsSymbol(L':')) {
             FParser.Next();
-            className = FParser.ExpectIdent(L"a class name");
+            header.ClassName = FParser.ExpectIdent(L"a class name");
         } else {
-            className = name;
-            name.clear();
+            header.ClassName = header.Name;
+            header.Name.clear();
         }
+        return header;
+    }
+
+    void ReadChild(TComponent& parent)
+    {
+        auto [line, name, className] = ReadObjectHeader();
         const TClassInfo* info = ClassByName(className);
         if (info == nullptr)
             FParser.Fail(Format(L"unknown class '%s'", className.c_str()), line);
