@@ -1,20 +1,93 @@
 // The main window "Cihaz Test": start-up steps, the error log and the commands of its pages.
 #include "app/Unit1.h"
 
+#include "app/Unit2.h"
+#include "app/Unit3.h"
+#include "app/Unit4.h"
+#include "app/Unit5.h"
+#include "app/Unit6.h"
+#include "ui/controls/Dialogs.h"
 #include "ui/core/ClassBuilder.h"
 
 using namespace ui;
 
 TForm1* Form1 = nullptr;
 
+namespace {
+
+// The message boxes of the guide page, kept exactly as worded, trailing blanks and the
+// "Siplitter" spelling included.
+const wchar_t* const InternetLineNotice =
+    L"İnternet bağlantısı olan hat varsa, mutlaka ADSL splitter kullanılır.\r\n"
+    L"ADSL Splitter, modemle birlikte verilen bir \"cihazdır\".\r\n"
+    L"\r\n"
+    L"İnternet telefon hattı, caller ID cihazına doğrudan bağlanmaz.\r\n"
+    L"ADSL splitter \"telefon\" çıkışından cihaz girişine ve telefona bağlantı yapılır. \r\n"
+    L"ADSL splitter, sadece internet bağlantısı olan hat için kullanılır.";
+
+const wchar_t* const CallerIdNotice =
+    L"Caller ID cihazları, santralin gönderdiği arayan numara bilgisini, bilgisayara aktarır. \r\n"
+    L"Kabloya bağlı telefon makinesi üzerinde numara görünmüyorsa cihaz da numarayı gösteremez.\r\n"
+    L" 444 1 444 nolu  Türk Telekom servisini aramak suretiyle telefon hattının numara gösterme özelliği "
+    L"açtırılabilir.";
+
+const wchar_t* const SignalLevelWarning =
+    L"Telefon kapalı ve zil çalmıyorsa, sinyal göstergeleri en fazla 0..2 civarında olmalıdır. \r\n"
+    L"Daha yüksek ise sorun var demektir. İnternet hattında, ADSL Siplitter kullanılmamış  veya ters bağlı "
+    L"olabilir. \r\n"
+    L"\r\n"
+    L"Zil çalarken veya konuşma esnasında göstergelerin daha fazla yükselmesi,\r\n"
+    L"telefon hattındaki elektriğin, cihaza ulaştığını gösterir. Normal bir durumdur.\r\n"
+    L"Fakat mutlaka, \"Caller ID sinyali var\" anlamına GELMEZ ";
+
+} // namespace
+
 const TClassInfo& TForm1::StaticClass()
 {
     static const TClassInfo info = TClassBuilder<TForm1>(L"TForm1", &TForm::StaticClass())
+        .Field(L"PageControl1", &TForm1::PageControl1)
+        .Field(L"TabSheet1", &TForm1::TabSheet1)
+        .Field(L"TabSheet2", &TForm1::TabSheet2)
+        .Field(L"TabSheet3", &TForm1::TabSheet3)
+        .Field(L"TabSheet4", &TForm1::TabSheet4)
+        .Field(L"GroupBox4", &TForm1::GroupBox4)
+        .Field(L"Memo2", &TForm1::Memo2)
+        .Field(L"tempMemo", &TForm1::tempMemo)
+        .Field(L"Label5", &TForm1::Label5)
+        .Field(L"Label9", &TForm1::Label9)
+        .Field(L"Label24", &TForm1::Label24)
+        .Field(L"Label25", &TForm1::Label25)
+        .Field(L"Label1", &TForm1::Label1)
+        .Field(L"Label2", &TForm1::Label2)
+        .Field(L"Label3", &TForm1::Label3)
+        .Field(L"Label4", &TForm1::Label4)
+        .Field(L"ProgressBar1", &TForm1::ProgressBar1)
+        .Field(L"ProgressBar2", &TForm1::ProgressBar2)
+        .Field(L"ProgressBar3", &TForm1::ProgressBar3)
+        .Field(L"ProgressBar4", &TForm1::ProgressBar4)
+        .Field(L"Edit1", &TForm1::Edit1)
+        .Field(L"Dalvex1", &TForm1::Dalvex1)
+        .Field(L"Timer1", &TForm1::Timer1)
         .Field(L"Timer2", &TForm1::Timer2)
         .Field(L"ApplicationEvents1", &TForm1::ApplicationEvents1)
+        .Field(L"PopupMenu1", &TForm1::PopupMenu1)
         .Handler<TNotifyEvent>(L"FormShow", &TForm1::FormShow)
         .Handler<TNotifyEvent>(L"Timer2Timer", &TForm1::Timer2Timer)
         .Handler<TExceptionEvent>(L"ApplicationEvents1Exception", &TForm1::ApplicationEvents1Exception)
+        .Handler<TNotifyEvent>(L"Memo2Change", &TForm1::Memo2Change)
+        .Handler<TNotifyEvent>(L"ki1Click", &TForm1::ki1Click)
+        .Handler<TNotifyEvent>(L"Edit1Click", &TForm1::Edit1Click)
+        .Handler<TNotifyEvent>(L"BitBtn1Click", &TForm1::BitBtn1Click)
+        .Handler<TNotifyEvent>(L"BitBtn2Click", &TForm1::BitBtn2Click)
+        .Handler<TNotifyEvent>(L"Label21Click", &TForm1::Label21Click)
+        .Handler<TNotifyEvent>(L"Label17Click", &TForm1::Label17Click)
+        .Handler<TNotifyEvent>(L"Label11Click", &TForm1::Label11Click)
+        .Handler<TNotifyEvent>(L"Label12Click", &TForm1::Label12Click)
+        .Handler<TNotifyEvent>(L"Label14Click", &TForm1::Label14Click)
+        .Handler<TNotifyEvent>(L"Image2Click", &TForm1::Image2Click)
+        .Handler<TNotifyEvent>(L"Image1Click", &TForm1::Image1Click)
+        .Handler<TNotifyEvent>(L"Image3Click", &TForm1::Image3Click)
+        .Handler<TNotifyEvent>(L"Image4Click", &TForm1::Image4Click)
         .Build();
     return info;
 }
@@ -24,6 +97,12 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {}
 void TForm1::FormShow(TObject*)
 {
     CallCounter = 0;
+    Label5->SetText(L"0");
+    // Whatever page the window was last designed on, a test session starts on "Test".
+    PageControl1->SetActivePage(TabSheet1);
+    // The control's own window has nothing to show; hide it before it starts talking.
+    Dalvex1->SetVisible(false);
+    Dalvex1->Start();
     SetAutoSize(true);
 }
 
@@ -38,6 +117,66 @@ void TForm1::Timer2Timer(TObject*)
 void TForm1::ApplicationEvents1Exception(TObject*, Exception& E)
 {
     // Errors are logged, never shown in a dialog: the program is left running on test benches.
-    FLastErrorLine = TimeToStr() + L":" + E.Message();
-    OutputDebugStringW(FLastErrorLine.c_str());
+    Memo2->Lines().Add(TimeToStr() + L":" + E.Message());
 }
+
+void TForm1::Memo2Change(TObject*)
+{
+    // The notice box has room for two lines: the oldest go. Deleting changes the text again;
+    // the flag keeps that nested change from trimming a second time underneath this loop.
+    if (FTrimmingNotices)
+        return;
+    FTrimmingNotices = true;
+    try {
+        while (Memo2->Lines().Count() > 2)
+            Memo2->Lines().Delete(0);
+    } catch (...) {
+        FTrimmingNotices = false;
+        throw;
+    }
+    FTrimmingNotices = false;
+}
+
+void TForm1::ki1Click(TObject*) { Close(); }
+
+void TForm1::Edit1Click(TObject*)
+{
+    // Typing then replaces the "??" (or the previous attempt) instead of adding to it.
+    Edit1->SelectAll();
+}
+
+void TForm1::BitBtn1Click(TObject*)
+{
+    if (WideToAnsi(Edit1->Text()) == SettingsAnswer) {
+        // Reading Visible first makes sure the control answers before its settings open.
+        (void)Dalvex1->Visible();
+        Dalvex1->ShowSettings();
+        return;
+    }
+    Edit1->SetText(L"??");
+    PageControl1->SetActivePage(TabSheet1);
+}
+
+void TForm1::BitBtn2Click(TObject*) { PageControl1->SetActivePage(TabSheet1); }
+
+void TForm1::Label21Click(TObject*) { Form6->ShowModal(); }
+void TForm1::Label17Click(TObject*) { Form2->ShowModal(); }
+void TForm1::Label11Click(TObject*) { Form3->ShowModal(); }
+
+void TForm1::Label12Click(TObject*)
+{
+    MessageDlg(InternetLineNotice, TMsgDlgType::mtInformation, {TMsgDlgBtn::mbOK});
+    splnedir->ShowModal();
+    ADSlbag->ShowModal();
+}
+
+void TForm1::Label14Click(TObject*)
+{
+    MessageDlg(CallerIdNotice, TMsgDlgType::mtInformation, {TMsgDlgBtn::mbOK});
+    MessageDlg(SignalLevelWarning, TMsgDlgType::mtWarning, {TMsgDlgBtn::mbOK});
+}
+
+void TForm1::Image2Click(TObject* Sender) { Label21Click(Sender); }
+void TForm1::Image1Click(TObject* Sender) { Label17Click(Sender); }
+void TForm1::Image3Click(TObject* Sender) { Label11Click(Sender); }
+void TForm1::Image4Click(TObject* Sender) { Label12Click(Sender); }

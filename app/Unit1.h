@@ -1,19 +1,50 @@
 // The main window "Cihaz Test": start-up steps, the error log and the commands of its pages.
 #pragma once
 
+#include "device/dalvexcallerid_TLB.h"
+#include "ui/controls/Buttons.h"
+#include "ui/controls/ComCtrls.h"
 #include "ui/controls/ExtCtrls.h"
 #include "ui/controls/Forms.h"
+#include "ui/controls/Menus.h"
+#include "ui/controls/StdCtrls.h"
 
 #include <cstdint>
 #include <string>
 
+// The test window. Its components are built from its stored description; the fields below are
+// the ones its handlers (and its tests) reach by name. The window owns them all.
 class TForm1 : public ui::TForm {
     UI_PUBLISHED_CLASS
 public:
     explicit TForm1(ui::TComponent* AOwner);
 
+    ui::TPageControl* PageControl1 = nullptr;
+    ui::TTabSheet* TabSheet1 = nullptr;
+    ui::TTabSheet* TabSheet2 = nullptr;
+    ui::TTabSheet* TabSheet3 = nullptr;
+    ui::TTabSheet* TabSheet4 = nullptr;
+    ui::TGroupBox* GroupBox4 = nullptr;
+    ui::TMemo* Memo2 = nullptr;
+    ui::TMemo* tempMemo = nullptr;
+    ui::TLabel* Label5 = nullptr;
+    ui::TLabel* Label9 = nullptr;
+    ui::TLabel* Label24 = nullptr;
+    ui::TLabel* Label25 = nullptr;
+    ui::TLabel* Label1 = nullptr;
+    ui::TLabel* Label2 = nullptr;
+    ui::TLabel* Label3 = nullptr;
+    ui::TLabel* Label4 = nullptr;
+    ui::TProgressBar* ProgressBar1 = nullptr;
+    ui::TProgressBar* ProgressBar2 = nullptr;
+    ui::TProgressBar* ProgressBar3 = nullptr;
+    ui::TProgressBar* ProgressBar4 = nullptr;
+    ui::TEdit* Edit1 = nullptr;
+    TDalvex* Dalvex1 = nullptr;
+    ui::TTimer* Timer1 = nullptr;
     ui::TTimer* Timer2 = nullptr;
     ui::TApplicationEvents* ApplicationEvents1 = nullptr;
+    ui::TPopupMenu* PopupMenu1 = nullptr;
 
     // Numbers the calls since the window was first shown or the list was last reset.
     int32_t CallCounter = 0;
@@ -21,12 +52,28 @@ public:
     void FormShow(ui::TObject* Sender);
     void Timer2Timer(ui::TObject* Sender);
     void ApplicationEvents1Exception(ui::TObject* Sender, ui::Exception& E);
+    void Memo2Change(ui::TObject* Sender);
+    void ki1Click(ui::TObject* Sender);
+    void Edit1Click(ui::TObject* Sender);
+    void BitBtn1Click(ui::TObject* Sender);
+    void BitBtn2Click(ui::TObject* Sender);
 
-    // The lines the error hook wrote, oldest first (what the notice box shows).
-    const std::wstring& LastErrorLine() const { return FLastErrorLine; }
+    // Links on the guide page, and the thumbnails beside them, which do the same.
+    void Label21Click(ui::TObject* Sender);
+    void Label17Click(ui::TObject* Sender);
+    void Label11Click(ui::TObject* Sender);
+    void Label12Click(ui::TObject* Sender);
+    void Label14Click(ui::TObject* Sender);
+    void Image2Click(ui::TObject* Sender);
+    void Image1Click(ui::TObject* Sender);
+    void Image3Click(ui::TObject* Sender);
+    void Image4Click(ui::TObject* Sender);
+
+    // The answer that opens the device control's own settings from the "?" page.
+    static constexpr const char* SettingsAnswer = "8";
 
 private:
-    std::wstring FLastErrorLine;
+    bool FTrimmingNotices = false;
 };
 
 extern TForm1* Form1;

@@ -1,5 +1,5 @@
 // The program's windows built from the descriptions compiled into this test program, and the
-// main window's start-up steps and error log.
+// single-line guide closing on a click on its empty area.
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"
@@ -7,11 +7,10 @@
 #include "app/Unit5.h"
 #include "app/Unit6.h"
 
+#include "tests/device/SimHelpers.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
-
-#include <regex>
 
 using namespace ui;
 using testsupport::Narrow;
@@ -19,18 +18,13 @@ using testsupport::PumpUntil;
 
 namespace {
 
-std::wstring WindowText(HWND wnd)
-{
-    wchar_t text[256] = {};
-    GetWindowTextW(wnd, text, 256);
-    return text;
-}
-
 // Creates the six windows once, in the program's order, as the program entry does.
 class AppWindows : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
+        // The main window hosts the device control: this build's simulator stands in for it.
+        simtest::Simulator();
         Application->Initialize();
         Application->SetTitle(L"Caller ID Test");
         Application->CreateForm(Form1);
@@ -75,31 +69,6 @@ TEST_F(AppWindows, GuideWindowsHaveTheirCaptionsAndPlaces)
     EXPECT_EQ(Form6->Height(), 496);
     EXPECT_EQ(Form2->Width(), 526);
     EXPECT_EQ(Form3->Height(), 581);
-}
-
-TEST_F(AppWindows, FirstShowResetsTheCounterAndTheOneShotTimerBringsTheWindowForward)
-{
-    Form1->CallCounter = 41;
-    Form1->Show();
-    EXPECT_EQ(Form1->CallCounter, 0);
-    EXPECT_TRUE(Form1->AutoSize());
-    EXPECT_EQ(WindowText(Form1->Handle()), L"Cihaz Test");
-    ASSERT_TRUE(PumpUntil([] { return !Form1->Timer2->Enabled(); }, 3000)) << "Timer2 fires once and stays off";
-    EXPECT_FALSE(Form1->Timer2->Running());
-}
-
-TEST_F(AppWindows, ErrorsReachingTheLoopBecomeTimeStampedLogLines)
-{
-    TTimer failing(nullptr);
-    failing.SetInterval(10);
-    failing.SetOnTimer([&](TObject*) {
-        failing.SetEnabled(false);
-        StrToInt(L"x");
-    });
-    ASSERT_TRUE(PumpUntil([] { return !Form1->LastErrorLine().empty(); }));
-    std::wstring line = Form1->LastErrorLine();
-    EXPECT_TRUE(std::regex_match(Narrow(line), std::regex("[0-9]{2}:[0-9]{2}:[0-9]{2}:'x' is not a valid integer value")))
-        << Narrow(line);
 }
 
 TEST_F(AppWindows, ClickingTheSingleLineGuidesEmptyAreaClosesIt)

@@ -12,6 +12,7 @@
 #include "ui/core/Description.h"
 #include "ui/graphics/Jpeg.h"
 
+#include "tests/device/SimHelpers.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -56,6 +57,7 @@ class GuideWindowsTest : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
+        simtest::Simulator();
         Application->Initialize();
         Application->SetTitle(L"Caller ID Test");
         Application->CreateForm(Form1);
