@@ -40,7 +40,32 @@ const wchar_t* const SignalLevelWarning =
     L"telefon hattındaki elektriğin, cihaza ulaştığını gösterir. Normal bir durumdur.\r\n"
     L"Fakat mutlaka, \"Caller ID sinyali var\" anlamına GELMEZ ";
 
+TBeepFunction& BeepFunction()
+{
+    static TBeepFunction function;
+    return function;
+}
+
+void Beep(unsigned frequency, unsigned duration)
+{
+    if (BeepFunction())
+        BeepFunction()(frequency, duration);
+    else
+        ::Beep(frequency, duration);
+}
+
+// Text as the 8-bit captions hold it: through the system code page and back, so a character
+// the code page lacks shows as its default character.
+std::wstring Through8Bit(const std::wstring& text) { return AnsiToWide(WideToAnsi(text)); }
+
 } // namespace
+
+TBeepFunction SetBeepFunction(TBeepFunction function)
+{
+    TBeepFunction previous = std::move(BeepFunction());
+    BeepFunction() = std::move(function);
+    return previous;
+}
 
 const TClassInfo& TForm1::StaticClass()
 {
@@ -72,7 +97,10 @@ const TClassInfo& TForm1::StaticClass()
         .Field(L"ApplicationEvents1", &TForm1::ApplicationEvents1)
         .Field(L"PopupMenu1", &TForm1::PopupMenu1)
         .Handler<TNotifyEvent>(L"FormShow", &TForm1::FormShow)
+        .Handler<TNotifyEvent>(L"Timer1Timer", &TForm1::Timer1Timer)
         .Handler<TNotifyEvent>(L"Timer2Timer", &TForm1::Timer2Timer)
+        .Handler<TSignalAEvent>(L"Dalvex1SignalA", &TForm1::Dalvex1SignalA)
+        .Handler<TNotifyEvent>(L"Listeyisil1Click", &TForm1::Listeyisil1Click)
         .Handler<TExceptionEvent>(L"ApplicationEvents1Exception", &TForm1::ApplicationEvents1Exception)
         .Handler<TNotifyEvent>(L"Memo2Change", &TForm1::Memo2Change)
         .Handler<TNotifyEvent>(L"ki1Click", &TForm1::ki1Click)
@@ -104,6 +132,56 @@ void TForm1::FormShow(TObject*)
     Dalvex1->SetVisible(false);
     Dalvex1->Start();
     SetAutoSize(true);
+}
+
+void TForm1::Timer1Timer(TObject*)
+{
+    const std::string model = WideToAnsi(Dalvex1->GetInfo(L"devicemodel"));
+    if (!model.empty()) {
+        Label24->SetText(Through8Bit(L"Cihaz modeli: " + AnsiToWide(model)));
+        // Only a connected device has a serial number worth asking for.
+        const std::wstring serial = Dalvex1->GetInfo(L"serial");
+        Label25->SetText(Through8Bit(L"Seri no: " + serial));
+    } else {
+        Label24->SetText(L"");
+        Label25->SetText(L"");
+    }
+    // The status line remembers the last poll: connected then, nothing now means the device
+    // went away, and its calls go with it (once per disconnection).
+    if (WideToAnsi(Label9->Caption()) == WideToAnsi(StatusConnected) && model.empty())
+        ResetCallList();
+    if (!model.empty()) {
+        Label9->SetText(StatusConnected);
+    } else {
+        Label9->SetText(StatusWaiting);
+        Label24->SetText(L"");
+        Label25->SetText(L"");
+    }
+}
+
+void TForm1::Dalvex1SignalA(TObject*, const std::wstring& Level1, const std::wstring& Level2,
+                            const std::wstring& Level3, const std::wstring& Level4, const std::wstring&,
+                            const std::wstring&, const std::wstring&, const std::wstring&)
+{
+    // All four are parsed before any meter moves: one bad level leaves every meter as it was.
+    const int32_t levels[4] = {StrToInt(WideToAnsi(Level1)), StrToInt(WideToAnsi(Level2)),
+                               StrToInt(WideToAnsi(Level3)), StrToInt(WideToAnsi(Level4))};
+    TProgressBar* bars[4] = {ProgressBar1, ProgressBar2, ProgressBar3, ProgressBar4};
+    TLabel* numbers[4] = {Label1, Label2, Label3, Label4};
+    for (int i = 0; i < 4; ++i) {
+        // The bar shows an out-of-range level at its nearest end; the number shows it as it is.
+        bars[i]->SetPosition(levels[i]);
+        numbers[i]->SetText(IntToStr(levels[i]));
+    }
+}
+
+void TForm1::Listeyisil1Click(TObject*) { ResetCallList(); }
+
+void TForm1::ResetCallList()
+{
+    Memo2->SetText(tempMemo->Text());
+    CallCounter = 0;
+    Label5->SetText(IntToStr(CallCounter));
 }
 
 void TForm1::Timer2Timer(TObject*)

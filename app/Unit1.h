@@ -10,7 +10,14 @@
 #include "ui/controls/StdCtrls.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
+
+// The speaker beep (frequency in hertz, duration in milliseconds; returns when the sound ends).
+// Tests replace it to record beeps instead of sounding them; an empty function restores the
+// real one. Returns the previous function.
+using TBeepFunction = std::function<void(unsigned Frequency, unsigned Duration)>;
+TBeepFunction SetBeepFunction(TBeepFunction function);
 
 // The test window. Its components are built from its stored description; the fields below are
 // the ones its handlers (and its tests) reach by name. The window owns them all.
@@ -50,6 +57,13 @@ public:
     int32_t CallCounter = 0;
 
     void FormShow(ui::TObject* Sender);
+    void Timer1Timer(ui::TObject* Sender);
+    void Dalvex1SignalA(ui::TObject* ASender, const std::wstring& Level1, const std::wstring& Level2,
+                        const std::wstring& Level3, const std::wstring& Level4, const std::wstring& Level5,
+                        const std::wstring& Level6, const std::wstring& Level7, const std::wstring& Level8);
+    void Listeyisil1Click(ui::TObject* Sender);
+    // Empties the call list: the grid, the notice box back to its two default lines, the counter.
+    void ResetCallList();
     void Timer2Timer(ui::TObject* Sender);
     void ApplicationEvents1Exception(ui::TObject* Sender, ui::Exception& E);
     void Memo2Change(ui::TObject* Sender);
@@ -68,6 +82,10 @@ public:
     void Image1Click(ui::TObject* Sender);
     void Image3Click(ui::TObject* Sender);
     void Image4Click(ui::TObject* Sender);
+
+    // Status line texts of the connection watch.
+    static constexpr const wchar_t* StatusConnected = L"Cihaz bağlı";
+    static constexpr const wchar_t* StatusWaiting = L"Bağlantı bekleniyor";
 
     // The answer that opens the device control's own settings from the "?" page.
     static constexpr const char* SettingsAnswer = "8";
