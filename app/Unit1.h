@@ -2,6 +2,7 @@
 #pragma once
 
 #include "device/dalvexcallerid_TLB.h"
+#include "tray/TrayIcon.h"
 #include "ui/controls/Buttons.h"
 #include "ui/controls/ComCtrls.h"
 #include "ui/controls/ExtCtrls.h"
@@ -52,6 +53,7 @@ public:
     ui::TTimer* Timer2 = nullptr;
     ui::TApplicationEvents* ApplicationEvents1 = nullptr;
     ui::TPopupMenu* PopupMenu1 = nullptr;
+    tray::TTrayIcon* TrayIcon1 = nullptr;
 
     // Numbers the calls since the window was first shown or the list was last reset.
     int32_t CallCounter = 0;

@@ -252,6 +252,15 @@ TEST_F(MainWindowTest, TheLayoutComesFromTheCompiledDescription)
     EXPECT_EQ(Form1->PopupMenu1->Items()->Items(1)->Caption(), L"Çıkış");
     for (TLabel* l : {Form1->Label9, Form1->Label24, Form1->Label25})
         EXPECT_EQ(l->PopupMenu(), Form1->PopupMenu1) << Narrow(l->Name());
+    tray::TTrayIcon* tray = Form1->TrayIcon1;
+    ASSERT_NE(tray, nullptr);
+    EXPECT_TRUE(tray->IconVisible());
+    EXPECT_EQ(tray->IconIndex(), 0);
+    EXPECT_EQ(tray->CycleInterval(), 400u);
+    EXPECT_TRUE(tray->WantEnterExitEvents());
+    EXPECT_EQ(tray->PopupMenu(), Form1->PopupMenu1);
+    ASSERT_NE(tray->Icon(), nullptr);
+    EXPECT_FALSE(tray->Icon()->Empty()) << "the tray shows the window's icon";
     EXPECT_EQ(PlaceInParent(Form1->Dalvex1), Bounds(280, 80, 26, 26));
     EXPECT_EQ(Form1->Dalvex1->ControlData(), (std::vector<std::wstring>{L"AutoSize=True", L"Caption=Dalvex"}));
 }
