@@ -46,7 +46,7 @@ TBeepFunction& BeepFunction()
     return function;
 }
 
-void Beep(unsigned frequency, unsigned duration)
+void SpeakerBeep(unsigned frequency, unsigned duration)
 {
     if (BeepFunction())
         BeepFunction()(frequency, duration);
@@ -76,6 +76,7 @@ const TClassInfo& TForm1::StaticClass()
         .Field(L"TabSheet3", &TForm1::TabSheet3)
         .Field(L"TabSheet4", &TForm1::TabSheet4)
         .Field(L"GroupBox4", &TForm1::GroupBox4)
+        .Field(L"GridView1", &TForm1::GridView1)
         .Field(L"Memo2", &TForm1::Memo2)
         .Field(L"tempMemo", &TForm1::tempMemo)
         .Field(L"Label5", &TForm1::Label5)
@@ -100,6 +101,7 @@ const TClassInfo& TForm1::StaticClass()
         .Handler<TNotifyEvent>(L"FormShow", &TForm1::FormShow)
         .Handler<TNotifyEvent>(L"Timer1Timer", &TForm1::Timer1Timer)
         .Handler<TNotifyEvent>(L"Timer2Timer", &TForm1::Timer2Timer)
+        .Handler<TCallerIDEvent>(L"Dalvex1CallerID", &TForm1::Dalvex1CallerID)
         .Handler<TSignalAEvent>(L"Dalvex1SignalA", &TForm1::Dalvex1SignalA)
         .Handler<TNotifyEvent>(L"Listeyisil1Click", &TForm1::Listeyisil1Click)
         .Handler<TExceptionEvent>(L"ApplicationEvents1Exception", &TForm1::ApplicationEvents1Exception)
@@ -133,6 +135,40 @@ void TForm1::FormShow(TObject*)
     Dalvex1->SetVisible(false);
     Dalvex1->Start();
     SetAutoSize(true);
+}
+
+void TForm1::Dalvex1CallerID(TObject*, const std::wstring& DeviceID, const std::wstring& Line,
+                             const std::wstring& PhoneNumber, const std::wstring& DateTime, const std::wstring&)
+{
+    // The caller number is shown as the 8-bit captions and the shell's balloon hold it.
+    const std::string phoneText = WideToAnsi(PhoneNumber);
+
+    // A sliding window of the six most recent calls: the oldest goes before the newest comes.
+    if (GridView1->RowCount() > 5)
+        GridView1->DeleteRow(0);
+    GridView1->AddRows(1);
+    const int row = GridView1->RowCount() - 1;
+    CallCounter = CheckedAdd(CallCounter, 1);
+    Label5->SetText(IntToStr(CallCounter));
+
+    // The five writes go in without a repaint or change notice each; the appended row is
+    // already queued for repainting and shows them all once the loop paints it. Whatever a
+    // write raises, the grid must not be left updating, or it would never repaint a cell again.
+    GridView1->BeginUpdate();
+    try {
+        GridView1->Cell(3, row)->SetAsString(Line);
+        GridView1->Cell(4, row)->SetAsString(AnsiToWide(phoneText));
+        GridView1->Cell(0, row)->SetAsString(DateTime);
+        GridView1->Cell(1, row)->SetAsString(DeviceID);
+        GridView1->Cell(2, row)->SetAsString(IntToStr(CallCounter));
+    } catch (...) {
+        GridView1->EndUpdate();
+        throw;
+    }
+    GridView1->EndUpdate();
+
+    SpeakerBeep(1000, 100);
+    TrayIcon1->ShowBalloon(WideToAnsi(L"Çağrı: " + IntToStr(CallCounter)), phoneText, tray::TBalloonIconKind::bkInfo, 10);
 }
 
 void TForm1::Timer1Timer(TObject*)
@@ -180,6 +216,7 @@ void TForm1::Listeyisil1Click(TObject*) { ResetCallList(); }
 
 void TForm1::ResetCallList()
 {
+    GridView1->ClearRows();
     Memo2->SetText(tempMemo->Text());
     CallCounter = 0;
     Label5->SetText(IntToStr(CallCounter));

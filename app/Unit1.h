@@ -2,6 +2,7 @@
 #pragma once
 
 #include "device/dalvexcallerid_TLB.h"
+#include "grid/GridView.h"
 #include "tray/TrayIcon.h"
 #include "ui/controls/Buttons.h"
 #include "ui/controls/ComCtrls.h"
@@ -33,6 +34,7 @@ public:
     ui::TTabSheet* TabSheet3 = nullptr;
     ui::TTabSheet* TabSheet4 = nullptr;
     ui::TGroupBox* GroupBox4 = nullptr;
+    grid::TGridView* GridView1 = nullptr;
     ui::TMemo* Memo2 = nullptr;
     ui::TMemo* tempMemo = nullptr;
     ui::TLabel* Label5 = nullptr;
@@ -60,6 +62,8 @@ public:
 
     void FormShow(ui::TObject* Sender);
     void Timer1Timer(ui::TObject* Sender);
+    void Dalvex1CallerID(ui::TObject* ASender, const std::wstring& DeviceID, const std::wstring& Line,
+                         const std::wstring& PhoneNumber, const std::wstring& DateTime, const std::wstring& OtherText);
     void Dalvex1SignalA(ui::TObject* ASender, const std::wstring& Level1, const std::wstring& Level2,
                         const std::wstring& Level3, const std::wstring& Level4, const std::wstring& Level5,
                         const std::wstring& Level6, const std::wstring& Level7, const std::wstring& Level8);
