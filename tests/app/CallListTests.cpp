@@ -129,6 +129,11 @@ TEST_F(CallList, TheGridCarriesItsSettingsAndFiveColumns)
     EXPECT_EQ(g->Top(), 15);
     EXPECT_EQ(g->Height(), 170);
     EXPECT_EQ(Form1->Memo2->Top(), 185) << "the notice box right under the grid";
+    EXPECT_EQ(g->BorderStyle(), grid::TGridBorderStyle::bsSingle);
+    EXPECT_EQ(g->GridStyle(), grid::TGridStyle::gsReport);
+    EXPECT_EQ(g->GridLinesStyle(), grid::TGridLinesStyle::lsNormal);
+    EXPECT_EQ(g->HeaderStyle(), grid::THeaderStyle::hsAuto);
+    EXPECT_EQ(g->SelectionMoveDirection(), grid::TSelectionMoveDirection::mdNone);
     EXPECT_EQ(g->HeaderSize(), 20);
     EXPECT_EQ(g->RowSize(), 20);
     EXPECT_EQ(g->InputSize(), 12);
@@ -152,6 +157,16 @@ TEST_F(CallList, TheGridCarriesItsSettingsAndFiveColumns)
         EXPECT_EQ(c->DefaultWidth(), widths[i]) << i;
         EXPECT_EQ(c->Position(), positions[i]) << i;
         EXPECT_EQ(c->Alignment(), grid::TAlignment::taCenter) << i;
+        EXPECT_EQ(c->VerticalAlignment(), grid::TVerticalAlignment::vaMiddle) << i;
+        EXPECT_EQ(c->WrapKind(), grid::TWrapKind::wkEllipsis) << i;
+        EXPECT_EQ(c->Header()->Color(), clBtnFace) << i;
+        EXPECT_EQ(c->Header()->DisplayMode(), grid::TDisplayMode::dmTextOnly) << i;
+        EXPECT_EQ(c->Footer()->Color(), clWindow) << i;
+        EXPECT_EQ(c->Color(), clWindow) << i;
+        EXPECT_EQ(c->Font()->Name(), L"MS Sans Serif") << i;
+        EXPECT_EQ(c->Font()->Height(), -11) << i;
+        EXPECT_EQ(c->SortType(), grid::TSortType::stAlphabetic) << i;
+        EXPECT_FALSE(c->Sorted()) << i;
         EXPECT_EQ(c->SortKind(), i == 3 ? grid::TSortKind::skDescending : grid::TSortKind::skAscending) << i;
         EXPECT_EQ(c->Options(), (grid::TColumnOptions{grid::TColumnOption::coAutoSize, grid::TColumnOption::coCanInput,
                                                       grid::TColumnOption::coDontHighlight,
