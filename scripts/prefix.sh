@@ -7,7 +7,7 @@ CALLERID_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$CALLERID_ROOT/scripts/common.sh"
 
 # Bump when the way the prefix is prepared changes, so existing build folders redo it.
-prefix_version=4
+prefix_version=5
 stamp="$WINEPREFIX/.callerid-prefix-ready"
 mkdir -p "$CALLERID_BUILD"
 
@@ -27,6 +27,16 @@ if [ "$(cat "$stamp" 2>/dev/null)" != "$prefix_version" ]; then
   # so without this windows get no Marlett (caption buttons drawn as "0 1 r"), no Tahoma and no
   # System/MS Sans Serif bitmap fonts. Wine does read the prefix's Fonts folder at every start.
   ln -sf /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+  # The main window's labels use Arial, Arial Narrow and Verdana, which Wine does not have; its
+  # fallback is wider, so "Çağrı sayısı : " ran into the counter beside it. Metric-compatible
+  # free fonts take their place.
+  ln -sf /usr/share/fonts/truetype/liberation/LiberationSans*.ttf \
+    /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf \
+    "$WINEPREFIX/drive_c/windows/Fonts/"
+  fonts_key='HKCU\Software\Wine\Fonts\Replacements'
+  callerid_wine reg add "$fonts_key" /v "Arial" /d "Liberation Sans" /f >/dev/null
+  callerid_wine reg add "$fonts_key" /v "Arial Narrow" /d "Liberation Sans Narrow" /f >/dev/null
+  callerid_wine reg add "$fonts_key" /v "Verdana" /d "DejaVu Sans" /f >/dev/null
   # Every program of this prefix opens inside one Wine desktop of a fixed size, whatever the
   # X display: tests see the same screen everywhere; without an X window manager (Xvfb) Wine
   # otherwise waits 2 s on every window it hides or destroys for a WM answer that never comes;

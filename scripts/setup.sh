@@ -13,6 +13,8 @@ packages=(
   # (Xrandr, Xinerama), raw mouse input (XInput2) and window shapes (Xfixes, Xcomposite).
   fonts-wine libxrender1:i386 libxcursor1:i386 libxrandr2:i386 libxinerama1:i386
   libxi6:i386 libxfixes3:i386 libxcomposite1:i386
+  # Metric-compatible stand-ins for the fonts the windows name (Arial, Arial Narrow, Verdana).
+  fonts-liberation fonts-dejavu-core
   xvfb xauth xdotool imagemagick x11-utils
   googletest
 )
