@@ -146,9 +146,18 @@ TEST_F(ApplicationTest, ShowModalRunsANestedLoopInWhichOtherTimersKeepTicking)
             ++pollsWhileModal;
     });
     bool mainDisabledDuringModal = false;
+    // The guide closes once the poll has ticked a few times inside its loop, or after a
+    // generous deadline on a machine too slow for that (the expectation below then fails).
+    DWORD modalStart = 0;
     auto* closer = new TTimer(Owner.get());
-    closer->SetInterval(200);
+    closer->SetInterval(20);
     closer->SetOnTimer([&](TObject*) {
+        if (!guide->IsModal())
+            return;
+        if (modalStart == 0)
+            modalStart = GetTickCount();
+        if (pollsWhileModal < 3 && GetTickCount() - modalStart < 10000)
+            return;
         closer->SetEnabled(false);
         mainDisabledDuringModal = !IsWindowEnabled(mainForm->Handle());
         EXPECT_TRUE(IsWindowVisible(guide->Handle()));
@@ -165,6 +174,8 @@ TEST_F(ApplicationTest, ShowModalRunsANestedLoopInWhichOtherTimersKeepTicking)
     EXPECT_FALSE(IsWindowVisible(guide->Handle()));
     EXPECT_EQ(shows, 1);
     // The same window can be shown again.
+    pollsWhileModal = 0;
+    modalStart = 0;
     closer->SetEnabled(true);
     EXPECT_EQ(guide->ShowModal(), mrCancel);
     EXPECT_EQ(shows, 2);
