@@ -56,6 +56,7 @@ public:
     bool Initialising() const { return FInitialising; }
     // The hint is rarely set, so it lives outside the cell until it is.
     std::string Hint() const { return FHint ? *FHint : std::string(); }
+    bool HasHint() const { return FHint != nullptr && !FHint->empty(); }
     void SetHint(const std::string& v);
 
 protected:

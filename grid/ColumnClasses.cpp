@@ -1,6 +1,8 @@
 // The column class family.
 #include "grid/ColumnClasses.h"
 
+#include "grid/Displays.h"
+
 #include "ui/core/ClassBuilder.h"
 
 #include <windows.h>
@@ -354,6 +356,79 @@ void RegisterColumnClasses()
     ui::RegisterComponentClass(TNumericColumn::StaticClass());
     ui::RegisterComponentClass(TDateColumn::StaticClass());
     ui::RegisterComponentClass(TGraphicColumn::StaticClass());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Painter classes and the pictures the drawing columns refer to
+
+const ui::TClassInfo* TTextualColumn::DisplayClass() const { return &TTextualColumnDisplay::StaticClass(); }
+const ui::TClassInfo* TCheckBoxColumn::DisplayClass() const { return &TCheckBoxColumnDisplay::StaticClass(); }
+const ui::TClassInfo* THtmlColumn::DisplayClass() const { return &THtmlColumnDisplay::StaticClass(); }
+const ui::TClassInfo* TImageColumn::DisplayClass() const { return &TImageColumnDisplay::StaticClass(); }
+const ui::TClassInfo* TProgressColumn::DisplayClass() const { return &TProgressColumnDisplay::StaticClass(); }
+const ui::TClassInfo* TRateColumn::DisplayClass() const { return &TRateColumnDisplay::StaticClass(); }
+const ui::TClassInfo* TIncrementColumn::DisplayClass() const { return &TIncrementColumnDisplay::StaticClass(); }
+const ui::TClassInfo* TNumericColumn::DisplayClass() const { return &TNumericColumnDisplay::StaticClass(); }
+const ui::TClassInfo* TDateColumn::DisplayClass() const { return &TDateColumnDisplay::StaticClass(); }
+const ui::TClassInfo* TGraphicColumn::DisplayClass() const { return &TGraphicColumnDisplay::StaticClass(); }
+
+void TImageColumn::SetImages(ui::TImageList* v)
+{
+    if (FImages == v)
+        return;
+    if (FImages != nullptr)
+        FImages->RemoveFreeNotification(this);
+    FImages = v;
+    if (v != nullptr)
+        v->FreeNotification(this);
+    InvalidateStrip();
+}
+
+void TImageColumn::SetMasks(ui::TImageList* v)
+{
+    if (FMasks == v)
+        return;
+    if (FMasks != nullptr)
+        FMasks->RemoveFreeNotification(this);
+    FMasks = v;
+    if (v != nullptr)
+        v->FreeNotification(this);
+    InvalidateStrip();
+}
+
+void TImageColumn::Notification(ui::TComponent* component, ui::TOperation operation)
+{
+    TCustomColumn::Notification(component, operation);
+    if (operation != ui::TOperation::opRemove)
+        return;
+    if (component == FImages)
+        FImages = nullptr;
+    if (component == FMasks)
+        FMasks = nullptr;
+}
+
+void TRateColumn::SetGlyph(const ui::TBitmap& v)
+{
+    FGlyph->Assign(v);
+    InvalidateStrip();
+}
+
+void TRateColumn::SetEmptyGlyph(const ui::TBitmap& v)
+{
+    FEmptyGlyph->Assign(v);
+    InvalidateStrip();
+}
+
+void TRateColumn::SetGlyphMask(const ui::TBitmap& v)
+{
+    FGlyphMask->Assign(v);
+    InvalidateStrip();
+}
+
+void TRateColumn::SetEmptyGlyphMask(const ui::TBitmap& v)
+{
+    FEmptyGlyphMask->Assign(v);
+    InvalidateStrip();
 }
 
 } // namespace grid

@@ -4,6 +4,9 @@
 #pragma once
 
 #include "grid/Columns.h"
+#include "ui/graphics/ImgList.h"
+
+#include <memory>
 
 #include <string>
 #include <vector>
@@ -15,7 +18,7 @@ class TTextualColumn : public TCustomColumn {
     UI_PUBLISHED_CLASS
 public:
     explicit TTextualColumn(ui::TComponent* AOwner);
-    const ui::TClassInfo* DisplayClass() const override { return nullptr; }
+    const ui::TClassInfo* DisplayClass() const override;
     std::wstring FormatText(const std::wstring& text) const override { return FTextBefore + text + FTextAfter; }
     // Space and control characters do not open the editor.
     bool AcceptsKey(wchar_t c) const override { return c > 32; }
@@ -38,7 +41,7 @@ class TCheckBoxColumn : public TCustomColumn {
     UI_PUBLISHED_CLASS
 public:
     explicit TCheckBoxColumn(ui::TComponent* AOwner);
-    const ui::TClassInfo* DisplayClass() const override { return nullptr; }
+    const ui::TClassInfo* DisplayClass() const override;
 };
 
 // Text with simple markup.
@@ -46,7 +49,7 @@ class THtmlColumn : public TCustomColumn {
     UI_PUBLISHED_CLASS
 public:
     explicit THtmlColumn(ui::TComponent* AOwner);
-    const ui::TClassInfo* DisplayClass() const override { return nullptr; }
+    const ui::TClassInfo* DisplayClass() const override;
 };
 
 // An image of an image list, chosen by the cell's integer.
@@ -54,15 +57,25 @@ class TImageColumn : public TCustomColumn {
     UI_PUBLISHED_CLASS
 public:
     explicit TImageColumn(ui::TComponent* AOwner);
-    const ui::TClassInfo* DisplayClass() const override { return nullptr; }
+    const ui::TClassInfo* DisplayClass() const override;
     bool Masked() const { return FMasked; }
     void SetMasked(bool v);
     bool Transparent() const { return FTransparent; }
     void SetTransparent(bool v) { FTransparent = v; }
+    // The image lists are references: the column does not own them.
+    ui::TImageList* Images() const { return FImages; }
+    void SetImages(ui::TImageList* v);
+    ui::TImageList* Masks() const { return FMasks; }
+    void SetMasks(ui::TImageList* v);
+
+protected:
+    void Notification(ui::TComponent* component, ui::TOperation operation) override;
 
 private:
     bool FMasked = false;
     bool FTransparent = true;
+    ui::TImageList* FImages = nullptr;
+    ui::TImageList* FMasks = nullptr;
 };
 
 // A bar showing the cell's number against Max.
@@ -70,7 +83,7 @@ class TProgressColumn : public TCustomColumn {
     UI_PUBLISHED_CLASS
 public:
     explicit TProgressColumn(ui::TComponent* AOwner);
-    const ui::TClassInfo* DisplayClass() const override { return nullptr; }
+    const ui::TClassInfo* DisplayClass() const override;
     TColor BorderColor() const { return FBorderColor; }
     void SetBorderColor(TColor v) { FBorderColor = v; }
     bool HideWhenEmpty() const { return FHideWhenEmpty; }
@@ -104,7 +117,7 @@ class TRateColumn : public TCustomColumn {
     UI_PUBLISHED_CLASS
 public:
     explicit TRateColumn(ui::TComponent* AOwner);
-    const ui::TClassInfo* DisplayClass() const override { return nullptr; }
+    const ui::TClassInfo* DisplayClass() const override;
     bool HideWhenEmpty() const { return FHideWhenEmpty; }
     void SetHideWhenEmpty(bool v);
     bool Masked() const { return FMasked; }
@@ -113,8 +126,21 @@ public:
     void SetMax(int32_t v);
     bool Transparent() const { return FTransparent; }
     void SetTransparent(bool v);
+    // Owned pictures, copied on set.
+    ui::TBitmap* Glyph() { return FGlyph.get(); }
+    ui::TBitmap* EmptyGlyph() { return FEmptyGlyph.get(); }
+    ui::TBitmap* GlyphMask() { return FGlyphMask.get(); }
+    ui::TBitmap* EmptyGlyphMask() { return FEmptyGlyphMask.get(); }
+    void SetGlyph(const ui::TBitmap& v);
+    void SetEmptyGlyph(const ui::TBitmap& v);
+    void SetGlyphMask(const ui::TBitmap& v);
+    void SetEmptyGlyphMask(const ui::TBitmap& v);
 
 private:
+    std::unique_ptr<ui::TBitmap> FGlyph = std::make_unique<ui::TBitmap>();
+    std::unique_ptr<ui::TBitmap> FEmptyGlyph = std::make_unique<ui::TBitmap>();
+    std::unique_ptr<ui::TBitmap> FGlyphMask = std::make_unique<ui::TBitmap>();
+    std::unique_ptr<ui::TBitmap> FEmptyGlyphMask = std::make_unique<ui::TBitmap>();
     bool FHideWhenEmpty = false;
     bool FMasked = false;
     int32_t FMax = 5;
@@ -147,7 +173,7 @@ class TIncrementColumn : public TCustomColumn {
     UI_PUBLISHED_CLASS
 public:
     explicit TIncrementColumn(ui::TComponent* AOwner);
-    const ui::TClassInfo* DisplayClass() const override { return nullptr; }
+    const ui::TClassInfo* DisplayClass() const override;
 };
 
 // A number, optionally formatted by a mask, followed by TextAfter.
@@ -155,7 +181,7 @@ class TNumericColumn : public TCustomColumn {
     UI_PUBLISHED_CLASS
 public:
     explicit TNumericColumn(ui::TComponent* AOwner);
-    const ui::TClassInfo* DisplayClass() const override { return nullptr; }
+    const ui::TClassInfo* DisplayClass() const override;
     std::wstring FormatText(const std::wstring& text) const override;
     bool AcceptsKey(wchar_t c) const override;
 
@@ -180,7 +206,7 @@ class TDateColumn : public TCustomColumn {
     UI_PUBLISHED_CLASS
 public:
     explicit TDateColumn(ui::TComponent* AOwner);
-    const ui::TClassInfo* DisplayClass() const override { return nullptr; }
+    const ui::TClassInfo* DisplayClass() const override;
     bool AcceptsKey(wchar_t c) const override;
     const std::wstring& EmptyCaption() const { return FEmptyCaption; }
     void SetEmptyCaption(const std::wstring& v) { FEmptyCaption = v; }
@@ -197,7 +223,7 @@ class TGraphicColumn : public TCustomColumn {
     UI_PUBLISHED_CLASS
 public:
     explicit TGraphicColumn(ui::TComponent* AOwner);
-    const ui::TClassInfo* DisplayClass() const override { return nullptr; }
+    const ui::TClassInfo* DisplayClass() const override;
     int32_t BorderWidth() const { return FBorderWidth; }
     void SetBorderWidth(int32_t v);
     int32_t Margin() const { return FMargin; }

@@ -24,6 +24,9 @@ const ui::TClassInfo& TCustomGridView::StaticClass()
         .Property(L"WantReturns", &C::WantReturns, &C::SetWantReturns)
         .Event<TSelectCellEvent>(L"OnSelectCell", &C::OnSelectCell)
         .Event<TSortColumnEvent>(L"OnSortColumn", &C::OnSortColumn)
+        .Event<TCellColoringEvent>(L"OnCellColoring", &C::OnCellColoring)
+        .Event<TDrawCellBackgroundEvent>(L"OnDrawCellBackground", &C::OnDrawCellBackground)
+        .Event<TCustomDrawCellEvent>(L"OnCustomDrawCell", &C::OnCustomDrawCell)
         .Build();
     return info;
 }

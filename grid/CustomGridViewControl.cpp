@@ -1,6 +1,8 @@
 // The grid control's core: geometry, invalidation, selection state and column notifications.
 #include "grid/CustomGridViewControl.h"
 
+#include "grid/Displays.h"
+#include "grid/ThemesSupport.h"
 #include "ui/core/ClassBuilder.h"
 
 #include <algorithm>
@@ -161,6 +163,7 @@ TCustomGridViewControl::TCustomGridViewControl(ui::TComponent* AOwner) : TScroll
     SetTabStop(true);
     SetColor(clWindow);
     SetParentColor(false);
+    FPartDisplay = std::make_unique<TColumnPartDisplay>(this);
     FColumns = new TColumns(this, this);
     FColumns->OnColumnChange = [this](ui::TObject*, TCustomColumn* column, int kind) { ColumnChanged(column, kind); };
     FColumns->OnLayoutChange = [this](ui::TObject*, int action, int i1, int i2) { LayoutChanged(action, i1, i2); };
@@ -168,6 +171,7 @@ TCustomGridViewControl::TCustomGridViewControl(ui::TComponent* AOwner) : TScroll
 
 TCustomGridViewControl::~TCustomGridViewControl()
 {
+    FPartDisplay.reset();
     FColumns->OnColumnChange = nullptr;
     FColumns->OnLayoutChange = nullptr;
     delete FColumns;
@@ -198,8 +202,84 @@ void TCustomGridViewControl::CreateHandleDone()
 void TCustomGridViewControl::WndProc(ui::TMessage& message)
 {
     TScrollView::WndProc(message);
-    if (message.Msg == WM_SIZE && HandleAllocated())
-        Resized(FLastClientWidth, FLastClientHeight);
+    switch (message.Msg) {
+    case WM_SIZE:
+        if (HandleAllocated())
+            Resized(FLastClientWidth, FLastClientHeight);
+        break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        // The selection colour and the focus frame follow the focus.
+        InvalidateFocusedCell();
+        break;
+    case WM_NCPAINT:
+        PaintThemedBorder();
+        break;
+    default:
+        break;
+    }
+}
+
+void TCustomGridViewControl::InvalidateFocusedCell()
+{
+    if (FInputRowActive) {
+        InvalidateArea(TGridArea::gaInput);
+        return;
+    }
+    if (FOptions.Contains(TGridOption::goSelectFullRow))
+        InvalidateRow(FCurrentRow);
+    else if (FCurrentCol >= 0 && FCurrentCol < FColumns->Count())
+        InvalidateCell(FCurrentCol, FCurrentRow);
+}
+
+void TCustomGridViewControl::PaintThemedBorder()
+{
+    // With visual styles the sunken edge is replaced by the list view's styled frame, drawn over
+    // the outer 2 pixels of the window after the default non-client painting.
+    if (!HandleAllocated() || FBorderStyle != TGridBorderStyle::bsSingle || FHeaderStyle != THeaderStyle::hsAuto ||
+        !ThemesActive())
+        return;
+    RECT window;
+    GetWindowRect(Handle(), &window);
+    OffsetRect(&window, -window.left, -window.top);
+    HDC dc = GetWindowDC(Handle());
+    if (dc == nullptr)
+        return;
+    ExcludeClipRect(dc, window.left + 2, window.top + 2, window.right - 2, window.bottom - 2);
+    try {
+        DrawThemePart(Handle(), dc, window, 0, 1, L"listview");
+    } catch (...) {
+        ReleaseDC(Handle(), dc);
+        throw;
+    }
+    ReleaseDC(Handle(), dc);
+}
+
+void TCustomGridViewControl::SetPressedHeader(int ACol)
+{
+    if (FPressedHeader == ACol)
+        return;
+    auto invalidate = [this](int col) {
+        if (col >= 0 && col < FColumns->Count())
+            InvalidateColumnPart(FColumns->Items(col), TGridArea::gaHeader);
+    };
+    invalidate(FPressedHeader);
+    FPressedHeader = ACol;
+    if (ACol >= 0)
+        FState |= gsHeaderPressed;
+    else
+        FState &= static_cast<uint16_t>(~gsHeaderPressed);
+    invalidate(ACol);
+}
+
+void TCustomGridViewControl::TextChanged()
+{
+    TScrollView::TextChanged();
+    // The caption shows in the data area of an empty grid, centred across the client width.
+    TGridLayout l = Layout();
+    ui::TRect r = l.DataRect();
+    r.right = l.ClientWidth;
+    InvalidateGridRect(r);
 }
 
 void TCustomGridViewControl::Resized(int oldWidth, int oldHeight)
@@ -210,8 +290,14 @@ void TCustomGridViewControl::Resized(int oldWidth, int oldHeight)
     FLastClientWidth = width;
     FLastClientHeight = height;
     if (height != oldHeight) {
-        if (FOptions.Contains(TGridOption::goFooter))
-            InvalidateArea(TGridArea::gaFooter);
+        if (FOptions.Contains(TGridOption::goFooter)) {
+            // The footer moved: its new place and the band it left behind.
+            InvalidateGridRect(ui::Rect(0, FooterRect().top, width, height));
+            if (oldHeight >= 0) {
+                int oldTop = oldHeight - (FHeaderSize + 4) - GridLineWidth();
+                InvalidateGridRect(ui::Rect(0, oldTop, width, oldHeight));
+            }
+        }
         if (VertScrollBar()->Position() > 0) {
             InvalidateArea(TGridArea::gaIndicator);
             InvalidateArea(TGridArea::gaData);
@@ -219,8 +305,19 @@ void TCustomGridViewControl::Resized(int oldWidth, int oldHeight)
         UpdateVertScrollRange();
     }
     if (width != oldWidth) {
+        // Width changes of auto-sizing columns repaint through their own notifications; what is
+        // left is the strip a wider window uncovers, or everything when the view is scrolled.
         FColumns->DistributeWidths(width);
-        Invalidate();
+        if (HorzScrollBar()->Position() > 0) {
+            Invalidate();
+        } else {
+            if (oldWidth >= 0 && width > oldWidth)
+                InvalidateGridRect(ui::Rect(oldWidth, 0, width, height));
+            if (RowCount() == 0 && !Caption().empty()) {
+                ui::TRect data = DataRect();
+                InvalidateGridRect(ui::Rect(0, data.top, width, data.bottom));
+            }
+        }
     }
     CloseEditor();
     UpdateHorzScrollRange();
@@ -339,6 +436,7 @@ void TCustomGridViewControl::SetHeaderSize(int v)
     FHeaderSize = v;
     Invalidate();
     PlaceEditor();
+    UpdateVertScrollRange();
 }
 
 void TCustomGridViewControl::SetHeaderStyle(THeaderStyle v)
@@ -354,6 +452,7 @@ void TCustomGridViewControl::SetInputSize(int v)
 {
     FInputSize = v;
     Invalidate();
+    UpdateVertScrollRange();
 }
 
 void TCustomGridViewControl::SetOptions(TGridOptions v)
@@ -364,6 +463,7 @@ void TCustomGridViewControl::SetOptions(TGridOptions v)
         FColumns->UpdateLayout(false);
     Invalidate();
     PlaceEditor();
+    UpdateVertScrollRange();
     UpdateHorzScrollRange();
 }
 
@@ -377,17 +477,13 @@ void TCustomGridViewControl::SetRowSize(int v)
     InvalidateArea(TGridArea::gaInput);
     InvalidateArea(TGridArea::gaIndicator);
     PlaceEditor();
+    UpdateVertScrollRange();
 }
 
 void TCustomGridViewControl::SetSlideSize(int v)
 {
     FSlideSize = v;
     Invalidate();
-}
-
-TColor TCustomGridViewControl::CellTextColor(int ACol, int ARow)
-{
-    return FColumns->Items(ACol)->Font()->Color();
 }
 
 void TCustomGridViewControl::ClearRows() { ClearRowMarks(); }

@@ -8,6 +8,14 @@
 //   input row         the optional row of edit fields under the header (goInput)
 //   hx, vy            horizontal scroll position in pixels, first row shown (vertical position)
 //
+// Call flow of a paint (CustomGridViewPaint.cpp): WM_PAINT -> Paint -> PaintColumnParts (the
+// part painter draws headers, input-row cells, footer cells; then the bands and the indicator's
+// fixed cells) -> PaintRows (DrawCell or DrawEmptyCell for every cell the clip box touches,
+// indicator cells, the full-row focus frame) -> PaintEmptyArea (right of the last column) ->
+// PaintCaption (empty grid). DrawCell: colours (CellBackColor, OnCellColoring) -> clip -> grid
+// lines -> OnDrawCellBackground -> fill -> PrepareCellFont -> the column's painter -> hint
+// marker -> OnCustomDrawCell -> focus frame.
+//
 // Call flow of a change: cell setter -> TCells::Change -> grid hook -> InvalidateCell + OnChange.
 // Column setter -> TColumns::OnColumnChange -> ColumnChanged (repaint, editor, sort, ranges).
 #pragma once
@@ -16,6 +24,7 @@
 #include "grid/ScrollView.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace grid {
@@ -81,6 +90,14 @@ enum TGridStateBit : uint16_t {
     gsInputEditing = 1 << 4, gsMultiSelection = 1 << 5, gsUpdating = 1 << 6
 };
 
+class TColumnPartDisplay;
+
+using TCellColoringEvent = std::function<void(ui::TObject* Sender, int ACol, int ARow, TColor& CellColor,
+                                              TColor& GridColor, TCellState CellState)>;
+using TDrawCellBackgroundEvent = std::function<void(ui::TObject* Sender, int ACol, int ARow, const ui::TRect& CellRect,
+                                                    TCellState CellState, bool& DefaultDrawing)>;
+using TCustomDrawCellEvent =
+    std::function<void(ui::TObject* Sender, int ACol, int ARow, const ui::TRect& CellRect, TCellState CellState)>;
 using TSelectCellEvent = std::function<void(ui::TObject* Sender, int ACol, int ARow)>;
 using TSortColumnEvent = std::function<void(ui::TObject* Sender, int ACol, bool Ascending)>;
 
@@ -98,9 +115,13 @@ public:
     virtual std::wstring GetCellText(int ACol, int ARow) = 0;
     virtual TColor GetCellColor(int ACol, int ARow) = 0;
     virtual int RowCount() const = 0;
-    virtual bool PrepareCellFont(int ACol, int ARow) { return true; }
-    // Colours a cell is painted in; painting refines them for selection and focus.
-    virtual TColor CellBackColor(int ACol, int ARow) { return GetCellColor(ACol, ARow); }
+    // Sets the canvas font for the cell (the column's font, its colour from CellTextColor, bold
+    // for a selected cell with goBoldTextSelection). True lets the column's painter draw.
+    virtual bool PrepareCellFont(int ACol, int ARow);
+    // The cell's own colour, or the selection colour when the cell is selected.
+    virtual TColor CellBackColor(int ACol, int ARow);
+    // The column font's colour, or clHighlightText for a selected cell of a focused grid with
+    // goHighlightTextSelection.
     virtual TColor CellTextColor(int ACol, int ARow);
     virtual void SetCellText(int ACol, int ARow, const std::wstring& text) = 0;
     virtual void SortColumn(TCustomColumn* column, bool ascending) = 0;
@@ -182,6 +203,24 @@ public:
     // Moves an open editor to its cell's current rectangle.
     virtual void PlaceEditor();
 
+    // --- painting (CustomGridViewPaint.cpp) ---
+    // Draws one cell of an existing row on the canvas of the paint in progress.
+    void DrawCell(int ACol, int ARow);
+    // Draws a cell position below the last row: the grid's colour and its grid lines.
+    void DrawEmptyCell(int ACol, int ARow);
+    // Whether the cell shows the selection look (the focus and editing state included).
+    bool CellSelected(int ACol, int ARow) const;
+    // The grid or its open editor has the keyboard focus.
+    bool GridFocused() const;
+    // The header held down by the mouse (column index), -1 for none; its header repaints.
+    int PressedHeader() const { return FPressedHeader; }
+    void SetPressedHeader(int ACol);
+    TColumnPartDisplay& PartDisplay() { return *FPartDisplay; }
+
+    TCellColoringEvent OnCellColoring;
+    TDrawCellBackgroundEvent OnDrawCellBackground;
+    TCustomDrawCellEvent OnCustomDrawCell;
+
     // --- scroll ranges ---
     void UpdateVertScrollRange();
     void UpdateHorzScrollRange();
@@ -208,6 +247,12 @@ protected:
     void MoveRowMark(int from, int to);
     void ClearRowMarks();
     void Resized(int oldWidth, int oldHeight);
+    void Paint() override;
+    void TextChanged() override;
+    virtual void DoCellColoring(int ACol, int ARow, TColor& CellColor, TColor& GridColor, TCellState CellState);
+    virtual void DoDrawCellBackground(int ACol, int ARow, const ui::TRect& rect, TCellState CellState,
+                                      bool& DefaultDrawing);
+    virtual void DoCustomDrawCell(int ACol, int ARow, const ui::TRect& rect, TCellState CellState);
 
     uint16_t FState = 0;
     int FCurrentCol = 0;
@@ -219,6 +264,27 @@ protected:
     bool FInputRowActive = false;
 
 private:
+    // What one paint works with: the layout, the canvas's clip box and the clip the paint
+    // started with (restored after each cell's own clip).
+    struct TPaintContext;
+    void PaintColumnParts(TPaintContext& pc);
+    void PaintBands(TPaintContext& pc);
+    void PaintRows(TPaintContext& pc);
+    void PaintEmptyArea(TPaintContext& pc);
+    void PaintCaption(TPaintContext& pc);
+    void PaintSlides(TPaintContext& pc);
+    void DrawCellIn(TPaintContext& pc, TCustomColumn* column, int ARow);
+    void DrawEmptyCellIn(TPaintContext& pc, TCustomColumn* column, int ARow);
+    void DrawGridLines(TPaintContext& pc, const ui::TRect& rect, TColor gridColor, bool lastRow, bool lastColumn);
+    void DrawFocus(TPaintContext& pc);
+    bool FocusFrameShown() const;
+    ui::TRect FocusRect(const TGridLayout& l) const;
+    void PaintThemedBorder();
+    void InvalidateFocusedCell();
+
+    TPaintContext* FPaint = nullptr; // the paint in progress, for DrawCell and DrawEmptyCell
+    std::unique_ptr<TColumnPartDisplay> FPartDisplay;
+    int FPressedHeader = -1;
     TColumns* FColumns = nullptr;
     std::vector<uint8_t> FRowMarks;
     bool FColumnsReadStarted = false;

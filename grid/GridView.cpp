@@ -2,6 +2,7 @@
 #include "grid/GridView.h"
 
 #include "grid/ColumnClasses.h"
+#include "grid/Displays.h"
 #include "ui/core/ClassBuilder.h"
 
 #include <algorithm>
@@ -146,19 +147,27 @@ TColor TGridView::GetCellColor(int ACol, int ARow) { return FCells->Cell(ACol, A
 bool TGridView::PrepareCellFont(int ACol, int ARow)
 {
     bool result = TCustomGridView::PrepareCellFont(ACol, ARow);
-    switch (Columns()->Items(ACol)->CellKind()) {
-    case ckRowNumber:
-    case ckPicture:
-    case ckBoolean:
-    case ckDate:
-    case ckFloat:
-    case ckInteger:
-    case ckText:
-        // The column painters take the cell's value here once they exist.
-        return true;
-    default:
+    TCustomColumn* column = Columns()->Items(ACol);
+    auto* display = dynamic_cast<TColumnDisplay*>(column->Display());
+    if (display == nullptr)
         return result;
+    TCellKind kind = column->CellKind();
+    if (kind == ckRowNumber) {
+        display->IntValue = ARow;
+        return true;
     }
+    const TCell* cell = FCells->Peek(ACol, ARow);
+    switch (kind) {
+    case ckPicture: display->PictureValue = reinterpret_cast<ui::TGraphic*>(cell->Data()); break;
+    case ckBoolean: display->BoolValue = cell->AsBoolean(); break;
+    case ckDate: display->DateValue = cell->AsDateTime(); break;
+    case ckFloat: display->FloatValue = cell->AsFloat(); break;
+    case ckInteger: display->IntValue = cell->AsInteger(); break;
+    case ckText: display->TextValue = cell->AsString(); break;
+    default: return result;
+    }
+    display->ShowHintMarker = cell->HasHint();
+    return true;
 }
 
 void TGridView::SortColumn(TCustomColumn* column, bool ascending)

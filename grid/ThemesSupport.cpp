@@ -50,20 +50,39 @@ const TThemeLibrary& Library()
     return library;
 }
 
+TThemeServices& Services()
+{
+    static TThemeServices services;
+    return services;
+}
+
 [[noreturn]] void ThemeError() { throw ui::Exception(L"Error in Themes"); }
 
 } // namespace
 
 bool ThemesLoaded() { return Library().Complete(); }
 
+TThemeServices SetThemeServices(const TThemeServices& services)
+{
+    TThemeServices old = Services();
+    Services() = services;
+    return old;
+}
+
 bool ThemesActive()
 {
+    if (Services().Active != nullptr)
+        return Services().Active();
     const TThemeLibrary& lib = Library();
     return lib.Complete() && lib.IsAppThemed() && lib.IsThemeActive();
 }
 
 void DrawThemePart(HWND window, HDC dc, const RECT& rect, int state, int part, const std::wstring& className)
 {
+    if (Services().DrawPart != nullptr) {
+        Services().DrawPart(window, dc, rect, state, part, className);
+        return;
+    }
     const TThemeLibrary& lib = Library();
     if (!lib.Complete())
         ThemeError();

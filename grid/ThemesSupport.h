@@ -16,4 +16,13 @@ bool ThemesLoaded();
 // "Error in Themes" when the theme services fail.
 void DrawThemePart(HWND window, HDC dc, const RECT& rect, int state, int part, const std::wstring& className);
 
+// The theme services the painters go through. Wine runs without visual styles, so tests put
+// their own in place to exercise the themed paths; empty members fall back to uxtheme.dll.
+struct TThemeServices {
+    bool (*Active)() = nullptr;
+    void (*DrawPart)(HWND window, HDC dc, const RECT& rect, int state, int part, const std::wstring& className) = nullptr;
+};
+// Installs `services` and returns the ones in place before.
+TThemeServices SetThemeServices(const TThemeServices& services);
+
 } // namespace grid

@@ -1,0 +1,758 @@
+// Cell painters of the column classes and the grid's part painter.
+#include "grid/Displays.h"
+
+#include "grid/ColumnClasses.h"
+#include "grid/CustomGridViewControl.h"
+#include "grid/SharedClasses.h"
+#include "grid/ThemesSupport.h"
+#include "ui/core/ClassBuilder.h"
+#include "ui/core/SysUtils.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cwctype>
+#include <vector>
+
+namespace grid {
+
+TPaintCounters& PaintCounters()
+{
+    static TPaintCounters counters;
+    return counters;
+}
+
+namespace {
+
+// Parts and states of the visual-style classes the painters use.
+constexpr int kHeaderItem = 1, kHeaderItemLeft = 2, kHeaderNormal = 1;
+constexpr int kButtonCheckBox = 3, kCheckUncheckedNormal = 1, kCheckUncheckedPressed = 3, kCheckCheckedNormal = 5,
+              kCheckCheckedPressed = 7;
+
+// The brush is hollow while text is drawn, so the cell's fill shows through, and solid again
+// afterwards for the fills that follow.
+int DrawTextHollow(ui::TCanvas& canvas, const std::wstring& text, ui::TRect& rect, UINT flags)
+{
+    ++PaintCounters().TextCalls;
+    canvas.Brush().SetStyle(ui::TBrushStyle::bsClear);
+    int height = 0;
+    try {
+        height = canvas.DrawText(text, rect, flags);
+    } catch (...) {
+        canvas.Brush().SetStyle(ui::TBrushStyle::bsSolid);
+        throw;
+    }
+    canvas.Brush().SetStyle(ui::TBrushStyle::bsSolid);
+    return height;
+}
+
+void CountedSharedText(ui::TCanvas& canvas, const ui::TRect& rect, bool rtl, const std::wstring& text, int alignment)
+{
+    ++PaintCounters().TextCalls;
+    TGraphicsProvider::DrawText(canvas, rect, rtl, text, alignment);
+}
+
+void Line(ui::TCanvas& canvas, int x1, int y1, int x2, int y2)
+{
+    canvas.MoveTo(x1, y1);
+    canvas.LineTo(x2, y2);
+}
+
+template <class C>
+C* ColumnAs(const TVirtualColElement& element)
+{
+    return dynamic_cast<C*>(element.Column());
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Class information
+
+const ui::TClassInfo& TVirtualColElement::StaticClass()
+{
+    static const ui::TClassInfo info =
+        ui::TClassBuilder<TVirtualColElement>(L"TVirtualColElement", &ui::TComponent::StaticClass()).Build();
+    return info;
+}
+
+TVirtualColElement::TVirtualColElement(ui::TComponent* AOwner)
+    : ui::TComponent(AOwner), FColumn(dynamic_cast<TCustomColumn*>(AOwner))
+{
+}
+
+const ui::TClassInfo& TColumnDisplay::StaticClass()
+{
+    static const ui::TClassInfo info =
+        ui::TClassBuilder<TColumnDisplay>(L"TColumnDisplay", &TVirtualColElement::StaticClass()).Build();
+    return info;
+}
+
+#define GRID_DISPLAY_CLASS(C)                                                                        \
+    const ui::TClassInfo& C::StaticClass()                                                           \
+    {                                                                                                \
+        static const ui::TClassInfo info = ui::TClassBuilder<C>(L## #C, &TColumnDisplay::StaticClass()).Build(); \
+        return info;                                                                                 \
+    }
+
+GRID_DISPLAY_CLASS(TTextualColumnDisplay)
+GRID_DISPLAY_CLASS(TCheckBoxColumnDisplay)
+GRID_DISPLAY_CLASS(TDateColumnDisplay)
+GRID_DISPLAY_CLASS(TNumericColumnDisplay)
+GRID_DISPLAY_CLASS(TIncrementColumnDisplay)
+GRID_DISPLAY_CLASS(TImageColumnDisplay)
+GRID_DISPLAY_CLASS(TProgressColumnDisplay)
+GRID_DISPLAY_CLASS(TRateColumnDisplay)
+GRID_DISPLAY_CLASS(THtmlColumnDisplay)
+GRID_DISPLAY_CLASS(TGraphicColumnDisplay)
+
+#undef GRID_DISPLAY_CLASS
+
+// ---------------------------------------------------------------------------------------------
+// TColumnDisplay
+
+ui::TRect TColumnDisplay::TextRect() const { return TCalcProvider::ShiftEdges(FCellRect, 2, 0, -2, 0); }
+
+void TColumnDisplay::DrawText(const std::wstring& text, const ui::TRect& rect)
+{
+    TCustomColumn* column = Column();
+    TAlignment alignment = column ? column->Alignment() : TAlignment::taLeftJustify;
+    TVerticalAlignment vertical = column ? column->VerticalAlignment() : TVerticalAlignment::vaMiddle;
+    TWrapKind wrap = column ? column->WrapKind() : TWrapKind::wkEllipsis;
+
+    UINT flags = DT_NOPREFIX;
+    switch (alignment) {
+    case TAlignment::taRightJustify: flags |= DT_RIGHT; break;
+    case TAlignment::taCenter: flags |= DT_CENTER; break;
+    default: flags |= DT_LEFT; break;
+    }
+    if (FRightToLeft)
+        flags |= DT_RTLREADING;
+    ui::TRect r = rect;
+    if (wrap == TWrapKind::wkWordWrap) {
+        // The platform centres only single lines; several lines are placed by their measured height.
+        flags |= DT_WORDBREAK;
+        if (vertical != TVerticalAlignment::vaTop) {
+            ui::TRect measure = r;
+            FCanvas->DrawText(text, measure, flags | DT_CALCRECT);
+            int room = ui::RectHeight(r) - ui::RectHeight(measure);
+            if (room > 0)
+                r.top += vertical == TVerticalAlignment::vaMiddle ? room / 2 : room;
+        }
+    } else {
+        flags |= DT_SINGLELINE;
+        if (wrap == TWrapKind::wkEllipsis)
+            flags |= DT_END_ELLIPSIS;
+        switch (vertical) {
+        case TVerticalAlignment::vaTop: flags |= DT_TOP; break;
+        case TVerticalAlignment::vaBottom: flags |= DT_BOTTOM; break;
+        default: flags |= DT_VCENTER; break;
+        }
+    }
+    DrawTextHollow(*FCanvas, text, r, flags);
+}
+
+void TColumnDisplay::DrawHintMarker()
+{
+    const ui::TRect& r = FCellRect;
+    FCanvas->Pen().SetColor(clRed);
+    FCanvas->Brush().SetStyle(ui::TBrushStyle::bsSolid);
+    FCanvas->Brush().SetColor(clRed);
+    FCanvas->Polygon({ui::Point(r.right - 5, r.top), ui::Point(r.right - 1, r.top), ui::Point(r.right - 1, r.top + 4)});
+}
+
+void TTextualColumnDisplay::DrawContent()
+{
+    std::wstring text = TextValue;
+    if (auto* column = ColumnAs<TTextualColumn>(*this))
+        text = column->TextBefore() + text + column->TextAfter();
+    DrawText(text, TextRect());
+}
+
+void TDateColumnDisplay::DrawContent()
+{
+    auto* column = ColumnAs<TDateColumn>(*this);
+    if (column != nullptr && column->HideWhenEmpty() && DateValue == 0)
+        DrawText(column->EmptyCaption(), TextRect());
+    else
+        DrawText(DateTimeToStr(DateValue), TextRect());
+}
+
+void TNumericColumnDisplay::DrawContent()
+{
+    auto* column = ColumnAs<TNumericColumn>(*this);
+    std::wstring text = column != nullptr && !column->FormatMask().empty() ? FormatFloat(column->FormatMask(), FloatValue)
+                                                                            : FloatToStr(FloatValue);
+    if (column != nullptr)
+        text += column->TextAfter();
+    DrawText(text, TextRect());
+}
+
+void TIncrementColumnDisplay::DrawContent() { DrawText(ui::IntToStr(int64_t(IntValue) + 1), TextRect()); }
+
+// ---------------------------------------------------------------------------------------------
+// Boxes and pictures
+
+void TCheckBoxColumnDisplay::DrawContent()
+{
+    TCustomColumn* column = Column();
+    int h = column ? static_cast<int>(column->Alignment()) : 2;
+    int v = column ? static_cast<int>(column->VerticalAlignment()) : 1;
+    ui::TCanvas& c = Canvas();
+    TCustomGridViewControl* grid = column ? column->Grid() : nullptr;
+    if (ThemesActive() && grid != nullptr && grid->HandleAllocated()) {
+        ui::TPoint p = TCalcProvider::AlignBox(13, 13, CellRect(), h, v, 2);
+        int state = BoolValue ? (Pressed ? kCheckCheckedPressed : kCheckCheckedNormal)
+                              : (Pressed ? kCheckUncheckedPressed : kCheckUncheckedNormal);
+        DrawThemePart(grid->Handle(), c.Handle(), ui::Bounds(p.x, p.y, 13, 13), state, kButtonCheckBox, L"Button");
+        return;
+    }
+    ui::TPoint p = TCalcProvider::AlignBox(11, 11, CellRect(), h, v, 2);
+    c.Pen().SetColor(clBtnShadow);
+    c.Brush().SetStyle(ui::TBrushStyle::bsSolid);
+    c.Brush().SetColor(Pressed ? clBtnFace : clWindow);
+    c.Rectangle(p.x, p.y, p.x + 11, p.y + 11);
+    if (BoolValue) {
+        c.Pen().SetColor(clWindowText);
+        for (int d = 0; d < 3; ++d)
+            c.Polyline({ui::Point(p.x + 2, p.y + 4 + d), ui::Point(p.x + 4, p.y + 6 + d), ui::Point(p.x + 9, p.y + 1 + d)});
+    }
+}
+
+void TImageColumnDisplay::DrawContent()
+{
+    auto* column = ColumnAs<TImageColumn>(*this);
+    if (column == nullptr || column->Images() == nullptr)
+        return;
+    ui::TImageList* images = column->Images();
+    // A number outside the list draws nothing rather than failing the whole paint.
+    if (IntValue < 0 || IntValue >= images->Count())
+        return;
+    ui::TPoint p = TCalcProvider::AlignBox(images->Width(), images->Height(), CellRect(),
+                                           static_cast<int>(column->Alignment()),
+                                           static_cast<int>(column->VerticalAlignment()), 2);
+    ui::TImageList* masks = column->Masks();
+    if (column->Masked() && masks != nullptr && IntValue < masks->Count()) {
+        ui::TBitmap picture, mask;
+        images->GetBitmap(IntValue, picture, clBlack);
+        masks->GetBitmap(IntValue, mask, clBlack);
+        if (picture.Width() == mask.Width() && picture.Height() == mask.Height()) {
+            TMaskProvider::DrawMasked(Canvas(), p.x, p.y, mask, picture);
+            return;
+        }
+    }
+    images->Draw(Canvas(), p.x, p.y, IntValue);
+}
+
+ui::TRect TProgressColumnDisplay::BarBox(const ui::TRect& cell, int margin, bool showText)
+{
+    ui::TRect r = TCalcProvider::ShiftEdges(cell, margin, margin, -margin, -margin);
+    if (showText)
+        r.left += 30;
+    return r;
+}
+
+int TProgressColumnDisplay::BarWidth(int innerWidth, double percent)
+{
+    if (!(percent > 0) || innerWidth <= 0)
+        return 0;
+    double w = std::nearbyint(innerWidth * percent / 100.0);
+    return w >= innerWidth ? innerWidth : static_cast<int>(w);
+}
+
+void TProgressColumnDisplay::DrawContent()
+{
+    auto* column = ColumnAs<TProgressColumn>(*this);
+    if (column == nullptr || (column->HideWhenEmpty() && FloatValue == 0))
+        return;
+    ui::TCanvas& c = Canvas();
+    // A Max of 0 or less has no meaningful percentage; the bar stays empty instead of dividing by it.
+    double percent = column->Max() > 0 ? Percent(column->Max(), FloatValue) : 0;
+    ui::TRect area = TCalcProvider::ShiftEdges(CellRect(), column->Margin(), column->Margin(), -column->Margin(),
+                                               -column->Margin());
+    if (column->ShowText()) {
+        ui::TRect textRect = ui::Rect(area.left, area.top, area.left + 30, area.bottom);
+        long shown = std::isfinite(percent) ? std::lround(percent) : 0;
+        DrawTextHollow(c, ui::IntToStr(shown) + L"%", textRect, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+    }
+    ui::TRect box = BarBox(CellRect(), column->Margin(), column->ShowText());
+    if (ui::IsRectEmptyOrInverted(box))
+        return;
+    c.Brush().SetStyle(ui::TBrushStyle::bsSolid);
+    if (column->Transparent()) {
+        c.Brush().SetColor(column->BorderColor());
+        c.FrameRect(box);
+    } else {
+        c.Pen().SetColor(column->BorderColor());
+        c.Brush().SetColor(column->Color());
+        c.Rectangle(box);
+    }
+    ui::TRect inner = TCalcProvider::ShiftEdges(box, 2, 2, -2, -2);
+    int w = BarWidth(ui::RectWidth(inner), percent);
+    if (w <= 0 || ui::RectHeight(inner) <= 0)
+        return;
+    ui::TRect bar = ui::Rect(inner.left, inner.top, inner.left + w, inner.bottom);
+    switch (column->ProgressStyle()) {
+    case TProgressStyle::psGradient:
+        TGraphicsProvider::HorizontalGradient(c, bar, column->ProgressColor(), column->Color());
+        break;
+    case TProgressStyle::psCylinder:
+        TGraphicsProvider::VerticalGradient(c, bar, column->ProgressColor(), column->Color());
+        break;
+    default:
+        c.Brush().SetColor(column->ProgressColor());
+        c.FillRect(bar);
+        break;
+    }
+}
+
+void TRateColumnDisplay::DrawContent()
+{
+    auto* column = ColumnAs<TRateColumn>(*this);
+    if (column == nullptr || (column->HideWhenEmpty() && IntValue == 0))
+        return;
+    ui::TBitmap* sizer = !column->Glyph()->Empty() ? column->Glyph() : column->EmptyGlyph();
+    if (sizer->Empty() || column->Max() <= 0)
+        return;
+    int w = sizer->Width(), h = sizer->Height();
+    ui::TPoint p = TCalcProvider::AlignBox(w * column->Max(), h, CellRect(), static_cast<int>(column->Alignment()),
+                                           static_cast<int>(column->VerticalAlignment()), 0);
+    ui::TRect clip = Canvas().ClipRect();
+    for (int i = 1; i <= column->Max(); ++i) {
+        int x = p.x + (i - 1) * w;
+        if (x >= clip.right)
+            break; // the rest lies outside what this paint can change
+        bool filled = i <= IntValue;
+        ui::TBitmap* glyph = filled ? column->Glyph() : column->EmptyGlyph();
+        ui::TBitmap* mask = filled ? column->GlyphMask() : column->EmptyGlyphMask();
+        if (glyph->Empty())
+            continue;
+        // A mask of another size cannot be applied; the glyph is drawn without it.
+        if (column->Masked() && mask->Width() == glyph->Width() && mask->Height() == glyph->Height())
+            TMaskProvider::DrawMasked(Canvas(), x, p.y, *mask, *glyph);
+        else if (column->Transparent())
+            Canvas().DrawTransparent(x, p.y, *glyph, glyph->PixelAt(0, glyph->Height() - 1));
+        else
+            Canvas().Draw(x, p.y, *glyph);
+    }
+}
+
+ui::TRect TGraphicColumnDisplay::FitRect(const ui::TRect& box, int w, int h, bool stretch)
+{
+    int bw = ui::RectWidth(box), bh = ui::RectHeight(box);
+    if (stretch || w <= 0 || h <= 0 || bw <= 0 || bh <= 0)
+        return box;
+    // Scale by the smaller ratio, computed in integers: w * bh <= h * bw means height limits.
+    int64_t fw, fh;
+    if (int64_t(w) * bh <= int64_t(h) * bw) {
+        fh = bh;
+        fw = int64_t(w) * bh / h;
+    } else {
+        fw = bw;
+        fh = int64_t(h) * bw / w;
+    }
+    int left = box.left + static_cast<int>((bw - fw) / 2);
+    int top = box.top + static_cast<int>((bh - fh) / 2);
+    return ui::Rect(left, top, left + static_cast<int>(fw), top + static_cast<int>(fh));
+}
+
+void TGraphicColumnDisplay::DrawContent()
+{
+    auto* column = ColumnAs<TGraphicColumn>(*this);
+    if (column == nullptr)
+        return;
+    ui::TCanvas& c = Canvas();
+    int m = column->Margin();
+    ui::TRect box = TCalcProvider::ShiftEdges(CellRect(), m, m, -m, -m);
+    if (column->BorderWidth() > 0) {
+        c.Brush().SetStyle(ui::TBrushStyle::bsSolid);
+        c.Brush().SetColor(Selected ? clHighlightText : clBtnFace);
+        for (int i = 1; i <= column->BorderWidth(); ++i)
+            c.FrameRect(TCalcProvider::ShiftEdges(box, -i, -i, i, i));
+    }
+    if (PictureValue != nullptr && !PictureValue->Empty())
+        c.StretchDraw(FitRect(box, PictureValue->Width(), PictureValue->Height(), column->Strecht()), *PictureValue);
+}
+
+// ---------------------------------------------------------------------------------------------
+// THtmlColumnDisplay
+
+namespace {
+
+struct THtmlFontState {
+    TColor Color;
+    std::wstring Name;
+    int Size;
+};
+
+std::wstring Lower(std::wstring s)
+{
+    for (wchar_t& ch : s)
+        ch = static_cast<wchar_t>(std::towlower(ch));
+    return s;
+}
+
+// The value of attribute `name` in a tag's text (quoted or bare), empty when absent.
+std::wstring Attribute(const std::wstring& tag, const std::wstring& name)
+{
+    std::wstring low = Lower(tag);
+    size_t at = 0;
+    while ((at = low.find(name, at)) != std::wstring::npos) {
+        bool startOk = at > 0 && std::iswspace(low[at - 1]);
+        size_t eq = at + name.size();
+        while (eq < low.size() && std::iswspace(low[eq]))
+            ++eq;
+        if (startOk && eq < low.size() && low[eq] == L'=') {
+            size_t v = eq + 1;
+            while (v < tag.size() && std::iswspace(tag[v]))
+                ++v;
+            if (v < tag.size() && (tag[v] == L'"' || tag[v] == L'\'')) {
+                wchar_t quote = tag[v];
+                size_t end = tag.find(quote, v + 1);
+                return tag.substr(v + 1, end == std::wstring::npos ? std::wstring::npos : end - v - 1);
+            }
+            size_t end = v;
+            while (end < tag.size() && !std::iswspace(tag[end]))
+                ++end;
+            return tag.substr(v, end - v);
+        }
+        at = eq;
+    }
+    return {};
+}
+
+} // namespace
+
+void THtmlColumnDisplay::DrawContent()
+{
+    ui::TCanvas& c = Canvas();
+    TCustomColumn* column = Column();
+    bool ellipsis = column == nullptr || column->WrapKind() == TWrapKind::wkEllipsis;
+    ui::TRect r = TextRect();
+    ui::TFont base;
+    base.Assign(c.Font());
+    std::vector<THtmlFontState> fonts{{base.Color(), base.Name(), base.Size()}};
+    int bold = 0, italic = 0, underline = 0, link = 0;
+
+    auto applyFont = [&]() {
+        const THtmlFontState& f = fonts.back();
+        c.Font().SetName(f.Name);
+        c.Font().SetSize(f.Size);
+        c.Font().SetColor(link > 0 ? RGBColor(0, 0, 255) : f.Color);
+        ui::TFontStyles style = base.Style();
+        if (bold > 0)
+            style.Include(ui::TFontStyle::fsBold);
+        if (italic > 0)
+            style.Include(ui::TFontStyle::fsItalic);
+        if (underline > 0 || link > 0)
+            style.Include(ui::TFontStyle::fsUnderline);
+        c.Font().SetStyle(style);
+    };
+
+    int lineHeight = c.TextHeight(L"Wg");
+    int x = r.left, y = r.top + std::max(0, (ui::RectHeight(r) - lineHeight) / 2);
+    if (column != nullptr && column->VerticalAlignment() == TVerticalAlignment::vaTop)
+        y = r.top;
+    bool stopped = false;
+    c.Brush().SetStyle(ui::TBrushStyle::bsClear);
+
+    auto drawWord = [&](const std::wstring& word) {
+        if (stopped || word.empty())
+            return;
+        int w = c.TextWidth(word);
+        if (ellipsis && x + w >= r.right - 8 && x > r.left) {
+            ++PaintCounters().TextCalls;
+            c.TextOut(x, y, L"...");
+            stopped = true;
+            return;
+        }
+        ++PaintCounters().TextCalls;
+        c.TextOut(x, y, word);
+        x += w + c.TextWidth(L" ");
+    };
+
+    const std::wstring& text = TextValue;
+    std::wstring word;
+    size_t i = 0;
+    try {
+        applyFont();
+        while (i < text.size() && !stopped) {
+            wchar_t ch = text[i];
+            if (ch == L'<') {
+                size_t end = text.find(L'>', i);
+                if (end == std::wstring::npos) {
+                    word += text.substr(i);
+                    break;
+                }
+                drawWord(word);
+                word.clear();
+                std::wstring tag = text.substr(i + 1, end - i - 1);
+                i = end + 1;
+                bool closing = !tag.empty() && tag[0] == L'/';
+                std::wstring name = Lower(tag.substr(closing ? 1 : 0));
+                name = name.substr(0, name.find_first_of(L" \t"));
+                int delta = closing ? -1 : 1;
+                if (name == L"b")
+                    bold = std::max(0, bold + delta);
+                else if (name == L"i")
+                    italic = std::max(0, italic + delta);
+                else if (name == L"u")
+                    underline = std::max(0, underline + delta);
+                else if (name == L"a")
+                    link = std::max(0, link + delta);
+                else if (name == L"br" || name == L"br/") {
+                    x = r.left;
+                    y += lineHeight;
+                } else if (name == L"font") {
+                    if (closing) {
+                        if (fonts.size() > 1)
+                            fonts.pop_back();
+                    } else {
+                        THtmlFontState f = fonts.back();
+                        std::wstring color = Attribute(tag, L"color");
+                        if (color.size() == 7 && color[0] == L'#') {
+                            unsigned long rgb = std::wcstoul(color.c_str() + 1, nullptr, 16);
+                            f.Color = RGBColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+                        }
+                        if (std::wstring face = Attribute(tag, L"name"); !face.empty())
+                            f.Name = face;
+                        if (std::wstring size = Attribute(tag, L"size"); !size.empty())
+                            if (int points = _wtoi(size.c_str()); points > 0)
+                                f.Size = points;
+                        fonts.push_back(f);
+                    }
+                }
+                applyFont();
+                continue;
+            }
+            if (ch == L' ') {
+                drawWord(word);
+                word.clear();
+            } else {
+                word += ch;
+            }
+            ++i;
+        }
+        drawWord(word);
+    } catch (...) {
+        c.Font().Assign(base);
+        c.Brush().SetStyle(ui::TBrushStyle::bsSolid);
+        throw;
+    }
+    c.Font().Assign(base);
+    c.Brush().SetStyle(ui::TBrushStyle::bsSolid);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TColumnPartDisplay
+
+HWND TColumnPartDisplay::GridWindow() const { return FGrid->HandleAllocated() ? FGrid->Handle() : nullptr; }
+
+void TColumnPartDisplay::DrawPart()
+{
+    if (Canvas == nullptr || Column == nullptr)
+        return;
+    switch (Part) {
+    case pkHeader: DrawHeader(); break;
+    case pkInput: DrawInputCell(); break;
+    case pkFooter: DrawFooterCell(); break;
+    }
+}
+
+void TColumnPartDisplay::DrawEmptyHeader(const ui::TRect& rect)
+{
+    DrawThemePart(GridWindow(), Canvas->Handle(), rect, kHeaderNormal, kHeaderItemLeft, L"header");
+}
+
+void TColumnPartDisplay::DrawIndicatorHeader(const ui::TRect& rect)
+{
+    if (ThemesActive() && FGrid->HeaderStyle() == THeaderStyle::hsAuto)
+        DrawThemePart(GridWindow(), Canvas->Handle(), rect, kHeaderNormal, kHeaderItem, L"header");
+    else
+        TGraphicsProvider::DrawButtonFrame(*Canvas, rect, FGrid->HeaderStyle() == THeaderStyle::hsOldStyle);
+}
+
+int TColumnPartDisplay::SortMarkLeft(int left, TDisplayMode mode, int glyphWidth, int captionWidth)
+{
+    switch (mode) {
+    case TDisplayMode::dmImageOnly: return left + 2 + glyphWidth + 19;
+    case TDisplayMode::dmTextOnly: return left + 2 + captionWidth + 19;
+    default: return left + 2 + glyphWidth + captionWidth + 21;
+    }
+}
+
+void TColumnPartDisplay::DrawFlatFrame()
+{
+    ui::TCanvas& c = *Canvas;
+    const ui::TRect& r = PartRect;
+    TColor face = Column->Header()->Color();
+    c.Brush().SetStyle(ui::TBrushStyle::bsSolid);
+    c.Brush().SetColor(face);
+    c.FillRect(TCalcProvider::ShiftEdges(r, 1, 1, -1, -1));
+    int visible = FGrid->Columns()->VisibleCount();
+    if (visible == 1) {
+        ui::TRect frame = r;
+        c.Frame3D(frame, clBtnHighlight, clBtnShadow, 1);
+        return;
+    }
+    bool first = Column->VisibleIndex() == 0;
+    bool last = Column->VisibleIndex() == visible - 1;
+    c.Pen().SetColor(clBtnHighlight);
+    Line(c, r.left, r.top, r.right, r.top);
+    if (first) {
+        Line(c, r.left, r.top + 1, r.left, r.bottom - 1);
+    } else {
+        Line(c, r.left, r.top + 2, r.left, r.bottom - 2);
+        c.SetPixel(r.left, r.top + 1, face);
+        c.SetPixel(r.left, r.bottom - 2, face);
+    }
+    c.Pen().SetColor(clBtnShadow);
+    Line(c, r.left, r.bottom - 1, r.right, r.bottom - 1);
+    if (last) {
+        Line(c, r.right - 1, r.top, r.right - 1, r.bottom - 1);
+    } else {
+        Line(c, r.right - 1, r.top + 2, r.right - 1, r.bottom - 2);
+        c.SetPixel(r.right - 1, r.top + 1, face);
+        c.SetPixel(r.right - 1, r.bottom - 2, face);
+    }
+}
+
+void TColumnPartDisplay::DrawHeaderFrame(bool themed)
+{
+    ui::TCanvas& c = *Canvas;
+    switch (FGrid->HeaderStyle()) {
+    case THeaderStyle::hsAuto:
+        if (themed) {
+            DrawThemePart(GridWindow(), c.Handle(), PartRect, kHeaderNormal, kHeaderItem, L"header");
+            return;
+        }
+        DrawFlatFrame();
+        return;
+    case THeaderStyle::hsDefault:
+        DrawFlatFrame();
+        return;
+    case THeaderStyle::hsOldStyle: {
+        c.Brush().SetStyle(ui::TBrushStyle::bsSolid);
+        c.Brush().SetColor(Column->Header()->Color());
+        c.FillRect(PartRect);
+        ui::TRect frame = PartRect;
+        c.Frame3D(frame, clBtnHighlight, clWindowFrame, 1);
+        return;
+    }
+    }
+}
+
+void TColumnPartDisplay::DrawSortMark(int x, bool themed)
+{
+    ui::TCanvas& c = *Canvas;
+    int y = (PartRect.top + PartRect.bottom) / 2 - (themed ? 3 : 4);
+    bool up = Column->SortKind() == TSortKind::skAscending;
+    // An 8 x 7 triangle: apex in the middle, base across the full width.
+    ui::TPoint apex = ui::Point(x + 4, up ? y : y + 6);
+    ui::TPoint baseLeft = ui::Point(x, up ? y + 6 : y), baseRight = ui::Point(x + 8, up ? y + 6 : y);
+    if (themed) {
+        c.Pen().SetColor(clGrayText);
+        c.Brush().SetStyle(ui::TBrushStyle::bsSolid);
+        c.Brush().SetColor(clGrayText);
+        c.Polygon({apex, baseLeft, baseRight});
+        return;
+    }
+    // Engraved: the edge facing the light source dark, the others light.
+    c.Pen().SetColor(clBtnShadow);
+    Line(c, apex.x, apex.y, baseLeft.x, baseLeft.y);
+    if (!up)
+        Line(c, baseLeft.x, baseLeft.y, baseRight.x, baseRight.y);
+    c.Pen().SetColor(clBtnHighlight);
+    Line(c, apex.x, apex.y, baseRight.x, baseRight.y);
+    if (up)
+        Line(c, baseLeft.x, baseLeft.y, baseRight.x + 1, baseRight.y);
+}
+
+void TColumnPartDisplay::DrawHeader()
+{
+    ui::TCanvas& c = *Canvas;
+    const ui::TRect& r = PartRect;
+    bool themed = ThemesActive() && FGrid->HeaderStyle() == THeaderStyle::hsAuto;
+    DrawHeaderFrame(themed);
+
+    const TColumnHeader* header = Column->Header();
+    TDisplayMode mode = header->DisplayMode();
+    int x = r.left + 1 + ((themed && mode == TDisplayMode::dmTextOnly) ? 11 : 2);
+    ui::TBitmap* glyph = const_cast<TColumnHeader*>(header)->Glyph();
+    int glyphWidth = 0;
+    if ((mode == TDisplayMode::dmImageOnly || mode == TDisplayMode::dmTextAndImage) && !glyph->Empty()) {
+        glyphWidth = glyph->Width();
+        int y = (r.top + r.bottom) / 2 - glyph->Height() / 2;
+        c.Draw(x, y, *glyph);
+        x += glyphWidth + 2;
+    }
+    int captionWidth = 0;
+    c.SetFont(*FGrid->Font());
+    if (mode == TDisplayMode::dmTextAndImage || mode == TDisplayMode::dmTextOnly) {
+        // Header captions are left-aligned whatever the column's own alignment.
+        CountedSharedText(c, ui::Rect(x, r.top, r.right, r.bottom), RightToLeft, header->Caption(), 0);
+        if (Column->Sorted())
+            captionWidth = c.TextWidth(header->Caption());
+    }
+    if (Column->Sorted()) {
+        int markX = SortMarkLeft(r.left, mode, glyphWidth, captionWidth);
+        if (markX + 8 < r.right)
+            DrawSortMark(markX, themed);
+    }
+    if (Pressed && !themed) {
+        ui::TRect pressed = FGrid->Columns()->VisibleCount() == 1 ? TCalcProvider::ShiftEdges(r, -1, -1, 0, 0)
+                                                                   : TCalcProvider::ShiftEdges(r, 0, 0, -1, -1);
+        c.InvertRect(pressed);
+    }
+}
+
+void TColumnPartDisplay::DrawInputCell()
+{
+    ui::TCanvas& c = *Canvas;
+    ui::TRect r = PartRect;
+    bool grid = FGrid->Options().Contains(TGridOption::goGrid);
+    bool editing = Column->InputEditing();
+    TColor text = clGrayText, back = Column->Color();
+    if (InputActive && !editing && Column->Index() != FGrid->CurrentCol()) {
+        text = clHighlightText;
+        back = GridFocused ? clHighlight : clBtnFace;
+    }
+    ui::TRect fillRect = (grid && InputActive) ? TCalcProvider::ShiftEdges(r, 0, 0, -1, -1) : r;
+    c.Brush().SetStyle(ui::TBrushStyle::bsSolid);
+    c.Brush().SetColor(back);
+    if (editing)
+        c.FrameRect(fillRect);
+    else
+        c.FillRect(fillRect);
+    if (grid && InputActive) {
+        c.Pen().SetColor(clHighlight);
+        Line(c, r.left, r.bottom - 1, r.right, r.bottom - 1);
+        Line(c, r.right - 1, r.top, r.right - 1, r.bottom);
+    }
+    c.SetFont(*Column->Font());
+    c.Font().SetColor(text);
+    ui::TRect textRect = TCalcProvider::ShiftEdges(r, 2, 0, -1, -1);
+    if (!Column->InputText().empty())
+        CountedSharedText(c, textRect, RightToLeft, Column->InputText(), static_cast<int>(Column->Alignment()));
+    else
+        CountedSharedText(c, textRect, RightToLeft, Column->InputCaption(), static_cast<int>(TAlignment::taCenter));
+}
+
+void TColumnPartDisplay::DrawFooterCell()
+{
+    ui::TCanvas& c = *Canvas;
+    const ui::TRect& r = PartRect;
+    int g = FGrid->GridLineWidth();
+    c.Brush().SetStyle(ui::TBrushStyle::bsSolid);
+    c.Brush().SetColor(Column->Footer()->Color());
+    c.FillRect(TCalcProvider::ShiftEdges(r, 0, 0, -g, -g));
+    if (g > 0) {
+        c.Pen().SetColor(clBtnFace);
+        Line(c, r.left, r.bottom - 1, r.right, r.bottom - 1);
+        Line(c, r.right - 1, r.top, r.right - 1, r.bottom + 1);
+    }
+    c.SetFont(*Column->Font());
+    CountedSharedText(c, TCalcProvider::ShiftEdges(r, 2, 0, -1, -1), RightToLeft, Column->Footer()->Caption(),
+                      static_cast<int>(Column->Alignment()));
+}
+
+} // namespace grid
