@@ -32,6 +32,8 @@ constexpr int kButtonCheckBox = 3, kCheckUncheckedNormal = 1, kCheckUncheckedPre
 // afterwards for the fills that follow.
 int DrawTextHollow(ui::TCanvas& canvas, const std::wstring& text, ui::TRect& rect, UINT flags)
 {
+    if (text.empty())
+        return 0;
     ++PaintCounters().TextCalls;
     canvas.Brush().SetStyle(ui::TBrushStyle::bsClear);
     int height = 0;
@@ -47,6 +49,8 @@ int DrawTextHollow(ui::TCanvas& canvas, const std::wstring& text, ui::TRect& rec
 
 void CountedSharedText(ui::TCanvas& canvas, const ui::TRect& rect, bool rtl, const std::wstring& text, int alignment)
 {
+    if (text.empty())
+        return;
     ++PaintCounters().TextCalls;
     TGraphicsProvider::DrawText(canvas, rect, rtl, text, alignment);
 }
@@ -114,6 +118,8 @@ ui::TRect TColumnDisplay::TextRect() const { return TCalcProvider::ShiftEdges(FC
 
 void TColumnDisplay::DrawText(const std::wstring& text, const ui::TRect& rect)
 {
+    if (text.empty())
+        return;
     TCustomColumn* column = Column();
     TAlignment alignment = column ? column->Alignment() : TAlignment::taLeftJustify;
     TVerticalAlignment vertical = column ? column->VerticalAlignment() : TVerticalAlignment::vaMiddle;

@@ -1,0 +1,287 @@
+// The cell and part painters on memory bitmaps: text placement, wrapping and ellipsis, the hint
+// marker, check boxes, progress bars, glyph rows, markup, pictures and the part painter's cells.
+#include "PaintTestSupport.h"
+
+#include "grid/ColumnClasses.h"
+#include "grid/Displays.h"
+
+#include <gtest/gtest.h>
+
+using namespace grid;
+using namespace gridtest;
+
+namespace {
+
+// A white bitmap with the MS Sans Serif font of the program's columns.
+struct TSurface {
+    ui::TBitmap bmp;
+    TSurface(int w, int h) : bmp(w, h)
+    {
+        bmp.Canvas().Brush().SetColor(clWhite);
+        bmp.Canvas().FillRect(ui::Rect(0, 0, w, h));
+        bmp.Canvas().Font().SetName(L"MS Sans Serif");
+        bmp.Canvas().Font().SetHeight(-11);
+        bmp.Canvas().Font().SetColor(clBlack);
+    }
+    ui::TCanvas& C() { return bmp.Canvas(); }
+    bool SameAs(TSurface& other)
+    {
+        GdiFlush();
+        for (int y = 0; y < bmp.Height(); ++y)
+            for (int x = 0; x < bmp.Width(); ++x)
+                if (bmp.PixelAt(x, y) != other.bmp.PixelAt(x, y))
+                    return false;
+        return true;
+    }
+};
+
+int CountOf(ui::TBitmap& bmp, ui::TColor colour)
+{
+    GdiFlush();
+    int n = 0;
+    for (int y = 0; y < bmp.Height(); ++y)
+        for (int x = 0; x < bmp.Width(); ++x)
+            n += bmp.PixelAt(x, y) == Rgb(colour);
+    return n;
+}
+
+template <class C>
+struct TColumnWithDisplay {
+    C column{nullptr};
+    TColumnDisplay* display = dynamic_cast<TColumnDisplay*>(column.Display());
+};
+
+} // namespace
+
+TEST(Displays, EachColumnClassHasItsPainter)
+{
+    TColumnWithDisplay<TTextualColumn> text;
+    ASSERT_NE(text.display, nullptr);
+    EXPECT_NE(dynamic_cast<TTextualColumnDisplay*>(text.display), nullptr);
+    EXPECT_EQ(text.display->Column(), &text.column);
+    TColumnWithDisplay<TComboBoxColumn> combo;
+    EXPECT_NE(dynamic_cast<TTextualColumnDisplay*>(combo.display), nullptr) << "combo cells draw as text";
+    EXPECT_NE(dynamic_cast<TCheckBoxColumnDisplay*>(TColumnWithDisplay<TCheckBoxColumn>().display), nullptr);
+    EXPECT_NE(dynamic_cast<TProgressColumnDisplay*>(TColumnWithDisplay<TProgressColumn>().display), nullptr);
+    EXPECT_NE(dynamic_cast<TGraphicColumnDisplay*>(TColumnWithDisplay<TGraphicColumn>().display), nullptr);
+    EXPECT_NE(dynamic_cast<TIncrementColumnDisplay*>(TColumnWithDisplay<TIncrementColumn>().display), nullptr);
+}
+
+TEST(Displays, TextAlignmentEllipsisWrapAndAmpersand)
+{
+    TColumnWithDisplay<TTextualColumn> t;
+    t.column.SetAlignment(TAlignment::taCenter);
+    t.column.SetWrapKind(TWrapKind::wkEllipsis);
+    const std::wstring number = L"053212345678901234";
+    ui::TRect cell = ui::Rect(0, 0, 60, 20);
+
+    TSurface cut(80, 40);
+    t.display->Prepare(cut.C(), false, cell, false);
+    t.display->TextValue = number;
+    t.display->DrawContent();
+    EXPECT_LE(LastDarkColumn(cut.bmp, RECT{0, 0, 80, 40}), 57) << "the ellipsis keeps the text inside the text rectangle";
+    TSurface reference(80, 40);
+    ui::TRect textRect = ui::Rect(2, 0, 58, 20);
+    reference.C().Brush().SetStyle(ui::TBrushStyle::bsClear);
+    reference.C().DrawText(number, textRect, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+    EXPECT_TRUE(cut.SameAs(reference)) << "one centred line ending in an ellipsis";
+
+    t.column.SetWrapKind(TWrapKind::wkNone);
+    TSurface overflow(80, 40);
+    t.display->Prepare(overflow.C(), false, cell, false);
+    t.display->DrawContent();
+    EXPECT_FALSE(overflow.SameAs(cut)) << "without the ellipsis the number is not shortened";
+
+    t.column.SetWrapKind(TWrapKind::wkWordWrap);
+    t.column.SetVerticalAlignment(TVerticalAlignment::vaTop);
+    TSurface wrapped(80, 40);
+    t.display->Prepare(wrapped.C(), false, ui::Rect(0, 0, 60, 40), false);
+    t.display->TextValue = L"0532 1234 5678";
+    t.display->DrawContent();
+    EXPECT_GE(DarkRowBands(wrapped.bmp, RECT{0, 0, 80, 40}), 2) << "word wrap breaks onto a second line";
+
+    t.column.SetWrapKind(TWrapKind::wkNone);
+    t.column.SetAlignment(TAlignment::taLeftJustify);
+    t.column.SetTextBefore(L"[");
+    t.column.SetTextAfter(L"]");
+    TSurface amp(80, 20), ampRef(80, 20);
+    t.display->Prepare(amp.C(), false, ui::Rect(0, 0, 80, 20), false);
+    t.display->TextValue = L"A&B";
+    t.display->DrawContent();
+    ui::TRect r = ui::Rect(2, 0, 78, 20);
+    ampRef.C().Brush().SetStyle(ui::TBrushStyle::bsClear);
+    ampRef.C().DrawText(L"[A&B]", r, DT_SINGLELINE | DT_TOP | DT_LEFT | DT_NOPREFIX);
+    EXPECT_TRUE(amp.SameAs(ampRef)) << "text before and after, the ampersand printed";
+    EXPECT_EQ(FirstDarkColumn(amp.bmp, RECT{0, 0, 80, 20}) >= 2, true) << "2 pixels in from the left";
+}
+
+TEST(Displays, HintMarkerCheckBoxAndIncrement)
+{
+    TFakeThemes classic(false);
+    TColumnWithDisplay<TCheckBoxColumn> box;
+    box.column.SetAlignment(TAlignment::taCenter);
+    TSurface s(40, 20);
+    box.display->Prepare(s.C(), false, ui::Rect(0, 0, 40, 20), false);
+    box.display->DrawHintMarker();
+    EXPECT_EQ(s.bmp.PixelAt(39, 0), Rgb(clRed));
+    EXPECT_EQ(s.bmp.PixelAt(35, 0), Rgb(clRed));
+    EXPECT_EQ(s.bmp.PixelAt(39, 4), Rgb(clRed));
+    EXPECT_NE(s.bmp.PixelAt(35, 4), Rgb(clRed));
+    EXPECT_NE(s.bmp.PixelAt(39, 5), Rgb(clRed));
+
+    // An 11 x 11 box centred at (15, 5); the tick bends at (x + 4, y + 6).
+    box.display->BoolValue = false;
+    box.display->DrawContent();
+    EXPECT_EQ(s.bmp.PixelAt(15, 5), Rgb(clBtnShadow)) << "outlined in the shadow colour";
+    EXPECT_EQ(s.bmp.PixelAt(19, 11), Rgb(clWindow)) << "unticked: empty";
+    box.display->BoolValue = true;
+    box.display->DrawContent();
+    EXPECT_EQ(s.bmp.PixelAt(19, 11), Rgb(clWindowText)) << "ticked";
+    EXPECT_EQ(s.bmp.PixelAt(19, 12), Rgb(clWindowText)) << "three pixels thick";
+
+    TColumnWithDisplay<TIncrementColumn> inc;
+    TSurface one(40, 20), ref(40, 20);
+    inc.display->Prepare(one.C(), false, ui::Rect(0, 0, 40, 20), false);
+    inc.display->IntValue = 6;
+    inc.display->DrawContent();
+    ui::TRect r = ui::Rect(2, 0, 38, 20);
+    ref.C().Brush().SetStyle(ui::TBrushStyle::bsClear);
+    ref.C().DrawText(L"7", r, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
+    EXPECT_TRUE(one.SameAs(ref)) << "row index 6 shows as 7";
+}
+
+TEST(Displays, ProgressBarsAndGraphicFit)
+{
+    EXPECT_EQ(TProgressColumnDisplay::BarWidth(100, 50), 50);
+    EXPECT_EQ(TProgressColumnDisplay::BarWidth(10, 25), 2) << "2.5 rounds to even";
+    EXPECT_EQ(TProgressColumnDisplay::BarWidth(100, 150), 100) << "never past the box";
+    EXPECT_EQ(TProgressColumnDisplay::BarWidth(100, -5), 0);
+    EXPECT_EQ(TProgressColumnDisplay::BarBox(ui::Rect(0, 0, 100, 20), 2, true), ui::Rect(32, 2, 98, 18));
+
+    TColumnWithDisplay<TProgressColumn> p;
+    p.column.SetColor(clWhite);
+    TSurface s(104, 20);
+    p.display->Prepare(s.C(), false, ui::Rect(0, 0, 104, 20), false);
+    p.display->FloatValue = 50;
+    p.display->DrawContent();
+    // Box (2, 2, 102, 18); inside it from x 4, a bar of 96 x 0.5 = 48 pixels.
+    EXPECT_EQ(s.bmp.PixelAt(2, 10), ui::RGBColor(128, 128, 128)) << "the box's border";
+    EXPECT_EQ(s.bmp.PixelAt(4, 10), Rgb(clHighlight)) << "the bar";
+    EXPECT_EQ(s.bmp.PixelAt(51, 10), Rgb(clHighlight));
+    EXPECT_EQ(s.bmp.PixelAt(52, 10), Rgb(clWhite)) << "ends at half the inner width";
+
+    p.column.SetMax(0);
+    TSurface zero(104, 20);
+    p.display->Prepare(zero.C(), false, ui::Rect(0, 0, 104, 20), false);
+    p.display->DrawContent();
+    EXPECT_EQ(zero.bmp.PixelAt(4, 10), Rgb(clWhite)) << "a Max of 0 shows an empty bar instead of dividing by it";
+    p.column.SetMax(100);
+    p.column.SetHideWhenEmpty(true);
+    p.display->FloatValue = 0;
+    TSurface hidden(104, 20);
+    p.display->Prepare(hidden.C(), false, ui::Rect(0, 0, 104, 20), false);
+    p.display->DrawContent();
+    EXPECT_EQ(hidden.bmp.PixelAt(2, 10), Rgb(clWhite)) << "hidden when empty";
+
+    p.column.SetHideWhenEmpty(false);
+    p.column.SetProgressStyle(TProgressStyle::psGradient);
+    p.column.SetProgressColor(ui::RGBColor(0, 0, 255));
+    p.display->FloatValue = 100;
+    TSurface grad(104, 20);
+    p.display->Prepare(grad.C(), false, ui::Rect(0, 0, 104, 20), false);
+    p.display->DrawContent();
+    EXPECT_EQ(grad.bmp.PixelAt(4, 10), Rgb(clWhite)) << "the gradient starts in the column's colour";
+    EXPECT_LT(grad.bmp.PixelAt(99, 10) & 0xFF, 10) << "and ends near the progress colour";
+
+    EXPECT_EQ(TGraphicColumnDisplay::FitRect(ui::Rect(0, 0, 40, 20), 20, 20, false), ui::Rect(10, 0, 30, 20))
+        << "square picture in a wide box: centred across";
+    EXPECT_EQ(TGraphicColumnDisplay::FitRect(ui::Rect(0, 0, 40, 20), 80, 20, false), ui::Rect(0, 5, 40, 15));
+    EXPECT_EQ(TGraphicColumnDisplay::FitRect(ui::Rect(0, 0, 40, 20), 80, 20, true), ui::Rect(0, 0, 40, 20));
+}
+
+TEST(Displays, RateGlyphsAndMarkup)
+{
+    TColumnWithDisplay<TRateColumn> rate;
+    ui::TBitmap red(4, 4), blue(4, 4);
+    red.Canvas().Brush().SetColor(clRed);
+    red.Canvas().FillRect(ui::Rect(0, 0, 4, 4));
+    blue.Canvas().Brush().SetColor(ui::RGBColor(0, 0, 255));
+    blue.Canvas().FillRect(ui::Rect(0, 0, 4, 4));
+    rate.column.SetGlyph(red);
+    rate.column.SetEmptyGlyph(blue);
+    rate.column.SetAlignment(TAlignment::taLeftJustify);
+    rate.column.SetVerticalAlignment(TVerticalAlignment::vaTop);
+    TSurface s(30, 8);
+    rate.display->Prepare(s.C(), false, ui::Rect(0, 0, 30, 8), false);
+    rate.display->IntValue = 2;
+    rate.display->DrawContent();
+    EXPECT_EQ(s.bmp.PixelAt(1, 1), Rgb(clRed));
+    EXPECT_EQ(s.bmp.PixelAt(5, 1), Rgb(clRed));
+    EXPECT_EQ(s.bmp.PixelAt(9, 1), ui::RGBColor(0, 0, 255)) << "positions past the value use the empty glyph";
+    EXPECT_EQ(s.bmp.PixelAt(17, 1), ui::RGBColor(0, 0, 255)) << "Max glyphs in all";
+    EXPECT_EQ(s.bmp.PixelAt(21, 1), Rgb(clWhite));
+
+    TColumnWithDisplay<THtmlColumn> html;
+    html.column.SetWrapKind(TWrapKind::wkNone);
+    TSurface m(200, 20);
+    html.display->Prepare(m.C(), false, ui::Rect(0, 0, 200, 20), false);
+    html.display->TextValue = L"Arayan <font color=\"#FF0000\"><b>0532</b></font> <a>bak</a>";
+    html.display->DrawContent();
+    EXPECT_GT(CountOf(m.bmp, clRed), 5) << "font color in red";
+    EXPECT_GT(CountOf(m.bmp, ui::RGBColor(0, 0, 255)), 5) << "links in blue";
+    EXPECT_EQ(m.C().Font().Color(), clBlack) << "the canvas font is restored";
+
+    html.column.SetWrapKind(TWrapKind::wkEllipsis);
+    TSurface cut(60, 20);
+    html.display->Prepare(cut.C(), false, ui::Rect(0, 0, 60, 20), false);
+    html.display->TextValue = L"bir iki \x00FC\x00E7 d\x00F6rt be\x015F alt\x0131";
+    html.display->DrawContent();
+    EXPECT_LT(LastDarkColumn(cut.bmp, RECT{0, 0, 60, 20}), 58) << "words stop with an ellipsis before the edge";
+}
+
+TEST(Displays, PartPainterCellsAndThemedPaths)
+{
+    TFakeThemes classic(false);
+    auto host = MakeHost();
+    TGridView* grid = LoadCallListGrid(*host);
+    TCustomColumn* column = grid->Columns()->Items(3);
+    column->Footer()->SetCaption(L"12");
+    TColumnPartDisplay& part = grid->PartDisplay();
+    TSurface s(80, 30);
+    part.Canvas = &s.C();
+    part.Column = column;
+    part.Part = pkFooter;
+    part.PartRect = ui::Rect(0, 0, 80, 30);
+    part.DrawPart();
+    EXPECT_EQ(s.bmp.PixelAt(40, 29), Rgb(clBtnFace)) << "footer: grid line along the bottom";
+    EXPECT_EQ(s.bmp.PixelAt(79, 10), Rgb(clBtnFace)) << "and the right";
+    int l = FirstDarkColumn(s.bmp, RECT{0, 0, 78, 28}), r = LastDarkColumn(s.bmp, RECT{0, 0, 78, 28});
+    EXPECT_NEAR((l + r) / 2, 40, 3) << "the caption follows the column's centred alignment";
+
+    part.Part = pkInput;
+    part.InputActive = true;
+    part.GridFocused = true;
+    column->SetInputCaption(L"ara");
+    grid->SetCurrentCell(0, 0);
+    part.DrawPart();
+    EXPECT_EQ(s.bmp.PixelAt(5, 5), Rgb(clHighlight)) << "an active input row is highlighted";
+    EXPECT_EQ(s.bmp.PixelAt(79, 5), Rgb(clHighlight)) << "with grid lines in the highlight colour";
+    part.GridFocused = false;
+    part.DrawPart();
+    EXPECT_EQ(s.bmp.PixelAt(5, 5), Rgb(clBtnFace)) << "button face when the grid lacks focus";
+    part.InputActive = false;
+
+    // The styled look goes through the theme services (Wine has none by default).
+    TFakeThemes themes;
+    TColumnWithDisplay<TCheckBoxColumn> box;
+    grid->HandleNeeded();
+    grid->Columns()->AddColumn(&box.column);
+    box.display->Prepare(s.C(), false, ui::Rect(0, 0, 40, 20), false);
+    box.display->BoolValue = true;
+    box.display->DrawContent();
+    ASSERT_EQ(TFakeThemes::Calls().size(), 1u);
+    EXPECT_EQ(TFakeThemes::Calls()[0].ClassName, L"Button");
+    EXPECT_EQ(TFakeThemes::Calls()[0].Part, 3);
+    EXPECT_EQ(TFakeThemes::Calls()[0].State, 5) << "ticked, normal";
+    EXPECT_EQ(TFakeThemes::Calls()[0].Rect.right - TFakeThemes::Calls()[0].Rect.left, 13);
+}

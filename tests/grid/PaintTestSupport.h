@@ -1,0 +1,51 @@
+// Helpers of the painting tests: painting a grid into a memory bitmap, reading pixels, and theme
+// services that record what would have been drawn styled.
+#pragma once
+
+#include "GridTestSupport.h"
+
+#include "grid/ThemesSupport.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace gridtest {
+
+// The grid's client area painted by its own paint handler into a fresh 24-bit bitmap.
+// `clip`, when given, limits the paint as an update region would.
+std::unique_ptr<ui::TBitmap> PaintToBitmap(grid::TGridView& grid, const RECT* clip = nullptr);
+
+// Colour as red-green-blue, system colours resolved.
+inline ui::TColor Rgb(ui::TColor c) { return ui::ColorToRGB(c) & 0xFFFFFF; }
+
+// True when the pixel is dark enough to be text (all channels below 128).
+bool IsDark(ui::TColor c);
+
+// Rows [top, bottom) and columns [left, right) that hold at least one dark pixel.
+int FirstDarkColumn(ui::TBitmap& bmp, const RECT& r);
+int FirstDarkRow(ui::TBitmap& bmp, const RECT& r);
+int LastDarkColumn(ui::TBitmap& bmp, const RECT& r);
+// Number of separate bands of rows containing dark pixels (text lines).
+int DarkRowBands(ui::TBitmap& bmp, const RECT& r);
+
+// Theme services that claim visual styles are active (or, with active false, that they are off:
+// Wine may run with a theme of its own) and record each styled part instead of drawing it (a
+// solid fill in a marker colour, so the tests see where it went).
+struct TThemeCall {
+    int Part, State;
+    std::wstring ClassName;
+    RECT Rect;
+};
+class TFakeThemes {
+public:
+    explicit TFakeThemes(bool active = true);
+    ~TFakeThemes();
+    static std::vector<TThemeCall>& Calls();
+    static constexpr ui::TColor Marker = 0x00FF00; // pure green in RGB order (red low byte)
+
+private:
+    grid::TThemeServices FOld;
+};
+
+} // namespace gridtest
