@@ -289,21 +289,8 @@ void TCustomGridViewControl::Resized(int oldWidth, int oldHeight)
     int width = client.right, height = client.bottom;
     FLastClientWidth = width;
     FLastClientHeight = height;
-    if (height != oldHeight) {
-        if (FOptions.Contains(TGridOption::goFooter)) {
-            // The footer moved: its new place and the band it left behind.
-            InvalidateGridRect(ui::Rect(0, FooterRect().top, width, height));
-            if (oldHeight >= 0) {
-                int oldTop = oldHeight - (FHeaderSize + 4) - GridLineWidth();
-                InvalidateGridRect(ui::Rect(0, oldTop, width, oldHeight));
-            }
-        }
-        if (VertScrollBar()->Position() > 0) {
-            InvalidateArea(TGridArea::gaIndicator);
-            InvalidateArea(TGridArea::gaData);
-        }
-        UpdateVertScrollRange();
-    }
+    // Widths first: updating the vertical range below can show or hide the vertical bar, which
+    // resizes the client again and runs this method for the newer width before it returns.
     if (width != oldWidth) {
         // Width changes of auto-sizing columns repaint through their own notifications; what is
         // left is the strip a wider window uncovers, or everything when the view is scrolled.
@@ -318,6 +305,21 @@ void TCustomGridViewControl::Resized(int oldWidth, int oldHeight)
                 InvalidateGridRect(ui::Rect(0, data.top, width, data.bottom));
             }
         }
+    }
+    if (height != oldHeight) {
+        if (FOptions.Contains(TGridOption::goFooter)) {
+            // The footer moved: its new place and the band it left behind.
+            InvalidateGridRect(ui::Rect(0, FooterRect().top, width, height));
+            if (oldHeight >= 0) {
+                int oldTop = oldHeight - (FHeaderSize + 4) - GridLineWidth();
+                InvalidateGridRect(ui::Rect(0, oldTop, width, oldHeight));
+            }
+        }
+        if (VertScrollBar()->Position() > 0) {
+            InvalidateArea(TGridArea::gaIndicator);
+            InvalidateArea(TGridArea::gaData);
+        }
+        UpdateVertScrollRange();
     }
     CloseEditor();
     UpdateHorzScrollRange();
