@@ -267,6 +267,7 @@ private:
     // What one paint works with: the layout, the canvas's clip box and the clip the paint
     // started with (restored after each cell's own clip).
     struct TPaintContext;
+    void SyncScrollRanges();
     void PaintColumnParts(TPaintContext& pc);
     void PaintBands(TPaintContext& pc);
     void PaintRows(TPaintContext& pc);

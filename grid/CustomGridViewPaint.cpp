@@ -88,6 +88,7 @@ void TCustomGridViewControl::Paint()
     // While a column's width is dragged the inverted guide lines must stay intact.
     if (FState & gsColumnSizing)
         return;
+    SyncScrollRanges();
     TPaintContext pc(Canvas(), Layout());
     TPaintContext* outer = FPaint;
     FPaint = &pc;
@@ -111,6 +112,28 @@ void TCustomGridViewControl::Paint()
         throw;
     }
     FPaint = outer;
+}
+
+void TCustomGridViewControl::SyncScrollRanges()
+{
+    // Most changes set the ranges themselves; clearing, deleting and plain appending of rows do
+    // not, so each paint checks them. The check is cheap and the bars are touched only when a
+    // value differs, since pushing them can resize the client and scroll the content.
+    if (FGridStyle != TGridStyle::gsReport) {
+        UpdateVertScrollRange();
+        return;
+    }
+    int g = GridLineWidth();
+    ui::TRect data = DataRect();
+    int fit = std::max(0, static_cast<int>(data.bottom - data.top)) / std::max(1, FRowSize + g);
+    int excess = std::max(0, RowCount() - fit);
+    TControlScrollBar* vert = VertScrollBar();
+    if (vert->Max() != excess || vert->Enabled() != (excess > 0) || vert->Visible() != !(FHideScrollBar && excess < 1))
+        UpdateVertScrollRange();
+    int64_t wide = static_cast<int64_t>(FColumns->VisibleWidth()) + IndicatorWidth() - ClientWidth();
+    int32_t horzMax = static_cast<int32_t>(std::clamp<int64_t>(wide, 0, INT32_MAX));
+    if (HorzScrollBar()->Max() != horzMax || HorzScrollBar()->Visible() != (horzMax > 0))
+        UpdateHorzScrollRange();
 }
 
 void TCustomGridViewControl::PaintColumnParts(TPaintContext& pc)

@@ -317,6 +317,14 @@ TEST(GridPaint, InputRowAndFooter)
 TEST(GridPaint, ResizeInvalidatesOnlyWhatItUncovers)
 {
     TPaintGrid g;
+    EXPECT_EQ(g.grid->Columns()->VisibleWidth(), g.grid->ClientWidth()) << "auto-sized columns fill the client";
+    g.grid->AddRows(12); // the vertical bar appears and narrows the client
+    ASSERT_TRUE(g.grid->VertScrollBar()->Visible());
+    EXPECT_EQ(g.grid->Columns()->VisibleWidth(), g.grid->ClientWidth()) << "and follow it when a bar comes";
+    g.grid->ClearRows();
+    UpdateWindow(g.grid->Handle());
+    EXPECT_FALSE(g.grid->VertScrollBar()->Visible()) << "the next paint drops the bar no longer needed";
+    EXPECT_EQ(g.grid->Columns()->VisibleWidth(), g.grid->ClientWidth());
     for (int i = 0; i < g.grid->Columns()->Count(); ++i)
         g.Col(i)->SetOptions(g.Col(i)->Options() - TColumnOptions{TColumnOption::coAutoSize});
     ValidateRect(g.grid->Handle(), nullptr);
