@@ -90,13 +90,13 @@ void TCustomGridViewControl::Paint()
         return;
     SyncScrollRanges();
     TPaintContext pc(Canvas(), Layout());
+    pc.Focused = GridFocused();
     TPaintContext* outer = FPaint;
     FPaint = &pc;
     try {
         const TGridLayout& l = pc.Layout;
         HorzScrollArea = ui::Rect(pc.Data.left, 0, l.ClientWidth, l.ClientHeight);
         VertScrollArea = ui::Rect(0, pc.Data.top, pc.Data.right, pc.Data.bottom);
-        pc.Focused = GridFocused();
         if (FGridStyle == TGridStyle::gsSlides) {
             VertUnitSize = GridLineWidth() + FSlideSize;
             PaintSlides(pc);
@@ -311,6 +311,10 @@ void TCustomGridViewControl::PaintCaption(TPaintContext& pc)
 
 bool TCustomGridViewControl::GridFocused() const
 {
+    // Focus cannot change during a paint; asking the system once per paint keeps the colour
+    // hooks, which ask for every cell, cheap.
+    if (FPaint != nullptr)
+        return FPaint->Focused;
     if (!HandleAllocated())
         return false;
     // The handle exists (checked above), so asking for it creates nothing.
