@@ -224,6 +224,9 @@ public:
     // --- scroll ranges ---
     void UpdateVertScrollRange();
     void UpdateHorzScrollRange();
+    // Takes the dotted focus frame off the screen before the content moves sideways and puts it
+    // back after, so the moved part and the part painted anew line up.
+    void ScrollBy(int dx, int dy) override;
 
     TSelectCellEvent OnSelectCell;
     TSortColumnEvent OnSortColumn;
@@ -281,6 +284,7 @@ private:
     bool FocusFrameShown() const;
     ui::TRect FocusRect(const TGridLayout& l) const;
     void PaintThemedBorder();
+    void InvertFocusFrame(const TGridLayout& l);
     void InvalidateFocusedCell();
 
     TPaintContext* FPaint = nullptr; // the paint in progress, for DrawCell and DrawEmptyCell

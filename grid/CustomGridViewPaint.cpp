@@ -526,6 +526,43 @@ void TCustomGridViewControl::DrawFocus(TPaintContext& pc)
     TGraphicsProvider::DrawFocusFrame(pc.Canvas, r, FOptions.Contains(TGridOption::goAlphaBlendedSelection));
 }
 
+void TCustomGridViewControl::InvertFocusFrame(const TGridLayout& l)
+{
+    ui::TRect r = FocusRect(l);
+    if (ui::IsRectEmptyOrInverted(r))
+        return;
+    HDC dc = GetDC(Handle());
+    if (dc == nullptr)
+        return;
+    ui::TCanvas canvas;
+    canvas.SetHandle(dc);
+    try {
+        TGraphicsProvider::DrawFocusFrame(canvas, r, false);
+    } catch (...) {
+        canvas.SetHandle(nullptr);
+        ReleaseDC(Handle(), dc);
+        throw;
+    }
+    canvas.SetHandle(nullptr);
+    ReleaseDC(Handle(), dc);
+}
+
+void TCustomGridViewControl::ScrollBy(int dx, int dy)
+{
+    bool dotted = dx != 0 && HandleAllocated() && IsWindowVisible(Handle()) && FGridStyle == TGridStyle::gsReport &&
+                  !FOptions.Contains(TGridOption::goAlphaBlendedSelection) && FocusFrameShown();
+    if (!dotted) {
+        TScrollView::ScrollBy(dx, dy);
+        return;
+    }
+    // The position is already the new one; the frame on the screen is still at the old one.
+    TGridLayout before = Layout();
+    before.ScrollX += dx * HorzUnitSize;
+    InvertFocusFrame(before);
+    TScrollView::ScrollBy(dx, dy);
+    InvertFocusFrame(Layout());
+}
+
 // ---------------------------------------------------------------------------------------------
 // Slides
 
