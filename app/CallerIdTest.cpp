@@ -1,10 +1,6 @@
 // Program entry: the application, its six windows in their fixed order, and the message loop.
-#include "app/Unit1.h"
-#include "app/Unit2.h"
-#include "app/Unit3.h"
-#include "app/Unit4.h"
-#include "app/Unit5.h"
-#include "app/Unit6.h"
+#include "app/Program.h"
+#include "ui/controls/Forms.h"
 
 #include <windows.h>
 
@@ -14,13 +10,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     try {
         Application->Initialize();
-        Application->SetTitle(L"Caller ID Test");
-        Application->CreateForm(Form1);
-        Application->CreateForm(Form2);
-        Application->CreateForm(Form3);
-        Application->CreateForm(ADSlbag);
-        Application->CreateForm(Form6);
-        Application->CreateForm(splnedir);
+        CreateProgramForms();
         Application->Run();
     } catch (...) {
         // A window that cannot be built leaves nothing to run; say why before ending.

@@ -1,5 +1,6 @@
 // The program's windows built from the descriptions compiled into this test program, and the
 // single-line guide closing on a click on its empty area.
+#include "app/Program.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"
@@ -26,13 +27,7 @@ protected:
         // The main window hosts the device control: this build's simulator stands in for it.
         simtest::Simulator();
         Application->Initialize();
-        Application->SetTitle(L"Caller ID Test");
-        Application->CreateForm(Form1);
-        Application->CreateForm(Form2);
-        Application->CreateForm(Form3);
-        Application->CreateForm(ADSlbag);
-        Application->CreateForm(Form6);
-        Application->CreateForm(splnedir);
+        CreateProgramForms();
     }
     static void TearDownTestSuite() { Application->Finalize(); }
 };

@@ -1,6 +1,7 @@
 // The call list on the "Test" page, driven by calls that the simulated device control raises
 // through its event interface: the rows of the grid, the counter, the beep and the balloon
 // (both recorded through their seams), and untrusted input from the device.
+#include "app/Program.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"
@@ -51,13 +52,7 @@ protected:
         });
         SetBeepFunction([](unsigned frequency, unsigned duration) { Beeps.push_back({frequency, duration}); });
         Application->Initialize();
-        Application->SetTitle(L"Caller ID Test");
-        Application->CreateForm(Form1);
-        Application->CreateForm(Form2);
-        Application->CreateForm(Form3);
-        Application->CreateForm(ADSlbag);
-        Application->CreateForm(Form6);
-        Application->CreateForm(splnedir);
+        CreateProgramForms();
         Form1->Show();
     }
     static void TearDownTestSuite()

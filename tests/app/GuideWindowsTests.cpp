@@ -1,6 +1,7 @@
 // The five guide windows built from the descriptions and pictures compiled into this test
 // program exactly as into the program: each shows its picture at the picture's size and depth
 // and its label. A screenshot of each is written beside the test program (build/tests/app).
+#include "app/Program.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"
@@ -59,13 +60,7 @@ protected:
     {
         simtest::Simulator();
         Application->Initialize();
-        Application->SetTitle(L"Caller ID Test");
-        Application->CreateForm(Form1);
-        Application->CreateForm(Form2);
-        Application->CreateForm(Form3);
-        Application->CreateForm(ADSlbag);
-        Application->CreateForm(Form6);
-        Application->CreateForm(splnedir);
+        CreateProgramForms();
     }
     static void TearDownTestSuite() { Application->Finalize(); }
 };

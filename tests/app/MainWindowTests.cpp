@@ -1,6 +1,7 @@
 // The main window as the program builds it from its compiled description: its layout, its
 // first show, the question gate, the guide links with their message boxes and windows, and the
 // error log in the notice box.
+#include "app/Program.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"
@@ -72,13 +73,7 @@ protected:
     {
         ASSERT_NE(nullptr, simtest::Simulator()) << "the simulator DLL could not be loaded and registered";
         Application->Initialize();
-        Application->SetTitle(L"Caller ID Test");
-        Application->CreateForm(Form1);
-        Application->CreateForm(Form2);
-        Application->CreateForm(Form3);
-        Application->CreateForm(ADSlbag);
-        Application->CreateForm(Form6);
-        Application->CreateForm(splnedir);
+        CreateProgramForms();
         Form1->Show();
     }
     static void TearDownTestSuite() { Application->Finalize(); }

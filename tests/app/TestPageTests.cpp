@@ -1,5 +1,6 @@
 // The "Test" page driven through the simulated device control's test interface: the connection
 // watch and its reset on disconnect, the signal meters, and the error lines in the notice box.
+#include "app/Program.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"
@@ -34,13 +35,7 @@ protected:
     {
         ASSERT_NE(nullptr, simtest::Simulator()) << "the simulator DLL could not be loaded and registered";
         Application->Initialize();
-        Application->SetTitle(L"Caller ID Test");
-        Application->CreateForm(Form1);
-        Application->CreateForm(Form2);
-        Application->CreateForm(Form3);
-        Application->CreateForm(ADSlbag);
-        Application->CreateForm(Form6);
-        Application->CreateForm(splnedir);
+        CreateProgramForms();
         Form1->Show();
     }
     static void TearDownTestSuite() { Application->Finalize(); }
