@@ -41,6 +41,18 @@ bool PumpUntil(const std::function<bool()>& condition, unsigned timeoutMs)
     }
 }
 
+bool MoveCursorTo(int x, int y, unsigned timeoutMs)
+{
+    if (!SetCursorPos(x, y))
+        return false;
+    return PumpUntil(
+        [&] {
+            POINT p;
+            return GetCursorPos(&p) && p.x == x && p.y == y;
+        },
+        timeoutMs);
+}
+
 void PumpFor(unsigned milliseconds)
 {
     DWORD start = GetTickCount();

@@ -7,8 +7,15 @@
 namespace testsupport {
 
 // Pumps the thread's messages until `condition` holds or `timeoutMs` passes; returns whether the
-// condition came true. Tests assert on the result so a hang becomes a clear failure.
-bool PumpUntil(const std::function<bool()>& condition, unsigned timeoutMs = 5000);
+// condition came true. Tests assert on the result so a hang becomes a clear failure. The limit is
+// generous because a loaded machine may be slow to deliver; it costs nothing when the
+// condition comes true, which is when the pumping stops.
+bool PumpUntil(const std::function<bool()>& condition, unsigned timeoutMs = 20000);
+
+// Moves the pointer to (x, y) on the screen and pumps until the system reports it there: under
+// Wine the X server takes the move in its own time, and until then GetCursorPos may still give
+// the old place. Returns whether the pointer arrived; tests assert on it.
+bool MoveCursorTo(int x, int y, unsigned timeoutMs = 20000);
 
 // Pumps messages for the given time (for checking that something does NOT happen).
 void PumpFor(unsigned milliseconds);
