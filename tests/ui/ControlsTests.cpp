@@ -387,13 +387,14 @@ TEST_F(ControlsTest, CursorsByNumberAndScreenOverride)
     label->SetAutoSize(false);
     label->SetCursor(crHandPoint);
     Form->Show();
-    SetCursorPos(Form->ClientToScreen(TPoint{20, 15}).x, Form->ClientToScreen(TPoint{20, 15}).y);
+    // The pointer moves and the window appears on the X server in their own time: wait until
+    // both are seen here, because the form asks where the pointer is when it picks a cursor.
+    const TPoint overLabel = Form->ClientToScreen(TPoint{20, 15});
+    ASSERT_TRUE(testsupport::MoveCursorTo(overLabel.x, overLabel.y));
+    ASSERT_TRUE(PumpUntil([&] { return WindowFromPoint(overLabel) == Form->Handle(); }))
+        << "the shown form never appeared under the pointer";
     SendMessageW(Form->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Form->Handle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    POINT p;
-    GetCursorPos(&p);
-    if (WindowFromPoint(p) == Form->Handle()) {
-        EXPECT_EQ(GetCursor(), Screen->Cursors(crHandPoint)) << "the label's cursor over the label";
-    }
+    EXPECT_EQ(GetCursor(), Screen->Cursors(crHandPoint)) << "the label's cursor over the label";
 
     HCURSOR own = CopyCursor(LoadCursorW(nullptr, IDC_CROSS));
     Screen->SetCursors(3000, own);
