@@ -292,6 +292,28 @@ bool TWinControl::HandleControlColor(TMessage& message)
 // ---------------------------------------------------------------------------------------------
 // TCustomControl, TGraphicControl
 
+namespace {
+
+// Lends the device context of one paint to a control's canvas, set up with the control's font
+// and colour, and takes it back whatever the paint step does: the canvas must never keep a
+// context that Windows reuses after the paint.
+template <class F>
+void PaintOnCanvas(TCanvas& canvas, HDC dc, TFont& font, TColor color, F&& paint)
+{
+    canvas.SetHandle(dc);
+    try {
+        canvas.SetFont(font);
+        canvas.Brush().SetColor(color);
+        paint();
+    } catch (...) {
+        canvas.SetHandle(nullptr);
+        throw;
+    }
+    canvas.SetHandle(nullptr);
+}
+
+} // namespace
+
 const TClassInfo& TCustomControl::StaticClass()
 {
     static const TClassInfo info = TClassBuilder<TCustomControl>(L"TCustomControl", &TWinControl::StaticClass()).Build();
@@ -304,16 +326,7 @@ TCustomControl::~TCustomControl() = default;
 
 void TCustomControl::PaintWindow(HDC dc)
 {
-    FCanvas->SetHandle(dc);
-    try {
-        FCanvas->SetFont(*Font());
-        FCanvas->Brush().SetColor(Color());
-        Paint();
-    } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        throw;
-    }
-    FCanvas->SetHandle(nullptr);
+    PaintOnCanvas(*FCanvas, dc, *Font(), Color(), [this] { Paint(); });
 }
 
 const TClassInfo& TGraphicControl::StaticClass()
@@ -332,16 +345,7 @@ TGraphicControl::~TGraphicControl() = default;
 
 void TGraphicControl::PaintTo(HDC dc)
 {
-    FCanvas->SetHandle(dc);
-    try {
-        FCanvas->SetFont(*Font());
-        FCanvas->Brush().SetColor(Color());
-        Paint();
-    } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        throw;
-    }
-    FCanvas->SetHandle(nullptr);
+    PaintOnCanvas(*FCanvas, dc, *Font(), Color(), [this] { Paint(); });
 }
 
 } // namespace ui
