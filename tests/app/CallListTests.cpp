@@ -265,8 +265,7 @@ TEST_F(CallList, TheCellWritesRaiseNoChangeAndTheRowIsPaintedAfterTheHandler)
     EXPECT_EQ(changes, 0) << "the five writes are bracketed by BeginUpdate and EndUpdate";
     RECT pending{};
     EXPECT_TRUE(GetUpdateRect(wnd, &pending, FALSE)) << "the new row waits for the loop's repaint";
-    PumpFor(50);
-    EXPECT_FALSE(GetUpdateRect(wnd, &pending, FALSE)) << "and the loop painted it";
+    EXPECT_TRUE(PumpUntil([&] { return !GetUpdateRect(wnd, &pending, FALSE); })) << "and the loop painted it";
     // A write after the call, outside an update, raises the change again.
     Grid()->Cell(0, 0)->SetAsString(L"x");
     EXPECT_EQ(changes, 1);
