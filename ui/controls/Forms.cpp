@@ -322,12 +322,20 @@ struct TDisabledWindows {
 
 BOOL CALLBACK DisableTaskWindow(HWND wnd, LPARAM data)
 {
-    auto* state = reinterpret_cast<TDisabledWindows*>(data);
-    if (wnd != state->Except && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) {
-        state->Windows.push_back(wnd);
-        EnableWindow(wnd, FALSE);
+    // Called by Windows: recording the window may fail (out of memory), and that must not
+    // unwind through the enumeration. A window is disabled only once it is recorded, so that
+    // it is enabled again afterwards; the enumeration stops at the first failure.
+    try {
+        auto* state = reinterpret_cast<TDisabledWindows*>(data);
+        if (wnd != state->Except && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) {
+            state->Windows.push_back(wnd);
+            EnableWindow(wnd, FALSE);
+        }
+        return TRUE;
+    } catch (...) {
+        Application->HandleException(Application);
+        return FALSE;
     }
-    return TRUE;
 }
 
 } // namespace
