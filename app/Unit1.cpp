@@ -187,13 +187,7 @@ void TForm1::Timer1Timer(TObject*)
     // went away, and its calls go with it (once per disconnection).
     if (WideToAnsi(Label9->Caption()) == WideToAnsi(StatusConnected) && model.empty())
         ResetCallList();
-    if (!model.empty()) {
-        Label9->SetText(StatusConnected);
-    } else {
-        Label9->SetText(StatusWaiting);
-        Label24->SetText(L"");
-        Label25->SetText(L"");
-    }
+    Label9->SetText(model.empty() ? StatusWaiting : StatusConnected);
 }
 
 void TForm1::Dalvex1SignalA(TObject*, const std::wstring& Level1, const std::wstring& Level2,
