@@ -47,6 +47,26 @@ private:
     ULONG FRefs = 1;
 };
 
+// IDispatch reached by DISPID only, as the control reaches the site's ambient properties and
+// the event sink: no type information and no names to look up.
+class TDispatchByDispid : public IDispatch {
+public:
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override
+    {
+        if (count == nullptr)
+            return E_POINTER;
+        *count = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override
+    {
+        if (info != nullptr)
+            *info = nullptr;
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return DISP_E_UNKNOWNNAME; }
+};
+
 // The control's stored settings as a property bag: "Name=Value" lines, read by name.
 class TControlDataBag : public IPropertyBag, private TRefCounted {
 public:
@@ -153,7 +173,7 @@ private:
 // The client site: where the control lives (the host's window and bounds), and the ambient
 // properties it may ask for. Detached when the host goes; the control may hold it a little longer.
 
-class TOleClientSite : public IOleClientSite, public IOleInPlaceSite, public IDispatch, private TRefCounted {
+class TOleClientSite : public IOleClientSite, public IOleInPlaceSite, public TDispatchByDispid, private TRefCounted {
 public:
     explicit TOleClientSite(TOleControl* host) : FHost(host) {}
     void Detach() { FHost = nullptr; }
@@ -245,20 +265,6 @@ public:
     STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
 
     // IDispatch: the ambient properties a control may ask its site for.
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override
-    {
-        if (count == nullptr)
-            return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override
-    {
-        if (info != nullptr)
-            *info = nullptr;
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return DISP_E_UNKNOWNNAME; }
     STDMETHODIMP Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
                         UINT*) override
     {
@@ -284,7 +290,7 @@ private:
 // ---------------------------------------------------------------------------------------------
 // The event sink: answers to the control's event interface and hands every event to the host.
 
-class TOleEventSink : public IDispatch, private TRefCounted {
+class TOleEventSink : public TDispatchByDispid, private TRefCounted {
 public:
     TOleEventSink(TOleControl* host, const IID& eventIID) : FHost(host), FEventIID(eventIID) {}
     void Detach() { FHost = nullptr; }
@@ -304,20 +310,6 @@ public:
     STDMETHODIMP_(ULONG) AddRef() override { return DoAddRef(); }
     STDMETHODIMP_(ULONG) Release() override { return DoRelease(); }
 
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override
-    {
-        if (count == nullptr)
-            return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override
-    {
-        if (info != nullptr)
-            *info = nullptr;
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return DISP_E_UNKNOWNNAME; }
 
     // An error raised by a handler belongs to the application, not to the control that fired
     // the event: it goes to the application's error handling and the control hears success.
