@@ -22,6 +22,26 @@ std::wstring ProgramPath()
     return path;
 }
 
+// Starts the program as a user would, without arguments.
+bool StartProgram(PROCESS_INFORMATION& pi)
+{
+    std::wstring path = ProgramPath();
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    std::wstring commandLine = L"\"" + path + L"\"";
+    return CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) !=
+           FALSE;
+}
+
+// Waits for the program to end by itself; one that does not is ended so that it outlives no test.
+bool WaitForEnd(const PROCESS_INFORMATION& pi)
+{
+    if (WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0)
+        return true;
+    TerminateProcess(pi.hProcess, 99);
+    return false;
+}
+
 HWND WaitForWindow(const wchar_t* title, DWORD timeoutMs)
 {
     DWORD start = GetTickCount();
@@ -87,11 +107,16 @@ bool SaveScreenRect(const RECT& r, const std::string& path)
 
 BOOL CALLBACK CollectText(HWND child, LPARAM param)
 {
-    wchar_t text[1024] = {};
-    SendMessageTimeoutW(child, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
-    if (text[0] != 0)
-        reinterpret_cast<std::vector<std::wstring>*>(param)->push_back(text);
-    return TRUE;
+    // Called by Windows: nothing may unwind through the enumeration.
+    try {
+        wchar_t text[1024] = {};
+        SendMessageTimeoutW(child, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
+        if (text[0] != 0)
+            reinterpret_cast<std::vector<std::wstring>*>(param)->push_back(text);
+        return TRUE;
+    } catch (...) {
+        return FALSE;
+    }
 }
 
 // The texts of the child windows that have text (edits and buttons; labels have no window).
@@ -106,13 +131,8 @@ std::vector<std::wstring> ChildTexts(HWND parent)
 
 TEST(EndToEnd, TheProgramShowsItsMainWindowAndEndsWhenItIsClosed)
 {
-    std::wstring path = ProgramPath();
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    std::wstring commandLine = L"\"" + path + L"\"";
-    ASSERT_TRUE(CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        << "cannot start the program, error " << GetLastError();
+    ASSERT_TRUE(StartProgram(pi)) << "cannot start the program, error " << GetLastError();
     HWND main = WaitForWindow(L"Cihaz Test", 20000);
     EXPECT_NE(main, nullptr) << "no visible top-level window titled \"Cihaz Test\" appeared";
     if (main != nullptr) {
@@ -121,10 +141,7 @@ TEST(EndToEnd, TheProgramShowsItsMainWindowAndEndsWhenItIsClosed)
         EXPECT_STREQ(appTitle, L"Caller ID Test") << "the taskbar button carries the application title";
         PostMessageW(main, WM_CLOSE, 0, 0);
     }
-    DWORD waited = WaitForSingleObject(pi.hProcess, 20000);
-    if (waited != WAIT_OBJECT_0)
-        TerminateProcess(pi.hProcess, 99);
-    EXPECT_EQ(waited, WAIT_OBJECT_0) << "the program did not end after its main window was closed";
+    EXPECT_TRUE(WaitForEnd(pi)) << "the program did not end after its main window was closed";
     DWORD exitCode = 12345;
     GetExitCodeProcess(pi.hProcess, &exitCode);
     EXPECT_EQ(exitCode, 0u);
@@ -151,13 +168,8 @@ TEST(EndToEnd, TheTestPageListsTheCallsOfAScriptedDevice)
     }
     SetEnvironmentVariableW(L"CALLERID_SIM_SCRIPT", script.c_str());
 
-    std::wstring path = ProgramPath();
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    std::wstring commandLine = L"\"" + path + L"\"";
-    ASSERT_TRUE(CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        << "cannot start the program, error " << GetLastError();
+    ASSERT_TRUE(StartProgram(pi)) << "cannot start the program, error " << GetLastError();
     SetEnvironmentVariableW(L"CALLERID_SIM_SCRIPT", nullptr);
     HWND main = WaitForWindow(L"Cihaz Test", 20000);
     EXPECT_NE(main, nullptr) << "no visible top-level window titled \"Cihaz Test\" appeared";
@@ -180,10 +192,7 @@ TEST(EndToEnd, TheTestPageListsTheCallsOfAScriptedDevice)
         EXPECT_TRUE(SaveScreenRect(desktop, CALLERID_SCREENSHOTS "/e2e-desktop.bmp"));
         PostMessageW(main, WM_CLOSE, 0, 0);
     }
-    DWORD waited = WaitForSingleObject(pi.hProcess, 20000);
-    if (waited != WAIT_OBJECT_0)
-        TerminateProcess(pi.hProcess, 99);
-    EXPECT_EQ(waited, WAIT_OBJECT_0) << "the program did not end after its main window was closed";
+    EXPECT_TRUE(WaitForEnd(pi)) << "the program did not end after its main window was closed";
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     DeleteFileW(script.c_str());
