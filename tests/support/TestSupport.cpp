@@ -43,12 +43,23 @@ bool PumpUntil(const std::function<bool()>& condition, unsigned timeoutMs)
 
 bool MoveCursorTo(int x, int y, unsigned timeoutMs)
 {
+    // Wine answers GetCursorPos from its own record for about 100 ms after a change and asks the
+    // X server after that, which may not have taken the move yet. The pointer has arrived when
+    // answers stay at the place asked for past that while; a move not taken is made again.
     if (!SetCursorPos(x, y))
         return false;
+    DWORD moved = GetTickCount();
     return PumpUntil(
         [&] {
             POINT p;
-            return GetCursorPos(&p) && p.x == x && p.y == y;
+            if (!GetCursorPos(&p))
+                return false;
+            if (p.x != x || p.y != y) {
+                SetCursorPos(x, y);
+                moved = GetTickCount();
+                return false;
+            }
+            return GetTickCount() - moved > 250;
         },
         timeoutMs);
 }

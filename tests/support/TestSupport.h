@@ -12,9 +12,9 @@ namespace testsupport {
 // condition comes true, which is when the pumping stops.
 bool PumpUntil(const std::function<bool()>& condition, unsigned timeoutMs = 20000);
 
-// Moves the pointer to (x, y) on the screen and pumps until the system reports it there: under
-// Wine the X server takes the move in its own time, and until then GetCursorPos may still give
-// the old place. Returns whether the pointer arrived; tests assert on it.
+// Moves the pointer to (x, y) on the screen and pumps until the system keeps reporting it
+// there: under Wine the X server takes the move in its own time, and until then GetCursorPos
+// may still give the old place. Returns whether the pointer arrived; tests assert on it.
 bool MoveCursorTo(int x, int y, unsigned timeoutMs = 20000);
 
 // Pumps messages for the given time (for checking that something does NOT happen).
