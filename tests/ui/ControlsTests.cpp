@@ -387,14 +387,23 @@ TEST_F(ControlsTest, CursorsByNumberAndScreenOverride)
     label->SetAutoSize(false);
     label->SetCursor(crHandPoint);
     Form->Show();
-    // The pointer moves and the window appears on the X server in their own time: wait until
-    // both are seen here, because the form asks where the pointer is when it picks a cursor.
+    // The pointer moves and the window appears on the X server in their own time, and until
+    // the server has caught up the system may still report the pointer where it was (Wine asks
+    // the X server again when its own record is old). So the form is asked for its cursor until
+    // it answers with the label's, with a generous limit; a form that never picks the label's
+    // cursor fails, and the message says where the pointer was seen.
     const TPoint overLabel = Form->ClientToScreen(TPoint{20, 15});
     ASSERT_TRUE(testsupport::MoveCursorTo(overLabel.x, overLabel.y));
-    ASSERT_TRUE(PumpUntil([&] { return WindowFromPoint(overLabel) == Form->Handle(); }))
-        << "the shown form never appeared under the pointer";
-    SendMessageW(Form->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Form->Handle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_EQ(GetCursor(), Screen->Cursors(crHandPoint)) << "the label's cursor over the label";
+    POINT seen{};
+    HCURSOR picked = nullptr;
+    EXPECT_TRUE(PumpUntil([&] {
+        SendMessageW(Form->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Form->Handle()),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        picked = GetCursor();
+        GetCursorPos(&seen);
+        return WindowFromPoint(seen) == Form->Handle() && picked == Screen->Cursors(crHandPoint);
+    })) << "the label's cursor over the label; pointer seen at " << seen.x << "," << seen.y << ", label at "
+        << overLabel.x << "," << overLabel.y << ", cursor " << picked;
 
     HCURSOR own = CopyCursor(LoadCursorW(nullptr, IDC_CROSS));
     Screen->SetCursors(3000, own);
