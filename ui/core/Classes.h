@@ -111,11 +111,4 @@ private:
     std::map<std::wstring, std::wstring> FHandlerNames;
 };
 
-// Casts with a clear error instead of a null pointer.
-template <class T>
-T* CheckedCast(TObject* object)
-{
-    return dynamic_cast<T*>(object);
-}
-
 } // namespace ui
