@@ -4,7 +4,7 @@
 // USER objects at the start and the end, and per call the shell calls, the paints that happen
 // inside the handler (there must be none) and the deferred paints that follow it.
 //
-//   build/bench/calllist_bench.exe [calls]      (default 100000; run under scripts/wine-run.sh)
+//   build/<flavour>/bench/calllist_bench.exe [calls]      (default 100000; run under scripts/wine-run.sh)
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"

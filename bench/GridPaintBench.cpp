@@ -3,7 +3,7 @@
 // shows as many filled rows and the same scroll bar as they do), the repaint one appended
 // call causes against a full repaint, GDI objects before and after 10,000 paints, and the
 // text-drawing calls of one full paint.
-//   scripts/with-display.sh scripts/wine-run.sh build/bench/grid_paint_bench.exe
+//   scripts/with-display.sh scripts/wine-run.sh build/win64/bench/grid_paint_bench.exe
 #include "GridTestSupport.h"
 #include "GridView1Description.h"
 

@@ -1,24 +1,6 @@
-# Cross-compiling for 32-bit Windows with Debian's mingw-w64 (posix thread flavour).
-# The posix flavour is required: the win32 flavour's libstdc++ has no std::mutex/std::thread,
-# which GoogleTest and our own code use.
-set(CMAKE_SYSTEM_NAME Windows)
+# The win32 flavour: 32-bit Windows, the program that ships (the vendor's device control is a
+# 32-bit in-process server). See mingw-common.cmake.
 set(CMAKE_SYSTEM_PROCESSOR x86)
-
 set(_callerid_triple i686-w64-mingw32)
-set(CMAKE_C_COMPILER   ${_callerid_triple}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${_callerid_triple}-g++-posix)
-set(CMAKE_RC_COMPILER  ${_callerid_triple}-windres)
-set(CMAKE_AR           ${_callerid_triple}-ar CACHE FILEPATH "")
-set(CMAKE_RANLIB       ${_callerid_triple}-ranlib CACHE FILEPATH "")
-
-# Headers and libraries come only from the mingw sysroot (and our own deps prefix, which is
-# given by full path); build tools come from the host.
-set(CMAKE_FIND_ROOT_PATH /usr/${_callerid_triple})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# ctest (and anything else CMake runs from the target) starts .exe files through Wine.
-get_filename_component(_callerid_wine_run "${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh" ABSOLUTE)
-set(CMAKE_CROSSCOMPILING_EMULATOR "${_callerid_wine_run}")
+set(_callerid_flavour win32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

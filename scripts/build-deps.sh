@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Cross-builds libjpeg (from Debian's libjpeg-turbo source package) as a static i686 Windows
-# library into build/deps/jpeg. Done once per build folder: a stamp records a finished install.
+# Cross-builds libjpeg (from Debian's libjpeg-turbo source package) as a static Windows library
+# of one flavour into build/<flavour>/deps/jpeg. Done once per build folder: a stamp records a
+# finished install.
+#   scripts/build-deps.sh [win32|win64]      (default: this machine's flavour)
 set -euo pipefail
 CALLERID_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+if [ "$#" -gt 0 ]; then
+  CALLERID_FLAVOUR="$1"
+fi
 source "$CALLERID_ROOT/scripts/common.sh"
 
 deps="$CALLERID_BUILD/deps"
@@ -13,7 +18,7 @@ if [ -f "$stamp" ] && [ -f "$prefix/lib/libjpeg.a" ] && [ -f "$prefix/include/jp
   exit 0
 fi
 
-echo "build-deps: building libjpeg for i686-w64-mingw32 into $prefix"
+echo "build-deps: building libjpeg for $CALLERID_FLAVOUR into $prefix"
 rm -rf "$deps/src" "$deps/jpeg-build" "$prefix" "$stamp"
 mkdir -p "$deps/src"
 
@@ -35,7 +40,7 @@ src="$(find "$deps/src" -mindepth 1 -maxdepth 1 -type d -name 'libjpeg-turbo-*' 
 # libjpeg-turbo resolves relative install dirs against the working directory, hence full paths.
 # SIMD needs nasm and brings nothing to a small desktop tool; TurboJPEG and the DLL are unused.
 cmake -S "$src" -B "$deps/jpeg-build" \
-  -DCMAKE_TOOLCHAIN_FILE="$CALLERID_ROOT/cmake/toolchain-i686-mingw.cmake" \
+  -DCMAKE_TOOLCHAIN_FILE="$CALLERID_TOOLCHAIN" \
   -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_INSTALL_PREFIX="$prefix" \
   -DCMAKE_INSTALL_LIBDIR="$prefix/lib" \

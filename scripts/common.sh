@@ -5,11 +5,33 @@
 # Every Wine process of this project (tests, `make run`, prefix creation) must see the same
 # prefix and environment, otherwise a long-lived wineserver would mix two configurations.
 
-CALLERID_BUILD="$CALLERID_ROOT/build"
+# Two flavours share the sources (see flavour.sh): win32, the program that ships, and win64,
+# how a machine that cannot run 32-bit programs runs the tests. Each has its own build folder
+# and Wine prefix. The Makefile decides once and exports CALLERID_FLAVOUR; scripts started by
+# hand decide the same way, quietly.
+if [ -z "${CALLERID_FLAVOUR:-}" ]; then
+  CALLERID_FLAVOUR="$("$CALLERID_ROOT/scripts/flavour.sh" 2>/dev/null)"
+fi
+export CALLERID_FLAVOUR
+CALLERID_BUILD="$CALLERID_ROOT/build/$CALLERID_FLAVOUR"
 
 export WINEPREFIX="$CALLERID_BUILD/wineprefix"
-# Only 32-bit Wine is installed (wine32:i386); a win32 prefix avoids any 64-bit loader lookup.
-export WINEARCH=win32
+export WINEARCH="$CALLERID_FLAVOUR"
+# win32 runs Debian's 32-bit Wine through its usual commands. win64 names the 64-bit loader
+# and server: without wine32 there is no `wine` command, and where wine32 is installed but
+# cannot run, `wine` would pick it and fail with "Exec format error".
+if [ "$CALLERID_FLAVOUR" = win64 ]; then
+  CALLERID_WINE_LOADER=/usr/lib/wine/wine64
+  CALLERID_WINESERVER=/usr/lib/wine/wineserver64
+else
+  CALLERID_WINE_LOADER=wine
+  CALLERID_WINESERVER=wineserver
+fi
+export WINESERVER="$CALLERID_WINESERVER"
+case "$CALLERID_FLAVOUR" in
+  win64) CALLERID_TOOLCHAIN="$CALLERID_ROOT/cmake/toolchain-x86_64-mingw.cmake" ;;
+  *) CALLERID_TOOLCHAIN="$CALLERID_ROOT/cmake/toolchain-i686-mingw.cmake" ;;
+esac
 export WINEDEBUG="${CALLERID_WINEDEBUG:--all}"
 # Without these overrides the first start offers to download Mono and Gecko, a dialog that
 # nobody can answer under Xvfb.
@@ -27,11 +49,11 @@ CALLERID_DESKTOP_NAME=CallerIdTest
 CALLERID_DESKTOP_SIZE=1024x768
 
 callerid_wine() {
-  LC_ALL="$CALLERID_LOCALE" wine "$@"
+  LC_ALL="$CALLERID_LOCALE" "$CALLERID_WINE_LOADER" "$@"
 }
 
 callerid_wineserver() {
-  LC_ALL="$CALLERID_LOCALE" wineserver "$@"
+  LC_ALL="$CALLERID_LOCALE" "$CALLERID_WINESERVER" "$@"
 }
 
 # Drive Z: is the Unix root in every Wine prefix; cheaper than asking winepath.

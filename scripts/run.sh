@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Starts build/app/CallerIdTest.exe under Wine with the demonstration script driving the
+# Starts build/<flavour>/app/CallerIdTest.exe under Wine with the demonstration script driving the
 # simulated device (resources/demo.sim, when present).
 # Either way it appears inside the prefix's Wine desktop, which has a taskbar and notification
 # area (see prefix.sh).

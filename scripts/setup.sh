@@ -1,26 +1,46 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and `make run` need. Safe to run again:
-# it only touches apt when something is missing.
+# Installs the Debian packages the build, the tests and `make run` need for the flavour that
+# this machine runs (CALLERID_FLAVOUR, see flavour.sh). Safe to run again: it only touches apt
+# when something is missing.
+#   win32: the i686 compilers and 32-bit Wine.
+#   win64: the x86_64 compilers and 64-bit Wine, and the i686 compilers as well, because the
+#          shipped 32-bit flavour is still compiled on such a machine.
 set -euo pipefail
+CALLERID_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+flavour="${CALLERID_FLAVOUR:-$("$CALLERID_ROOT/scripts/flavour.sh")}"
 
 packages=(
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
   cmake make dpkg-dev
-  wine wine32:i386
-  # Installed without recommends, Wine lacks these: its own fonts (Marlett draws the caption
-  # buttons, Tahoma is the dialog font) and the X extensions its display driver uses for
-  # anti-aliased text and alpha blending (Xrender), colour cursors (Xcursor), screen size
-  # (Xrandr, Xinerama), raw mouse input (XInput2) and window shapes (Xfixes, Xcomposite).
-  fonts-wine libxrender1:i386 libxcursor1:i386 libxrandr2:i386 libxinerama1:i386
-  libxi6:i386 libxfixes3:i386 libxcomposite1:i386
+  # Wine's own fonts (Marlett draws the caption buttons, Tahoma is the dialog font) are not
+  # pulled in without recommends.
+  fonts-wine
   # Metric-compatible stand-ins for the fonts the windows name (Arial, Arial Narrow, Verdana).
   fonts-liberation fonts-dejavu-core
   xvfb xauth xdotool imagemagick x11-utils
   googletest
 )
+# Installed without recommends, Wine lacks the X extensions its display driver uses for
+# anti-aliased text and alpha blending (Xrender), colour cursors (Xcursor), screen size
+# (Xrandr, Xinerama), raw mouse input (XInput2) and window shapes (Xfixes, Xcomposite); they
+# must match Wine's own architecture.
+x_extensions=(libxrender1 libxcursor1 libxrandr2 libxinerama1 libxi6 libxfixes3 libxcomposite1)
+case "$flavour" in
+  win32)
+    packages+=(wine wine32:i386 "${x_extensions[@]/%/:i386}")
+    ;;
+  win64)
+    packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
+      wine64 "${x_extensions[@]}")
+    ;;
+  *)
+    echo "setup: unknown flavour '$flavour'" >&2
+    exit 2
+    ;;
+esac
 
 need_update=0
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [ "$flavour" = win32 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
   need_update=1
 fi

@@ -1,8 +1,9 @@
 #!/bin/sh
-# Runs a Windows program under 32-bit Wine in the project's prefix, with the Turkish locale the
-# program and its tests expect. Arguments and the exit code pass through unchanged. Uses the
-# caller's DISPLAY (see with-display.sh for running without one).
-#   scripts/wine-run.sh build/tests/env/env_tests.exe --gtest_filter=Locale.*
+# Runs a Windows program under Wine in the project's prefix of the current flavour (32- or
+# 64-bit, see flavour.sh), with the Turkish locale the program and its tests expect. Arguments
+# and the exit code pass through unchanged. Uses the caller's DISPLAY (see with-display.sh for
+# running without one).
+#   scripts/wine-run.sh build/win64/tests/env/env_tests.exe --gtest_filter=Locale.*
 # POSIX sh on purpose: see common.sh.
 set -eu
 CALLERID_ROOT="$(cd "$(dirname "$0")/.." && pwd)"
@@ -36,7 +37,7 @@ trap 'exit 143' TERM
 trap 'exit 130' INT
 trap 'exit 129' HUP
 
-env LC_ALL="$CALLERID_LOCALE" wine "$@" <&0 >"$out" 2>"$err" &
+env LC_ALL="$CALLERID_LOCALE" "$CALLERID_WINE_LOADER" "$@" <&0 >"$out" 2>"$err" &
 pid=$!
 tail -s 0.05 --pid="$pid" -n +1 -f "$out" &
 follow_out=$!

@@ -31,7 +31,8 @@ namespace {
 
 bool RealShellNotifyIcon(DWORD message, const TTrayIconData& data)
 {
-    // The record is laid out exactly as the 32-bit shell reads it; the shell does not write it.
+    // The record is laid out exactly as the shell of this flavour reads it; the shell does not
+    // write it.
     auto* record = reinterpret_cast<NOTIFYICONDATAA*>(const_cast<TTrayIconData*>(&data));
     return Shell_NotifyIconA(message, record) != FALSE;
 }

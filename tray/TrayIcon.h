@@ -20,10 +20,18 @@
 
 namespace tray {
 
-// The shell's icon record in its 488-byte 8-bit-character form (the layout with balloon fields
-// but without the item GUID and balloon icon handle of later shells), exactly as the 32-bit
-// Shell_NotifyIconA expects it. Text fields are always zero-terminated inside their size.
-#pragma pack(push, 1)
+// The shell's icon record in its 8-bit-character form with balloon fields but without the item
+// GUID and balloon icon handle of later shells, exactly as Shell_NotifyIconA expects it. Text
+// fields are always zero-terminated inside their size.
+// The shipped 32-bit program sends the packed 488-byte record. The 64-bit flavour, which exists
+// only so that machines without 32-bit support can run the tests, sends the shell's own 64-bit
+// layout of the same fields: natural alignment, 504 bytes.
+#if defined(_WIN64)
+#define TRAY_RECORD_PACK 8
+#else
+#define TRAY_RECORD_PACK 1
+#endif
+#pragma pack(push, TRAY_RECORD_PACK)
 struct TTrayIconData {
     uint32_t cbSize;
     HWND Wnd;
@@ -43,12 +51,44 @@ struct TTrayIconData {
     uint32_t InfoFlags;
 };
 #pragma pack(pop)
-static_assert(sizeof(void*) == 4, "the icon record is the 32-bit layout");
-static_assert(sizeof(TTrayIconData) == 488, "the shell expects the 488-byte record");
-static_assert(offsetof(TTrayIconData, Tip) == 24 && offsetof(TTrayIconData, Info) == 160 &&
-                  offsetof(TTrayIconData, Timeout) == 416 && offsetof(TTrayIconData, InfoTitle) == 420 &&
-                  offsetof(TTrayIconData, InfoFlags) == 484,
-              "field offsets of the 488-byte record");
+#undef TRAY_RECORD_PACK
+
+// Where each field sits in the record of this flavour; tests that read the bytes use these.
+struct TTrayRecordLayout {
+    size_t Size, Wnd, ID, Flags, CallbackMessage, Icon, Tip, Info, Timeout, InfoTitle, InfoFlags;
+};
+#if defined(_WIN64)
+constexpr TTrayRecordLayout kTrayRecord{504, 8, 16, 20, 24, 32, 40, 176, 432, 436, 500};
+#else
+constexpr TTrayRecordLayout kTrayRecord{488, 4, 8, 12, 16, 20, 24, 160, 416, 420, 484};
+#endif
+static_assert(sizeof(TTrayIconData) == kTrayRecord.Size, "the shell's record size for this flavour");
+static_assert(offsetof(TTrayIconData, Wnd) == kTrayRecord.Wnd && offsetof(TTrayIconData, ID) == kTrayRecord.ID &&
+                  offsetof(TTrayIconData, Flags) == kTrayRecord.Flags &&
+                  offsetof(TTrayIconData, CallbackMessage) == kTrayRecord.CallbackMessage &&
+                  offsetof(TTrayIconData, Icon) == kTrayRecord.Icon && offsetof(TTrayIconData, Tip) == kTrayRecord.Tip &&
+                  offsetof(TTrayIconData, Info) == kTrayRecord.Info &&
+                  offsetof(TTrayIconData, Timeout) == kTrayRecord.Timeout &&
+                  offsetof(TTrayIconData, InfoTitle) == kTrayRecord.InfoTitle &&
+                  offsetof(TTrayIconData, InfoFlags) == kTrayRecord.InfoFlags,
+              "field offsets of the record");
+#if defined(_WIN64)
+// The 64-bit record must be the SDK's own, field by field.
+static_assert(sizeof(TTrayIconData) == NOTIFYICONDATAA_V2_SIZE, "the SDK's size of the record without the GUID");
+static_assert(offsetof(TTrayIconData, Wnd) == offsetof(NOTIFYICONDATAA, hWnd) &&
+                  offsetof(TTrayIconData, ID) == offsetof(NOTIFYICONDATAA, uID) &&
+                  offsetof(TTrayIconData, Flags) == offsetof(NOTIFYICONDATAA, uFlags) &&
+                  offsetof(TTrayIconData, CallbackMessage) == offsetof(NOTIFYICONDATAA, uCallbackMessage) &&
+                  offsetof(TTrayIconData, Icon) == offsetof(NOTIFYICONDATAA, hIcon) &&
+                  offsetof(TTrayIconData, Tip) == offsetof(NOTIFYICONDATAA, szTip) &&
+                  offsetof(TTrayIconData, Info) == offsetof(NOTIFYICONDATAA, szInfo) &&
+                  offsetof(TTrayIconData, Timeout) == offsetof(NOTIFYICONDATAA, uTimeout) &&
+                  offsetof(TTrayIconData, InfoTitle) == offsetof(NOTIFYICONDATAA, szInfoTitle) &&
+                  offsetof(TTrayIconData, InfoFlags) == offsetof(NOTIFYICONDATAA, dwInfoFlags),
+              "the SDK's field offsets");
+#else
+static_assert(sizeof(void*) == 4 && kTrayRecord.Size == 488, "the shipped program sends the 488-byte record");
+#endif
 
 // Shell constants of the record and its messages.
 constexpr uint32_t kTrayFlagsDefault = NIF_MESSAGE | NIF_ICON | NIF_TIP; // 7

@@ -1,6 +1,6 @@
 // The five guide windows built from the descriptions and pictures compiled into this test
 // program exactly as into the program: each shows its picture at the picture's size and depth
-// and its label. A screenshot of each is written beside the test program (build/tests/app).
+// and its label. A screenshot of each is written beside the test program (build/<flavour>/tests/app).
 #include "app/Program.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"

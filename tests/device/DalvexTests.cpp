@@ -8,6 +8,7 @@
 #include "ui/core/ClassBuilder.h"
 #include "ui/core/Description.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -497,11 +498,9 @@ TEST_F(DalvexTest, TheSettingsWindowPlugsTheDeviceAndRingsALine)
 
 TEST_F(DalvexTest, TheDemonstrationScriptPlugsTheDeviceInAndRingsALine)
 {
-    // resources/demo.sim, from the test program's folder (build/tests/device).
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring path(exe);
-    path = path.substr(0, path.find_last_of(L'\\')) + L"\\..\\..\\..\\resources\\demo.sim";
+    // resources/demo.sim of the source tree, wherever the flavour's build folder is.
+    std::wstring path = L"Z:" CALLERID_DEMO_SCRIPT;
+    std::replace(path.begin(), path.end(), L'/', L'\\');
     ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(path.c_str())) << Narrow(path);
     {
         HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);

@@ -1,6 +1,6 @@
 // The real program under Wine: it starts, shows its main window, and ends cleanly when the
 // window is closed; with a scripted simulated device its Test page lists the calls (a
-// screenshot of the page and of the whole desktop goes to build/screenshots).
+// screenshot of the page and of the whole desktop goes to build/<flavour>/screenshots).
 #include <gtest/gtest.h>
 
 #include <windows.h>

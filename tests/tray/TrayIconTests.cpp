@@ -36,6 +36,13 @@ struct TSentRecord {
         std::memcpy(&v, Bytes.data() + offset, 4);
         return v;
     }
+    // A window or icon handle: pointer-sized in the record of either flavour.
+    uintptr_t Handle(size_t offset) const
+    {
+        uintptr_t v;
+        std::memcpy(&v, Bytes.data() + offset, sizeof v);
+        return v;
+    }
     // A zero-terminated text field; fails the test when the field has no terminator.
     std::string Text(size_t offset, size_t size) const
     {
@@ -53,9 +60,14 @@ struct TSentRecord {
     }
 };
 
-// Offsets of the 488-byte record as the shell reads it.
-constexpr size_t kSize = 0, kWnd = 4, kId = 8, kFlags = 12, kCallback = 16, kIcon = 20, kTip = 24, kInfo = 160,
-                 kTimeout = 416, kTitle = 420, kInfoFlags = 484;
+// Offsets of the record as the shell reads it: the 488-byte record of the shipped 32-bit program,
+// or the shell's 64-bit layout in the 64-bit flavour.
+constexpr size_t kSize = 0, kWnd = tray::kTrayRecord.Wnd, kId = tray::kTrayRecord.ID,
+                 kFlags = tray::kTrayRecord.Flags, kCallback = tray::kTrayRecord.CallbackMessage,
+                 kIcon = tray::kTrayRecord.Icon, kTip = tray::kTrayRecord.Tip, kInfo = tray::kTrayRecord.Info,
+                 kTimeout = tray::kTrayRecord.Timeout, kTitle = tray::kTrayRecord.InfoTitle,
+                 kInfoFlags = tray::kTrayRecord.InfoFlags;
+constexpr uint32_t kRecordSize = uint32_t(tray::kTrayRecord.Size);
 
 class TrayIconTest : public ::testing::Test {
 protected:
@@ -69,7 +81,7 @@ protected:
         FPrevious = tray::SetShellNotifyIcon([this](DWORD message, const TTrayIconData& data) {
             TSentRecord r;
             r.Message = message;
-            r.Bytes.assign(reinterpret_cast<const uint8_t*>(&data), reinterpret_cast<const uint8_t*>(&data) + 488);
+            r.Bytes.assign(reinterpret_cast<const uint8_t*>(&data), reinterpret_cast<const uint8_t*>(&data) + kRecordSize);
             Sent.push_back(std::move(r));
             return ShellAnswer;
         });
@@ -146,12 +158,12 @@ TEST_F(TrayIconTest, AddModifyDeleteSendTheFullRecordWithTheTip)
     ASSERT_EQ(Sent.size(), 1u);
     const TSentRecord& add = Sent[0];
     EXPECT_EQ(add.Message, DWORD(NIM_ADD));
-    EXPECT_EQ(add.Dword(kSize), 488u);
-    EXPECT_EQ(add.Dword(kWnd), uint32_t(reinterpret_cast<uintptr_t>(TTrayIconHandler::Window())));
+    EXPECT_EQ(add.Dword(kSize), kRecordSize);
+    EXPECT_EQ(add.Handle(kWnd), reinterpret_cast<uintptr_t>(TTrayIconHandler::Window()));
     EXPECT_EQ(add.Dword(kId), icon->IconId());
     EXPECT_EQ(add.Dword(kFlags), 7u);
     EXPECT_EQ(add.Dword(kCallback), 0x800u);
-    HICON sent = reinterpret_cast<HICON>(uintptr_t(add.Dword(kIcon)));
+    HICON sent = reinterpret_cast<HICON>(add.Handle(kIcon));
     ASSERT_NE(sent, nullptr);
     const int small = GetSystemMetrics(SM_CXSMICON);
     EXPECT_EQ(traytest::CentreColour(sent, small), RGB(0xFF, 0, 0)) << "the record carries the copied image";
@@ -175,9 +187,9 @@ TEST_F(TrayIconTest, AddModifyDeleteSendTheFullRecordWithTheTip)
     icon->Icon()->LoadFromBytes(traytest::DiscIconBytes(RGB(0, 0x80, 0)));
     ASSERT_EQ(Sent.size(), 1u);
     EXPECT_EQ(Sent[0].Message, DWORD(NIM_MODIFY));
-    EXPECT_EQ(traytest::CentreColour(reinterpret_cast<HICON>(uintptr_t(Sent[0].Dword(kIcon))), small), RGB(0, 0x80, 0));
+    EXPECT_EQ(traytest::CentreColour(reinterpret_cast<HICON>(Sent[0].Handle(kIcon)), small), RGB(0, 0x80, 0));
     icon->SetIcon(nullptr);
-    EXPECT_EQ(Sent.back().Dword(kIcon), 0u) << "no image, no icon handle";
+    EXPECT_EQ(Sent.back().Handle(kIcon), 0u) << "no image, no icon handle";
 
     EXPECT_TRUE(icon->RemoveIcon());
     EXPECT_EQ(Sent.back().Message, DWORD(NIM_DELETE));
@@ -208,7 +220,7 @@ TEST_F(TrayIconTest, BalloonIsCutHiddenFirstAndLeavesTheFlagsAtSeven)
 
     const TSentRecord& show = Sent[1];
     EXPECT_EQ(show.Message, DWORD(NIM_MODIFY));
-    EXPECT_EQ(show.Dword(kSize), 488u);
+    EXPECT_EQ(show.Dword(kSize), kRecordSize);
     EXPECT_EQ(show.Dword(kFlags), 0x17u);
     EXPECT_EQ(show.Text(kInfo, 256), text.substr(0, 255));
     EXPECT_EQ(show.Text(kTitle, 64), title.substr(0, 63));
@@ -276,7 +288,7 @@ TEST_F(TrayIconTest, StoredDescriptionCreatesTheIconAndLoadingSendsAddThenVersio
     EXPECT_EQ(messages, (std::vector<DWORD>{NIM_MODIFY, NIM_ADD, NIM_SETVERSION}));
     ASSERT_EQ(Sent.size(), 3u);
     EXPECT_EQ(Sent[1].Text(kTip, 128), "Cihaz Test");
-    EXPECT_EQ(traytest::CentreColour(reinterpret_cast<HICON>(uintptr_t(Sent[1].Dword(kIcon))),
+    EXPECT_EQ(traytest::CentreColour(reinterpret_cast<HICON>(Sent[1].Handle(kIcon)),
                                      GetSystemMetrics(SM_CXSMICON)),
               RGB(0, 0x80, 0));
     EXPECT_EQ(Sent[2].Dword(kTimeout), 0u) << "behaviour mode 0 is shell version 0";
@@ -509,7 +521,7 @@ TEST_F(TrayIconTest, CyclingStepsThroughTheImageList)
 {
     const int small = GetSystemMetrics(SM_CXSMICON);
     auto shownColour = [&] {
-        return traytest::CentreColour(reinterpret_cast<HICON>(uintptr_t(Sent.back().Dword(kIcon))), small);
+        return traytest::CentreColour(reinterpret_cast<HICON>(Sent.back().Handle(kIcon)), small);
     };
     const COLORREF red = RGB(0xFF, 0, 0), green = RGB(0, 0x80, 0), blue = RGB(0, 0, 0xFF);
 

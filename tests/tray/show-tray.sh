@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs tray_demo.exe inside Wine's own desktop, whose taskbar has a notification area, and saves
-# screenshots of the icon with its balloon, and then with its menu too, under build/screenshots/.
+# screenshots of the icon with its balloon, and then with its menu too, under build/<flavour>/screenshots/.
 #   scripts/with-display.sh tests/tray/show-tray.sh
 set -euo pipefail
 CALLERID_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
@@ -32,7 +32,7 @@ await() {
   return 1
 }
 
-LC_ALL="$CALLERID_LOCALE" wine explorer "/desktop=$CALLERID_DESKTOP_NAME,$CALLERID_DESKTOP_SIZE" \
+callerid_wine explorer "/desktop=$CALLERID_DESKTOP_NAME,$CALLERID_DESKTOP_SIZE" \
   "$(callerid_windows_path "$exe")" &
 demo=$!
 # Wine's notification area opens a balloon 2 s after it is asked for.
