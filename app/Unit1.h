@@ -2,7 +2,7 @@
 #pragma once
 
 #include "device/dalvexcallerid_TLB.h"
-#include "grid/GridView.h"
+#include "grid/view/GridView.h"
 #include "tray/TrayIcon.h"
 #include "ui/controls/Buttons.h"
 #include "ui/controls/ComCtrls.h"

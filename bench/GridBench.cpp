@@ -1,9 +1,9 @@
 // Measures the grid's cell store against the simplest column-major reference and against a
 // report-mode ListView: appending, sorting, deleting the first row, clearing, bytes per cell.
 //   scripts/with-display.sh scripts/wine-run.sh build/win64/bench/grid_bench.exe [rows]
-#include "grid/CellClasses.h"
-#include "grid/ColumnClasses.h"
-#include "grid/GridView.h"
+#include "grid/data/CellClasses.h"
+#include "grid/data/ColumnClasses.h"
+#include "grid/view/GridView.h"
 #include "ui/controls/Forms.h"
 
 #include <windows.h>

@@ -7,8 +7,8 @@
 #include "GridTestSupport.h"
 #include "GridView1Description.h"
 
-#include "grid/Displays.h"
-#include "grid/ThemesSupport.h"
+#include "grid/view/Displays.h"
+#include "grid/view/ThemesSupport.h"
 #include "tests/support/GdiLeakCheck.h"
 #include "ui/core/Description.h"
 

@@ -8,8 +8,8 @@
 #include "app/Unit4.h"
 #include "app/Unit5.h"
 #include "app/Unit6.h"
-#include "grid/ColumnClasses.h"
-#include "grid/GridView.h"
+#include "grid/data/ColumnClasses.h"
+#include "grid/view/GridView.h"
 #include "tray/TrayIcon.h"
 #include "ui/controls/Dialogs.h"
 

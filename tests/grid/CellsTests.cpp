@@ -1,8 +1,8 @@
 // Cell classes: conversions in the Turkish locale, their errors, and the change path.
 #include "GridTestSupport.h"
 
-#include "grid/CellClasses.h"
-#include "grid/ColumnClasses.h"
+#include "grid/data/CellClasses.h"
+#include "grid/data/ColumnClasses.h"
 #include "ui/core/SysUtils.h"
 
 #include <gtest/gtest.h>

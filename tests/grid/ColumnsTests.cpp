@@ -1,8 +1,8 @@
 // Columns: loading order by Position, moves, widths, notifications and stored round trips.
 #include "GridTestSupport.h"
 
-#include "grid/CellClasses.h"
-#include "grid/ColumnClasses.h"
+#include "grid/data/CellClasses.h"
+#include "grid/data/ColumnClasses.h"
 #include "ui/core/Description.h"
 #include "ui/core/SysUtils.h"
 

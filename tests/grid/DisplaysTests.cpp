@@ -2,8 +2,8 @@
 // marker, check boxes, progress bars, glyph rows, markup, pictures and the part painter's cells.
 #include "PaintTestSupport.h"
 
-#include "grid/ColumnClasses.h"
-#include "grid/Displays.h"
+#include "grid/data/ColumnClasses.h"
+#include "grid/view/Displays.h"
 
 #include <gtest/gtest.h>
 

@@ -3,10 +3,10 @@
 // invalidation on resize, the update bracket, and handle use over many paints.
 #include "PaintTestSupport.h"
 
-#include "grid/CellClasses.h"
-#include "grid/ColumnClasses.h"
-#include "grid/Displays.h"
-#include "grid/SharedClasses.h"
+#include "grid/data/CellClasses.h"
+#include "grid/data/ColumnClasses.h"
+#include "grid/view/Displays.h"
+#include "grid/view/SharedClasses.h"
 #include "tests/support/GdiLeakCheck.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 // random walk of row operations checked against a plain model.
 #include "GridTestSupport.h"
 
-#include "grid/CellClasses.h"
-#include "grid/ColumnClasses.h"
+#include "grid/data/CellClasses.h"
+#include "grid/data/ColumnClasses.h"
 #include "ui/core/SysUtils.h"
 
 #include <gtest/gtest.h>

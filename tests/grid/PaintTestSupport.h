@@ -4,7 +4,7 @@
 
 #include "GridTestSupport.h"
 
-#include "grid/ThemesSupport.h"
+#include "grid/view/ThemesSupport.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
 // Scroll bars, content scrolling, scroll messages, auto-scroll and the grid's scroll ranges.
 #include "GridTestSupport.h"
 
-#include "grid/ScrollView.h"
+#include "grid/view/ScrollView.h"
 
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Shared painting routines: placement, blending, mixing, luminance, and the theme services.
-#include "grid/SharedClasses.h"
-#include "grid/ThemesSupport.h"
+#include "grid/view/SharedClasses.h"
+#include "grid/view/ThemesSupport.h"
 #include "tests/support/GdiLeakCheck.h"
 #include "ui/core/SysUtils.h"
 

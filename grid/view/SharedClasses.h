@@ -2,7 +2,7 @@
 // mixing, luminance. Classes without instance data, used through their static operations.
 #pragma once
 
-#include "grid/GridCommon.h"
+#include "grid/common/GridCommon.h"
 #include "ui/core/Types.h"
 
 #include <cstdint>

@@ -1,8 +1,8 @@
 // The in-memory grid: row operations, cell access, sorting and footer formulas.
-#include "grid/GridView.h"
+#include "grid/view/GridView.h"
 
-#include "grid/ColumnClasses.h"
-#include "grid/Displays.h"
+#include "grid/data/ColumnClasses.h"
+#include "grid/view/Displays.h"
 #include "ui/core/ClassBuilder.h"
 
 #include <algorithm>

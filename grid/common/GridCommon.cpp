@@ -1,5 +1,5 @@
 // Colour values and locale-aware conversions shared by the grid units.
-#include "grid/GridCommon.h"
+#include "grid/common/GridCommon.h"
 
 #include "ui/core/SysUtils.h"
 

@@ -1,7 +1,7 @@
 // The column class family.
-#include "grid/ColumnClasses.h"
+#include "grid/data/ColumnClasses.h"
 
-#include "grid/Displays.h"
+#include "grid/view/Displays.h"
 
 #include "ui/core/ClassBuilder.h"
 

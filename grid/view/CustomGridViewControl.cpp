@@ -1,8 +1,8 @@
 // The grid control's core: geometry, invalidation, selection state and column notifications.
-#include "grid/CustomGridViewControl.h"
+#include "grid/view/CustomGridViewControl.h"
 
-#include "grid/Displays.h"
-#include "grid/ThemesSupport.h"
+#include "grid/view/Displays.h"
+#include "grid/view/ThemesSupport.h"
 #include "ui/core/ClassBuilder.h"
 
 #include <algorithm>
@@ -489,16 +489,6 @@ void TCustomGridViewControl::SetSlideSize(int v)
 }
 
 void TCustomGridViewControl::ClearRows() { ClearRowMarks(); }
-
-void TCustomGridViewControl::CloseEditor()
-{
-    FState &= static_cast<uint16_t>(~(gsCellEditing | gsInputEditing));
-    FEditCol = -1;
-    FEditRow = -1;
-    FInputEditColumn = -1;
-}
-
-void TCustomGridViewControl::PlaceEditor() {}
 
 bool TCustomGridViewControl::RowSelected(int ARow) const
 {

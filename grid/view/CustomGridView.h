@@ -1,7 +1,7 @@
 // The grid control with its published properties and events, as stored descriptions see it.
 #pragma once
 
-#include "grid/CustomGridViewControl.h"
+#include "grid/view/CustomGridViewControl.h"
 
 namespace grid {
 

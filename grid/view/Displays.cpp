@@ -1,10 +1,10 @@
 // Cell painters of the column classes and the grid's part painter.
-#include "grid/Displays.h"
+#include "grid/view/Displays.h"
 
-#include "grid/ColumnClasses.h"
-#include "grid/CustomGridViewControl.h"
-#include "grid/SharedClasses.h"
-#include "grid/ThemesSupport.h"
+#include "grid/data/ColumnClasses.h"
+#include "grid/view/CustomGridViewControl.h"
+#include "grid/view/SharedClasses.h"
+#include "grid/view/ThemesSupport.h"
 #include "ui/core/ClassBuilder.h"
 #include "ui/core/SysUtils.h"
 

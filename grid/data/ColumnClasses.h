@@ -3,7 +3,7 @@
 // stored properties it adds.
 #pragma once
 
-#include "grid/Columns.h"
+#include "grid/data/Columns.h"
 #include "ui/graphics/ImgList.h"
 
 #include <memory>

@@ -3,7 +3,7 @@
 // order (their Position).
 #pragma once
 
-#include "grid/GridCommon.h"
+#include "grid/common/GridCommon.h"
 #include "ui/core/Classes.h"
 
 #include <cstdint>

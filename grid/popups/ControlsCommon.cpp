@@ -1,5 +1,5 @@
 // Small controls shared by the grid units.
-#include "grid/ControlsCommon.h"
+#include "grid/popups/ControlsCommon.h"
 
 #include "ui/core/ClassBuilder.h"
 

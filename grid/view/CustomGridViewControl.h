@@ -20,8 +20,8 @@
 // Column setter -> TColumns::OnColumnChange -> ColumnChanged (repaint, editor, sort, ranges).
 #pragma once
 
-#include "grid/Columns.h"
-#include "grid/ScrollView.h"
+#include "grid/data/Columns.h"
+#include "grid/view/ScrollView.h"
 
 #include <cstdint>
 #include <memory>
@@ -198,7 +198,22 @@ public:
     int EditCol() const { return FEditCol; }
     int EditRow() const { return FEditRow; }
     bool EditorOpen() const { return (FState & (gsCellEditing | gsInputEditing)) != 0; }
-    // Closes an open editor without taking its text (the editors arrive with cell editing).
+
+    // --- editing: the grid's side (grid/input/GridEditing.cpp) ---
+    // The keyboard and mouse code calls these where an editor opens, takes its text back or
+    // closes; the editors themselves live in grid/editors.
+    // Opens the column's editor on an existing data cell; `initial` replaces the cell's text
+    // when not empty.
+    virtual void OpenCellEditor(int ACol, int ARow, const std::wstring& initial);
+    // Makes the input row active and opens the column's editor on its input cell.
+    virtual void OpenInputEditor(int ACol, const std::wstring& initial);
+    // Takes the open editor's text into its cell (or the column's input text); false when
+    // nothing was taken.
+    virtual bool CommitEdit();
+    // Appends a row made of the columns' input texts, when OnInputAccept agrees.
+    virtual void AcceptInput();
+    void SetInputRowActive(bool value);
+    // Closes an open editor without taking its text.
     virtual void CloseEditor();
     // Moves an open editor to its cell's current rectangle.
     virtual void PlaceEditor();

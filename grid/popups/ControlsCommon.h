@@ -1,8 +1,8 @@
 // Small controls shared by the grid units: the hint window that shows a cell's hint.
 #pragma once
 
-#include "grid/FlyoutControl.h"
-#include "grid/GridCommon.h"
+#include "grid/popups/FlyoutControl.h"
+#include "grid/common/GridCommon.h"
 
 #include <string>
 

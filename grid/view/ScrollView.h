@@ -2,7 +2,7 @@
 // scrolling by units, and middle-button auto-scroll with its marker.
 #pragma once
 
-#include "grid/FlyoutControl.h"
+#include "grid/popups/FlyoutControl.h"
 #include "ui/controls/Controls.h"
 #include "ui/controls/ExtCtrls.h"
 

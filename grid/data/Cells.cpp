@@ -1,8 +1,8 @@
 // The column-major cell store: row operations, structure changes and sorting.
-#include "grid/Cells.h"
+#include "grid/data/Cells.h"
 
-#include "grid/CellClasses.h"
-#include "grid/GridView.h"
+#include "grid/data/CellClasses.h"
+#include "grid/view/GridView.h"
 #include "ui/core/SysUtils.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
 // Conversions of the five cell classes.
-#include "grid/CellClasses.h"
+#include "grid/data/CellClasses.h"
 
 #include "ui/core/SysUtils.h"
 

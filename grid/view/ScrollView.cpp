@@ -1,5 +1,5 @@
 // Scroll-bar model, scroll view and middle-button auto-scroll.
-#include "grid/ScrollView.h"
+#include "grid/view/ScrollView.h"
 
 #include "ui/core/ClassBuilder.h"
 

@@ -1,10 +1,10 @@
 // Painting of the grid control: column parts, rows of cells, grid lines, focus frame, the
 // indicator column, the area right of the columns, the empty grid's caption and the slides.
-#include "grid/CustomGridViewControl.h"
+#include "grid/view/CustomGridViewControl.h"
 
-#include "grid/Displays.h"
-#include "grid/SharedClasses.h"
-#include "grid/ThemesSupport.h"
+#include "grid/view/Displays.h"
+#include "grid/view/SharedClasses.h"
+#include "grid/view/ThemesSupport.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 // on a memory bitmap's canvas, which is how the tests check them.
 #pragma once
 
-#include "grid/Columns.h"
+#include "grid/data/Columns.h"
 
 #include <windows.h>
 #undef DrawText

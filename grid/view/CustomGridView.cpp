@@ -1,7 +1,7 @@
 // Published properties and events of the grid.
-#include "grid/CustomGridView.h"
+#include "grid/view/CustomGridView.h"
 
-#include "grid/ColumnClasses.h"
+#include "grid/data/ColumnClasses.h"
 #include "ui/core/ClassBuilder.h"
 
 namespace grid {

@@ -1,5 +1,5 @@
 // Visual styles through uxtheme.dll, looked up once on first use.
-#include "grid/ThemesSupport.h"
+#include "grid/view/ThemesSupport.h"
 
 #include "ui/core/SysUtils.h"
 

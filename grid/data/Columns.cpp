@@ -1,7 +1,7 @@
 // Grid columns and their collection.
-#include "grid/Columns.h"
+#include "grid/data/Columns.h"
 
-#include "grid/CustomGridViewControl.h"
+#include "grid/view/CustomGridViewControl.h"
 #include "ui/core/ClassBuilder.h"
 
 #include <algorithm>

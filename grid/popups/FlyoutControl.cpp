@@ -1,5 +1,5 @@
 // Small top-most popup windows of the grid suite.
-#include "grid/FlyoutControl.h"
+#include "grid/popups/FlyoutControl.h"
 
 #include "ui/core/ClassBuilder.h"
 

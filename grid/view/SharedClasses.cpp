@@ -1,5 +1,5 @@
 // Painting and colour routines shared by the grid suite.
-#include "grid/SharedClasses.h"
+#include "grid/view/SharedClasses.h"
 
 #include "ui/core/SysUtils.h"
 

@@ -2,9 +2,9 @@
 // formulas and the change notification.
 #pragma once
 
-#include "grid/Cells.h"
-#include "grid/ControlsCommon.h"
-#include "grid/CustomGridView.h"
+#include "grid/data/Cells.h"
+#include "grid/popups/ControlsCommon.h"
+#include "grid/view/CustomGridView.h"
 
 #include <memory>
 

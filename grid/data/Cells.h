@@ -2,7 +2,7 @@
 // exactly RowCount long, and the cell base class with its change notification.
 #pragma once
 
-#include "grid/Columns.h"
+#include "grid/data/Columns.h"
 
 #include <cstdint>
 #include <functional>

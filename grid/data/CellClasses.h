@@ -1,7 +1,7 @@
 // The five cell classes and their conversions between Boolean, date-time, number and text.
 #pragma once
 
-#include "grid/Cells.h"
+#include "grid/data/Cells.h"
 
 namespace grid {
 
