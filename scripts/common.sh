@@ -20,14 +20,15 @@ export WINEARCH="$CALLERID_FLAVOUR"
 # win32 runs Debian's 32-bit Wine through its usual commands. win64 names the 64-bit loader
 # and server: without wine32 there is no `wine` command, and where wine32 is installed but
 # cannot run, `wine` would pick it and fail with "Exec format error".
+# The 64-bit loader is also told which server to start, so that it never picks a 32-bit one.
 if [ "$CALLERID_FLAVOUR" = win64 ]; then
   CALLERID_WINE_LOADER=/usr/lib/wine/wine64
   CALLERID_WINESERVER=/usr/lib/wine/wineserver64
+  export WINESERVER="$CALLERID_WINESERVER"
 else
   CALLERID_WINE_LOADER=wine
   CALLERID_WINESERVER=wineserver
 fi
-export WINESERVER="$CALLERID_WINESERVER"
 case "$CALLERID_FLAVOUR" in
   win64) CALLERID_TOOLCHAIN="$CALLERID_ROOT/cmake/toolchain-x86_64-mingw.cmake" ;;
   *) CALLERID_TOOLCHAIN="$CALLERID_ROOT/cmake/toolchain-i686-mingw.cmake" ;;
