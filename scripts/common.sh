@@ -15,7 +15,8 @@ fi
 export CALLERID_FLAVOUR
 CALLERID_BUILD="$CALLERID_ROOT/build/$CALLERID_FLAVOUR"
 
-export WINEPREFIX="$CALLERID_BUILD/wineprefix"
+# CALLERID_WINEPREFIX names another prefix for a test that needs a fresh one of its own.
+export WINEPREFIX="${CALLERID_WINEPREFIX:-$CALLERID_BUILD/wineprefix}"
 export WINEARCH="$CALLERID_FLAVOUR"
 # win32 runs Debian's 32-bit Wine through its usual commands. win64 names the 64-bit loader
 # and server: without wine32 there is no `wine` command, and where wine32 is installed but
