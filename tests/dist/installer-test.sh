@@ -36,9 +36,6 @@ CALLERID_FLAVOUR="$flavour"
 run_dir="$CALLERID_ROOT/build/$flavour/installer-test"
 export CALLERID_WINEPREFIX="$run_dir/wineprefix"
 source "$CALLERID_ROOT/scripts/common.sh"
-# Wine's menu builder would turn the Start-menu shortcut into a launcher in the host user's
-# desktop menus, outside the prefix; a PC has no such thing to clean up.
-export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 case "$flavour" in
   win32) dist="$CALLERID_ROOT/build/dist" ;;
   *) dist="$CALLERID_ROOT/build/dist-$flavour" ;;
@@ -66,6 +63,9 @@ rm -rf "$run_dir"
 mkdir -p "$run_dir"
 CALLERID_PREFIX_SIMULATOR=0 "$CALLERID_ROOT/scripts/prefix.sh" >/dev/null || { echo "installer-test: prefix.sh failed" >&2; exit 1; }
 trap 'callerid_wineserver -k >/dev/null 2>&1' EXIT
+# Wine's menu builder would turn the Start-menu shortcut into a launcher in the host user's
+# desktop menus, outside the prefix and out of the uninstaller's reach; a PC has no such thing.
+callerid_wine reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe /d '' /f >/dev/null
 
 # Runs a Windows program in the test prefix and waits until every process it started (an
 # uninstaller runs a copy of itself from the temporary folder) has ended. Returns its exit code.
