@@ -159,7 +159,7 @@ expect_exit() {
   local expected="$1" status=0
   shift
   run_windows "$@" || status=$?
-  [ "$status" = "$expected" ] || fail "$(basename "$1") $* ended with $status, not $expected"
+  [ "$status" = "$expected" ] || fail "$(basename "$1") ${*:2} ended with $status, not $expected"
 }
 
 # --- 1. silent install -------------------------------------------------------------------------
