@@ -36,7 +36,8 @@ esac
 export WINEDEBUG="${CALLERID_WINEDEBUG:--all}"
 # Without these overrides the first start offers to download Mono and Gecko, a dialog that
 # nobody can answer under Xvfb.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# CALLERID_WINEDLLOVERRIDES adds overrides of a test's own.
+export WINEDLLOVERRIDES="mscoree,mshtml=${CALLERID_WINEDLLOVERRIDES:+;$CALLERID_WINEDLLOVERRIDES}"
 
 # Turkish is what the program and its tests expect: Wine derives the ANSI code page (1254),
 # the date/time formats and the decimal separator from LC_ALL. It is given to Wine processes

@@ -8,7 +8,10 @@
 #   3. silent uninstall: the file tree and the registry are as before step 1;
 #   4. with the device control's class registered to another DLL, install with the simulated
 #      device: the component is refused (exit code 4), the registration stands; uninstall
-#      again leaves everything as before step 4.
+#      again leaves everything as before step 4;
+#   5. an older version with the simulated device (the same files, packed as version 0.0.1),
+#      then this one over it without asking for the device: one installation of this version,
+#      which keeps the simulated device; uninstall leaves everything as before step 5.
 # Every difference is listed. The installer is 32-bit: where this machine cannot run 32-bit
 # programs (the probe of scripts/flavour.sh), the test says so and is skipped (exit 77); the
 # build still makes the installer and checks its content list (dist_contents).
@@ -35,6 +38,9 @@ fi
 CALLERID_FLAVOUR="$flavour"
 run_dir="$CALLERID_ROOT/build/$flavour/installer-test"
 export CALLERID_WINEPREFIX="$run_dir/wineprefix"
+# Wine's menu builder would turn the Start-menu shortcut into a launcher in the host user's
+# desktop menus, outside the prefix and out of the uninstaller's reach; a PC has no such thing.
+export CALLERID_WINEDLLOVERRIDES="winemenubuilder.exe=d"
 source "$CALLERID_ROOT/scripts/common.sh"
 case "$flavour" in
   win32) dist="$CALLERID_ROOT/build/dist" ;;
@@ -63,9 +69,6 @@ rm -rf "$run_dir"
 mkdir -p "$run_dir"
 CALLERID_PREFIX_SIMULATOR=0 "$CALLERID_ROOT/scripts/prefix.sh" >/dev/null || { echo "installer-test: prefix.sh failed" >&2; exit 1; }
 trap 'callerid_wineserver -k >/dev/null 2>&1' EXIT
-# Wine's menu builder would turn the Start-menu shortcut into a launcher in the host user's
-# desktop menus, outside the prefix and out of the uninstaller's reach; a PC has no such thing.
-callerid_wine reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe /d '' /f >/dev/null
 
 # Runs a Windows program in the test prefix and waits until every process it started (an
 # uninstaller runs a copy of itself from the temporary folder) has ended. Returns its exit code.
@@ -192,6 +195,26 @@ installed_checks 'Installed.AForeignRegistrationOfTheClassIsLeftAlone'
 expect_exit 0 "$(callerid_wine winepath -u "$install_dir" | tr -d '\r')/uninstall.exe" /S
 snapshot after-foreign-uninstall
 expect_same before-foreign after-foreign-uninstall
+
+# --- 5. upgrade from an older version -----------------------------------------------------------
+step "silent install of an older version, then of this one over it"
+old_setup="$run_dir/CallerIdTest-0.0.1-setup.exe"
+case "$flavour" in win32) arch=x86 ;; *) arch=amd64 ;; esac
+makensis -V2 -WX -INPUTCHARSET UTF8 -DVERSION=0.0.1 "-DSTAGE=$dist/stage" "-DOUTFILE=$old_setup" "-DARCH=$arch" \
+  "$CALLERID_ROOT/dist/CallerIdTest.nsi" || fail "cannot build the older installer"
+foreign_dll=''
+callerid_wine reg delete "HKLM\\Software\\Classes\\CLSID\\$clsid" /f >/dev/null
+snapshot before-upgrade
+expect_exit 0 "$old_setup" /S /SIMULATOR
+[ "$(reg_value "$uninstall_key" DisplayVersion)" = 0.0.1 ] || fail "the older version did not install"
+old_dir="$(reg_value "$uninstall_key" InstallLocation)"
+expect_exit 0 "$setup" /S
+check_installed
+[ "$install_dir" = "$old_dir" ] || fail "the upgrade went to $install_dir, not to the installed $old_dir"
+installed_checks 'Installed.TheSimulatedDeviceIsRegisteredAndAScriptedCallArrives'
+expect_exit 0 "$(callerid_wine winepath -u "$install_dir" | tr -d '\r')/uninstall.exe" /S
+snapshot after-upgrade-uninstall
+expect_same before-upgrade after-upgrade-uninstall
 
 if [ "$failures" -gt 0 ]; then
   echo "installer-test: $failures failure(s); snapshots and differences are in $run_dir" >&2
