@@ -58,6 +58,7 @@ OutFile "${OUTFILE}"
 !endif
 ; An upgrade goes where the installed version is.
 InstallDirRegKey HKLM "${UNINST_KEY}" "InstallLocation"
+BrandingText "${PRODUCT} ${VERSION}"
 ShowInstDetails show
 ShowUninstDetails show
 
