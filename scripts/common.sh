@@ -15,7 +15,8 @@ fi
 export CALLERID_FLAVOUR
 CALLERID_BUILD="$CALLERID_ROOT/build/$CALLERID_FLAVOUR"
 
-export WINEPREFIX="$CALLERID_BUILD/wineprefix"
+# CALLERID_WINEPREFIX names another prefix for a test that needs a fresh one of its own.
+export WINEPREFIX="${CALLERID_WINEPREFIX:-$CALLERID_BUILD/wineprefix}"
 export WINEARCH="$CALLERID_FLAVOUR"
 # win32 runs Debian's 32-bit Wine through its usual commands. win64 names the 64-bit loader
 # and server: without wine32 there is no `wine` command, and where wine32 is installed but
@@ -36,7 +37,8 @@ esac
 export WINEDEBUG="${CALLERID_WINEDEBUG:--all}"
 # Without these overrides the first start offers to download Mono and Gecko, a dialog that
 # nobody can answer under Xvfb.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# CALLERID_WINEDLLOVERRIDES adds overrides of a test's own.
+export WINEDLLOVERRIDES="mscoree,mshtml=${CALLERID_WINEDLLOVERRIDES:+;$CALLERID_WINEDLLOVERRIDES}"
 
 # Turkish is what the program and its tests expect: Wine derives the ANSI code page (1254),
 # the date/time formats and the decimal separator from LC_ALL. It is given to Wine processes

@@ -3,6 +3,9 @@
 # Wine) or win64 (the same sources for x86_64, under 64-bit Wine). Prints the flavour on stdout
 # and one line saying which and why on stderr.
 #   CALLERID_ARCH=win32|win64 forces a flavour.
+#   scripts/flavour.sh --can-run-32bit   only runs the probe below: exit status 0 when this
+#                                        machine runs 32-bit programs (tests that need 32-bit
+#                                        Wine decide with it, whatever flavour was chosen)
 # Otherwise it tries: some machines of our kind cannot execute 32-bit Linux programs at all
 # (the kernel answers "Exec format error"), and 32-bit Wine is such a program. A hand-made
 # 32-bit ELF that only exits with status 42 tells without any package installed, so the choice
@@ -27,6 +30,11 @@ callerid_can_run_32bit() {
   rm -f "$probe"
   [ "$status" = 42 ]
 }
+
+if [ "${1:-}" = --can-run-32bit ]; then
+  callerid_can_run_32bit
+  exit
+fi
 
 case "${CALLERID_ARCH:-}" in
   win32|win64)

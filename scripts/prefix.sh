@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Creates the project's Wine prefix (build/wineprefix) once per build folder and registers the
+# Creates the project's Wine prefix (build/<flavour>/wineprefix, or CALLERID_WINEPREFIX) once and registers the
 # simulated caller-ID device control in it. Creation takes about 15 s; later runs only
 # re-register the control, which keeps its registration pointing at the freshly built DLL.
 set -euo pipefail
@@ -57,8 +57,11 @@ fi
 # Register every DLL found there through its DllRegisterServer, which writes the class under
 # the current user (and machine-wide too where COM does not see per-user classes, as in Wine).
 # Cheap, so done on every run.
+# CALLERID_PREFIX_SIMULATOR=0 leaves it out, for a prefix that must start as a user's PC does.
 shopt -s nullglob
-for dll in "$CALLERID_BUILD"/device/simulator/*.dll; do
+simulators=("$CALLERID_BUILD"/device/simulator/*.dll)
+[ "${CALLERID_PREFIX_SIMULATOR:-1}" = 0 ] && simulators=()
+for dll in "${simulators[@]}"; do
   echo "prefix: registering $(basename "$dll")"
   if ! callerid_wine regsvr32 /s "$(callerid_windows_path "$dll")"; then
     echo "prefix: regsvr32 failed for $dll" >&2

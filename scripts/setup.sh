@@ -19,6 +19,8 @@ packages=(
   fonts-liberation fonts-dejavu-core
   xvfb xauth xdotool imagemagick x11-utils
   googletest
+  # `make dist`: the installer (makensis), the portable archive, and reading both back.
+  nsis zip p7zip-full
 )
 # Installed without recommends, Wine lacks the X extensions its display driver uses for
 # anti-aliased text and alpha blending (Xrender), colour cursors (Xcursor), screen size
