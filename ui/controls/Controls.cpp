@@ -832,14 +832,15 @@ bool TWinControl::ForwardMouseToChild(TMessage& message)
     }
     TMessage forwarded = message;
     forwarded.LParam = MAKELPARAM(p.x - target->Left(), p.y - target->Top());
-    bool released = IsButtonUp(message.Msg) && FMouseControl == target;
-    target->WndProc(forwarded);
-    message.Result = forwarded.Result;
-    if (released) {
+    // The capture ends before the child sees the release: its click may open a message box or
+    // a modal window, whose buttons would otherwise never get the mouse.
+    if (IsButtonUp(message.Msg) && FMouseControl == target) {
         FMouseControl = nullptr;
         if (GetCapture() == FHandle)
             ReleaseCapture();
     }
+    target->WndProc(forwarded);
+    message.Result = forwarded.Result;
     // Windows raises WM_CONTEXTMENU only for messages that reach the default handling, which a
     // windowless child's messages do not: raise it here, at the point of the click.
     if (message.Msg == WM_RBUTTONUP) {
@@ -871,9 +872,31 @@ void TWinControl::ReflectNotification(TMessage& message)
         message.Msg = 0; // handled
 }
 
+namespace {
+TAccessibleHook& AccessibleHook()
+{
+    static TAccessibleHook hook = nullptr;
+    return hook;
+}
+} // namespace
+
+void SetAccessibleHook(TAccessibleHook hook) { AccessibleHook() = hook; }
+
+bool TWinControl::AnswerAccessibleObject(TMessage& message)
+{
+    if (AccessibleHook() == nullptr)
+        return false;
+    message.Result = AccessibleHook()(*this, message.WParam);
+    return message.Result != 0;
+}
+
 void TWinControl::WndProc(TMessage& message)
 {
     switch (message.Msg) {
+    case WM_GETOBJECT:
+        if (static_cast<LONG>(message.LParam) == OBJID_CLIENT && AnswerAccessibleObject(message))
+            return;
+        break;
     case WM_ERASEBKGND:
         if (!IsSystemClass()) {
             TRect r;
