@@ -19,6 +19,9 @@ packages=(
   fonts-liberation fonts-dejavu-core
   xvfb xauth xdotool imagemagick x11-utils
   googletest
+  # The end-to-end tests read the shell's balloon title off the screen: Wine's tooltips do not
+  # answer TTM_GETTITLE.
+  tesseract-ocr tesseract-ocr-tur
 )
 # Installed without recommends, Wine lacks the X extensions its display driver uses for
 # anti-aliased text and alpha blending (Xrender), colour cursors (Xcursor), screen size

@@ -161,42 +161,6 @@ std::wstring ClassOf(HWND wnd)
     return name;
 }
 
-// A block of memory inside another process, for the common controls' messages whose answers
-// go through a pointer (they are not marshalled between processes).
-class TRemoteBuffer {
-public:
-    TRemoteBuffer(DWORD processId, SIZE_T size)
-        : FProcess(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId))
-    {
-        if (FProcess != nullptr)
-            FAddress = VirtualAllocEx(FProcess, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    }
-    ~TRemoteBuffer()
-    {
-        if (FAddress != nullptr)
-            VirtualFreeEx(FProcess, FAddress, 0, MEM_RELEASE);
-        if (FProcess != nullptr)
-            CloseHandle(FProcess);
-    }
-    TRemoteBuffer(const TRemoteBuffer&) = delete;
-    TRemoteBuffer& operator=(const TRemoteBuffer&) = delete;
-
-    bool Valid() const { return FAddress != nullptr; }
-    char* At(SIZE_T offset) const { return static_cast<char*>(FAddress) + offset; }
-    bool Write(SIZE_T offset, const void* data, SIZE_T size) const
-    {
-        return WriteProcessMemory(FProcess, At(offset), data, size, nullptr) != FALSE;
-    }
-    bool Read(SIZE_T offset, void* data, SIZE_T size) const
-    {
-        return ReadProcessMemory(FProcess, At(offset), data, size, nullptr) != FALSE;
-    }
-
-private:
-    HANDLE FProcess;
-    void* FAddress = nullptr;
-};
-
 } // namespace
 
 bool WaitUntil(const std::function<bool()>& condition, unsigned timeoutMs)
@@ -422,7 +386,7 @@ std::vector<std::vector<std::wstring>> TextLines(std::vector<TAccElement> elemen
 
 // --- the shell -------------------------------------------------------------------------------
 
-bool ReadBalloon(std::wstring& title, std::wstring& text)
+HWND FindBalloon(std::wstring& text)
 {
     TWindowSearch search;
     search.Accept = [](HWND wnd) {
@@ -430,33 +394,50 @@ bool ReadBalloon(std::wstring& title, std::wstring& text)
                (GetWindowLongPtrW(wnd, GWL_STYLE) & TTS_BALLOON) != 0;
     };
     EnumWindows(SearchWindow, reinterpret_cast<LPARAM>(&search));
-    if (search.Found == nullptr)
-        return false;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(search.Found, &pid);
-    TRemoteBuffer buffer(pid, 4096);
-    if (!buffer.Valid())
-        return false;
-    constexpr SIZE_T kTextAt = 256;
-    constexpr UINT kChars = 1024;
-    TTGETTITLE request{};
-    request.dwSize = sizeof(request);
-    request.cch = kChars;
-    request.pszTitle = reinterpret_cast<WCHAR*>(buffer.At(kTextAt));
-    const wchar_t nothing = 0;
-    if (!buffer.Write(0, &request, sizeof(request)) || !buffer.Write(kTextAt, &nothing, sizeof(nothing)))
-        return false;
-    DWORD_PTR ignored = 0;
-    if (!SendMessageTimeoutW(search.Found, TTM_GETTITLE, 0, reinterpret_cast<LPARAM>(buffer.At(0)), SMTO_ABORTIFHUNG,
-                             5000, &ignored))
-        return false;
-    std::wstring titleText(kChars, L'\0');
-    if (!buffer.Read(kTextAt, titleText.data(), kChars * sizeof(wchar_t)))
-        return false;
-    titleText.resize(wcsnlen(titleText.c_str(), kChars));
-    title = titleText;
-    text = WindowText(search.Found);
-    return true;
+    text = search.Found != nullptr ? WindowText(search.Found) : std::wstring();
+    return search.Found;
+}
+
+std::vector<std::wstring> RecogniseText(const RECT& screen, const std::string& name)
+{
+    // Screenshots live at Z:<unix path>; the Linux side needs the path without the drive.
+    const std::string windowsPath = CALLERID_SCREENSHOTS "/" + name;
+    const std::string unixPath = windowsPath.substr(2);
+    HDC dc = GetDC(nullptr);
+    const bool saved = WriteBmp(dc, screen, windowsPath + ".bmp");
+    ReleaseDC(nullptr, dc);
+    if (!saved)
+        return {};
+    const std::string done = windowsPath + ".txt";
+    DeleteFileA(done.c_str());
+    // Four times larger, grey and sharpened: small dialog fonts are then read reliably. The result
+    // is renamed only once complete, so its presence says recognition has ended.
+    const std::string command = "Z:\\bin\\sh -c \"PATH=/usr/local/bin:/usr/bin:/bin; convert '" + unixPath +
+                                ".bmp' -colorspace Gray -resize 400% -sharpen 0x1 '" + unixPath +
+                                ".png' && tesseract '" + unixPath + ".png' '" + unixPath +
+                                ".ocr' -l tur+eng --psm 6 >/dev/null 2>&1 && mv '" + unixPath + ".ocr.txt' '" +
+                                unixPath + ".txt'\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    std::string commandLine = command;
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return {};
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    if (!WaitUntil([&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000))
+        return {};
+    std::ifstream in(done, std::ios::binary);
+    std::vector<std::wstring> lines;
+    std::string line;
+    while (std::getline(in, line)) {
+        const int size = MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0);
+        std::wstring wide(size, L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), wide.data(), size);
+        if (!wide.empty())
+            lines.push_back(wide);
+    }
+    return lines;
 }
 
 void ClickAt(HWND wnd, POINT screen)

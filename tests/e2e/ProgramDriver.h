@@ -83,8 +83,13 @@ bool ReadGrid(HWND grid, TGridView& view);
 std::vector<std::vector<std::wstring>> TextLines(std::vector<TAccElement> elements);
 
 // The balloon the desktop's notification area shows now (a visible balloon tooltip of the shell
-// process): its title and text, read from the shell's own tooltip control. False when none shows.
-bool ReadBalloon(std::wstring& title, std::wstring& text);
+// process) and its text, read from the shell's tooltip control; nullptr when none shows.
+HWND FindBalloon(std::wstring& text);
+
+// Text recognition of what the screen shows inside `screen` (Debian's tesseract with the Turkish
+// data, run as a Linux program through Wine on an enlarged copy). The picture is kept as
+// screenshots/<name>.bmp. Returns the recognised lines; none when recognition cannot run.
+std::vector<std::wstring> RecogniseText(const RECT& screen, const std::string& name);
 
 // Clicks at a point given in screen coordinates on the window under it, with posted mouse messages.
 void ClickAt(HWND wnd, POINT screen);
