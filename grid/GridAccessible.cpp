@@ -116,16 +116,22 @@ bool TGridAccessible::Location(int child, ui::TRect& screen)
 {
     TCustomGridViewControl* grid = Grid();
     ui::TRect r = grid->ClientRect();
-    const int row = FRow == kTable && child != CHILDID_SELF ? RowOfChild(child) : FRow;
-    if (FRow != kTable || child != CHILDID_SELF) {
+    if (FRow == kTable && child != CHILDID_SELF) {
+        const int row = RowOfChild(child);
         const ui::TRect band = row == kHeaderRow ? grid->HeaderRect() : grid->RowRect(row);
         r.top = band.top;
         r.bottom = band.bottom;
-        if (FRow != kTable && child != CHILDID_SELF) {
-            TCustomColumn* column = ColumnAt(child);
-            const ui::TRect cell = grid->CellRect(column->Index(), row < 0 ? 0 : row);
-            r.left = cell.left;
-            r.right = cell.right;
+    } else if (FRow != kTable && child == CHILDID_SELF) {
+        const ui::TRect band = FRow == kHeaderRow ? grid->HeaderRect() : grid->RowRect(FRow);
+        r.top = band.top;
+        r.bottom = band.bottom;
+    } else if (FRow != kTable) {
+        // A cell: where its column paints it; a header cell spans the header's height.
+        TCustomColumn* column = ColumnAt(child);
+        r = grid->CellRect(column->Index(), FRow == kHeaderRow ? 0 : FRow);
+        if (FRow == kHeaderRow) {
+            r.top = grid->HeaderRect().top;
+            r.bottom = grid->HeaderRect().bottom;
         }
     }
     const ui::TPoint topLeft = grid->ClientToScreen(ui::TPoint{r.left, r.top});

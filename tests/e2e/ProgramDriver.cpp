@@ -1,6 +1,8 @@
 // Driving the real program from outside its process: start, find, read, click, screenshot.
 #include "tests/e2e/ProgramDriver.h"
 
+#include "tests/support/AccessibleClient.h"
+
 #include <commctrl.h>
 #include <oleacc.h>
 #include <tlhelp32.h>
@@ -29,48 +31,20 @@ void EnsureCom()
     (void)hr;
 }
 
-template <class I>
-struct TRef {
-    I* P = nullptr;
-    ~TRef()
-    {
-        if (P != nullptr)
-            P->Release();
-    }
-};
-
-std::wstring TakeBstr(BSTR s)
-{
-    std::wstring text = s != nullptr ? std::wstring(s, SysStringLen(s)) : std::wstring();
-    SysFreeString(s);
-    return text;
-}
-
-VARIANT Child(long id)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_I4;
-    v.lVal = id;
-    return v;
-}
-
 TAccElement Describe(IAccessible* acc, long id)
 {
     TAccElement e;
-    BSTR name = nullptr;
-    acc->get_accName(Child(id), &name);
-    e.Name = TakeBstr(name);
+    e.Name = testsupport::AccName(acc, id);
     VARIANT v;
     VariantInit(&v);
-    if (SUCCEEDED(acc->get_accRole(Child(id), &v)) && v.vt == VT_I4)
+    if (SUCCEEDED(acc->get_accRole(testsupport::ChildId(id), &v)) && v.vt == VT_I4)
         e.Role = v.lVal;
     VariantClear(&v);
-    if (SUCCEEDED(acc->get_accState(Child(id), &v)) && v.vt == VT_I4)
+    if (SUCCEEDED(acc->get_accState(testsupport::ChildId(id), &v)) && v.vt == VT_I4)
         e.State = v.lVal;
     VariantClear(&v);
     long x = 0, y = 0, w = 0, h = 0;
-    if (acc->accLocation(&x, &y, &w, &h, Child(id)) == S_OK)
+    if (acc->accLocation(&x, &y, &w, &h, testsupport::ChildId(id)) == S_OK)
         e.Location = RECT{x, y, x + w, y + h};
     return e;
 }
@@ -88,11 +62,8 @@ std::vector<std::wstring> CellNames(IAccessible* row)
     std::vector<std::wstring> cells;
     long count = 0;
     row->get_accChildCount(&count);
-    for (long i = 1; i <= count; ++i) {
-        BSTR name = nullptr;
-        row->get_accName(Child(i), &name);
-        cells.push_back(TakeBstr(name));
-    }
+    for (long i = 1; i <= count; ++i)
+        cells.push_back(testsupport::AccName(row, i));
     return cells;
 }
 
@@ -315,49 +286,44 @@ bool SaveWindowShot(HWND wnd, const std::string& name)
 
 bool ReadAccessible(HWND wnd, TAccElement& self, std::vector<TAccElement>& children)
 {
-    TRef<IAccessible> acc;
-    if (!ClientObject(wnd, &acc.P))
+    ui::TComPtr<IAccessible> acc;
+    if (!ClientObject(wnd, acc.Put()))
         return false;
-    self = Describe(acc.P, CHILDID_SELF);
+    self = Describe(acc.Get(), CHILDID_SELF);
     long count = 0;
-    if (FAILED(acc.P->get_accChildCount(&count)))
+    if (FAILED(acc->get_accChildCount(&count)))
         return false;
     children.clear();
     for (long i = 1; i <= count; ++i)
-        children.push_back(Describe(acc.P, i));
+        children.push_back(Describe(acc.Get(), i));
     return true;
 }
 
 bool ReadGrid(HWND grid, TGridView& view)
 {
-    TRef<IAccessible> table;
-    if (!ClientObject(grid, &table.P))
+    ui::TComPtr<IAccessible> table;
+    if (!ClientObject(grid, table.Put()))
         return false;
     long count = 0;
-    if (FAILED(table.P->get_accChildCount(&count)) || count < 1)
+    if (FAILED(table->get_accChildCount(&count)) || count < 1)
         return false;
     view = TGridView{};
     for (long i = 1; i <= count; ++i) {
-        TRef<IDispatch> dispatch;
-        if (table.P->get_accChild(Child(i), &dispatch.P) != S_OK || dispatch.P == nullptr)
-            return false;
-        TRef<IAccessible> row;
-        if (FAILED(dispatch.P->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&row.P))))
+        ui::TComPtr<IAccessible> row = testsupport::AccChildObject(table.Get(), i);
+        if (!row)
             return false;
         if (i == 1) {
-            view.Header = CellNames(row.P);
+            view.Header = CellNames(row.Get());
             for (long c = 1; c <= static_cast<long>(view.Header.size()); ++c)
-                view.HeaderLefts.push_back(Describe(row.P, c).Location.left);
+                view.HeaderLefts.push_back(Describe(row.Get(), c).Location.left);
         } else {
-            view.Rows.push_back(CellNames(row.P));
-            BSTR name = nullptr;
-            row.P->get_accName(Child(CHILDID_SELF), &name);
-            view.RowNames.push_back(TakeBstr(name));
+            view.Rows.push_back(CellNames(row.Get()));
+            view.RowNames.push_back(testsupport::AccName(row.Get(), CHILDID_SELF));
         }
     }
-    BSTR value = nullptr;
-    table.P->get_accValue(Child(CHILDID_SELF), &value);
-    view.CurrentCell = TakeBstr(value);
+    ui::TBStr value;
+    table->get_accValue(testsupport::ChildId(CHILDID_SELF), value.Put());
+    view.CurrentCell = value.Str();
     return true;
 }
 
