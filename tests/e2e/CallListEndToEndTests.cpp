@@ -111,9 +111,10 @@ std::string Show(const TLines& lines)
     return text;
 }
 
-// Waits until the window shows the stage, then checks each part so that a failure says which.
+// Waits until the window shows the stage, then checks each part so that a failure says which,
+// and keeps a screenshot of the window as screenshots/<shot>.bmp.
 void ExpectStage(HWND main, const TExpected& want, const std::string& stage,
-                 const std::function<bool(const std::vector<std::wstring>&)>& noticesOk)
+                 const std::function<bool(const std::vector<std::wstring>&)>& noticesOk, const std::string& shot)
 {
     const std::vector<std::wstring> header = {L"Hat no.", L"Arayan numara", L"Saat", L"Cihaz seri no.",
                                               L"Çağrı sıra no"};
@@ -142,6 +143,7 @@ void ExpectStage(HWND main, const TExpected& want, const std::string& stage,
         notices += "\"" + Narrow(line) + "\" ";
     EXPECT_TRUE(noticesOk(seen.Notices)) << stage << ": the notice box shows " << notices;
     EXPECT_LE(seen.Notices.size(), 2u) << stage << ": the notice box keeps two lines";
+    SaveWindowShot(main, shot);
 }
 
 bool DefaultNotices(const std::vector<std::wstring>& lines)
@@ -251,26 +253,23 @@ TEST(EndToEnd, WhatTheWindowShowsFollowsTheDeviceFromAbsentThroughCallsUnplugAnd
     ASSERT_NE(main, nullptr) << "no visible window titled \"Cihaz Test\" appeared";
 
     TExpected absent{{}, L"0", L"Bağlantı bekleniyor", L"", L"", {L"-", L"-", L"-", L"-"}, {}};
-    ExpectStage(main, absent, "device absent", DefaultNotices);
-    SaveWindowShot(main, "e2e-stage1-absent");
+    ExpectStage(main, absent, "device absent", DefaultNotices, "e2e-stage1-absent");
 
     TExpected plugged{{}, L"0", L"Cihaz bağlı", L"Cihaz modeli: DLX-4", L"Seri no: 10004711",
                       {L"7", L"-3", L"12", L"30"}, {}};
-    ExpectStage(main, plugged, "plugged, levels with a leading zero and a negative value", DefaultNotices);
-    SaveWindowShot(main, "e2e-stage2-plugged");
+    ExpectStage(main, plugged, "plugged, levels with a leading zero and a negative value", DefaultNotices,
+                "e2e-stage2-plugged");
 
     // A level with a letter: one logged line, and every meter stays as it was.
     const auto letterLogged = [](const std::vector<std::wstring>& lines) {
         return !lines.empty() && IsLoggedError(lines.back(), L"'A' is not a valid integer value");
     };
-    ExpectStage(main, plugged, "a level with a letter", letterLogged);
-    SaveWindowShot(main, "e2e-stage3-bad-level");
+    ExpectStage(main, plugged, "a level with a letter", letterLogged, "e2e-stage3-bad-level");
 
     TExpected firstCall = plugged;
     firstCall.Rows = {Call(L"1", L"05321234567", L"08.12 10:00:01", L"10004711", 1)};
     firstCall.Counter = L"1";
-    ExpectStage(main, firstCall, "the first call", letterLogged);
-    SaveWindowShot(main, "e2e-stage4-first-call");
+    ExpectStage(main, firstCall, "the first call", letterLogged, "e2e-stage4-first-call");
     ExpectBalloon(1, L"05321234567", "the first call", "e2e-stage4-balloon");
 
     TExpected eightCalls = plugged;
@@ -281,8 +280,7 @@ TEST(EndToEnd, WhatTheWindowShowsFollowsTheDeviceFromAbsentThroughCallsUnplugAnd
                        Call(L"3", L"05559998877", L"08.12 10:00:07", L"10004711", 7),
                        Call(L"4", L"05001112233", L"08.12 10:00:08", L"10004711", 8)};
     eightCalls.Counter = L"8";
-    ExpectStage(main, eightCalls, "eight calls on four lines", letterLogged);
-    SaveWindowShot(main, "e2e-stage5-eight-calls");
+    ExpectStage(main, eightCalls, "eight calls on four lines", letterLogged, "e2e-stage5-eight-calls");
     ExpectBalloon(8, L"05001112233", "eight calls", "e2e-stage5-balloon");
 
     // Unplugged: the list, the counter and the notice box start over; the meters keep their numbers.
@@ -290,20 +288,17 @@ TEST(EndToEnd, WhatTheWindowShowsFollowsTheDeviceFromAbsentThroughCallsUnplugAnd
     unplugged.Status = L"Bağlantı bekleniyor";
     unplugged.Model = L"";
     unplugged.Serial = L"";
-    ExpectStage(main, unplugged, "unplugged", DefaultNotices);
-    SaveWindowShot(main, "e2e-stage6-unplugged");
+    ExpectStage(main, unplugged, "unplugged", DefaultNotices, "e2e-stage6-unplugged");
 
     TExpected replugged = plugged;
     replugged.Model = L"Cihaz modeli: DLX-8";
     replugged.Serial = L"Seri no: 20009999";
-    ExpectStage(main, replugged, "plugged again", DefaultNotices);
-    SaveWindowShot(main, "e2e-stage7-replugged");
+    ExpectStage(main, replugged, "plugged again", DefaultNotices, "e2e-stage7-replugged");
 
     TExpected oneMore = replugged;
     oneMore.Rows = {Call(L"2", L"05443332211", L"08.12 10:01:00", L"20009999", 1)};
     oneMore.Counter = L"1";
-    ExpectStage(main, oneMore, "one more call", DefaultNotices);
-    SaveWindowShot(main, "e2e-stage8-one-more-call");
+    ExpectStage(main, oneMore, "one more call", DefaultNotices, "e2e-stage8-one-more-call");
     ExpectBalloon(1, L"05443332211", "one more call", "e2e-stage8-balloon");
 
     EXPECT_TRUE(program.Close()) << "the program did not end cleanly after its window was closed";
