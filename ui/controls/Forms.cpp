@@ -200,7 +200,8 @@ void TForm::CreateParams(TCreateParams& params)
     }
     if (FBorderStyle == TFormBorderStyle::bsToolWindow || FBorderStyle == TFormBorderStyle::bsSizeToolWin)
         params.ExStyle |= WS_EX_TOOLWINDOW;
-    if (FFormStyle == TFormStyle::fsStayOnTop)
+    // While a modal window runs, a stay-on-top window waits for its flag (see NormalizeTopMosts).
+    if (FFormStyle == TFormStyle::fsStayOnTop && !Application->TopMostsNormalized())
         params.ExStyle |= WS_EX_TOPMOST;
     if (!Enabled())
         params.Style |= WS_DISABLED;
