@@ -832,15 +832,14 @@ bool TWinControl::ForwardMouseToChild(TMessage& message)
     }
     TMessage forwarded = message;
     forwarded.LParam = MAKELPARAM(p.x - target->Left(), p.y - target->Top());
-    // The capture ends before the child sees the release: its click may open a message box or
-    // a modal window, whose buttons would otherwise never get the mouse.
-    if (IsButtonUp(message.Msg) && FMouseControl == target) {
+    bool released = IsButtonUp(message.Msg) && FMouseControl == target;
+    target->WndProc(forwarded);
+    message.Result = forwarded.Result;
+    if (released) {
         FMouseControl = nullptr;
         if (GetCapture() == FHandle)
             ReleaseCapture();
     }
-    target->WndProc(forwarded);
-    message.Result = forwarded.Result;
     // Windows raises WM_CONTEXTMENU only for messages that reach the default handling, which a
     // windowless child's messages do not: raise it here, at the point of the click.
     if (message.Msg == WM_RBUTTONUP) {
