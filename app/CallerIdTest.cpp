@@ -1,5 +1,6 @@
 // Program entry: the application, its six windows in their fixed order, and the message loop.
 #include "app/Program.h"
+#include "ui/com/Accessible.h"
 #include "ui/controls/Forms.h"
 
 #include <windows.h>
@@ -10,6 +11,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     try {
         Application->Initialize();
+        // Screen readers (and the end-to-end tests) read the labels and the call list.
+        InstallControlAccessibility();
         CreateProgramForms();
         Application->Run();
     } catch (...) {

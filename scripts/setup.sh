@@ -21,6 +21,9 @@ packages=(
   googletest
   # `make dist`: the installer (makensis), the portable archive, and reading both back.
   nsis zip p7zip-full
+  # The end-to-end tests read the shell's balloon title off the screen: Wine's tooltips do not
+  # answer TTM_GETTITLE.
+  tesseract-ocr tesseract-ocr-tur
 )
 # Installed without recommends, Wine lacks the X extensions its display driver uses for
 # anti-aliased text and alpha blending (Xrender), colour cursors (Xcursor), screen size

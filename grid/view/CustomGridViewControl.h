@@ -251,6 +251,8 @@ public:
     void GetChildren(const std::function<void(ui::TComponent*)>& proc, ui::TComponent* root) override;
     void Loaded() override;
     void WndProc(ui::TMessage& message) override;
+    // Screen readers see the header and the rows through TGridAccessible (GridAccessible.cpp).
+    bool AnswerAccessibleObject(ui::TMessage& message) override;
 
 protected:
     void CreateParams(ui::TCreateParams& params) override;

@@ -36,7 +36,7 @@ std::wstring CallListDescription()
         const wchar_t* sortKind;
     } columns[] = {{L"Saat", 99, 2, L"skAscending"},
                    {L"Cihaz seri no.", 120, 3, L"skAscending"},
-                   {L"\x00C7a\x011Fr\x0131 s\x0131ra no", 104, 4, L"skAscending"},
+                   {L"\x00C7" L"a\x011Fr\x0131 s\x0131ra no", 104, 4, L"skAscending"},
                    {L"Hat no.", 71, 0, L"skDescending"},
                    {L"Arayan numara", 132, 1, L"skAscending"}};
     for (auto& c : columns) {

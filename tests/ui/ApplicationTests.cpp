@@ -285,3 +285,42 @@ TEST_F(ApplicationTest, AFormIsBuiltFromItsDescriptionWithItsHandlers)
     EXPECT_EQ(GetWindow(form->Handle(), GW_OWNER), Application->Handle())
         << "windows belong to the application window, which carries the taskbar button";
 }
+
+TEST_F(ApplicationTest, WhileAModalWindowRunsTheStayOnTopWindowsGiveUpTheirFlagUntilTheLastOneCloses)
+{
+    auto topMost = [](TForm* form) { return (GetWindowLongPtrW(form->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+    TForm* mainForm = NewForm(Owner.get());
+    mainForm->SetFormStyle(TFormStyle::fsStayOnTop);
+    mainForm->Show();
+    ASSERT_TRUE(topMost(mainForm));
+
+    TForm* guide = NewForm(Owner.get(), 200, 150);
+    TForm* late = NewForm(Owner.get());
+    bool liftedWhileModal = false, guideAbove = false, lateWaited = false, liftedAfterNested = false;
+    auto* closer = new TTimer(Owner.get());
+    closer->SetInterval(20);
+    closer->SetOnTimer([&](TObject*) {
+        if (!guide->IsModal())
+            return;
+        closer->SetEnabled(false);
+        liftedWhileModal = !topMost(mainForm);
+        for (HWND wnd = GetWindow(mainForm->Handle(), GW_HWNDPREV); wnd != nullptr; wnd = GetWindow(wnd, GW_HWNDPREV))
+            guideAbove = guideAbove || wnd == guide->Handle();
+        {
+            // A message box from inside the guide: nested, it must not restore the flags early.
+            TTopMostsNormalized nested;
+            late->SetFormStyle(TFormStyle::fsStayOnTop);
+            late->Show();
+            lateWaited = !topMost(late);
+        }
+        liftedAfterNested = !topMost(mainForm);
+        guide->Close();
+    });
+    EXPECT_EQ(guide->ShowModal(), mrCancel);
+    EXPECT_TRUE(liftedWhileModal) << "the main window gave up its flag during the modal loop";
+    EXPECT_TRUE(guideAbove) << "the modal window was above the main window";
+    EXPECT_TRUE(lateWaited) << "a stay-on-top window shown meanwhile waits for its flag";
+    EXPECT_TRUE(liftedAfterNested) << "a nested box closing leaves the flag lifted for the guide";
+    EXPECT_TRUE(topMost(mainForm)) << "the main window is topmost again once the guide has closed";
+    EXPECT_TRUE(topMost(late)) << "and so is the window that waited";
+}

@@ -871,9 +871,31 @@ void TWinControl::ReflectNotification(TMessage& message)
         message.Msg = 0; // handled
 }
 
+namespace {
+TAccessibleHook& AccessibleHook()
+{
+    static TAccessibleHook hook = nullptr;
+    return hook;
+}
+} // namespace
+
+void SetAccessibleHook(TAccessibleHook hook) { AccessibleHook() = hook; }
+
+bool TWinControl::AnswerAccessibleObject(TMessage& message)
+{
+    if (AccessibleHook() == nullptr)
+        return false;
+    message.Result = AccessibleHook()(*this, message.WParam);
+    return message.Result != 0;
+}
+
 void TWinControl::WndProc(TMessage& message)
 {
     switch (message.Msg) {
+    case WM_GETOBJECT:
+        if (static_cast<LONG>(message.LParam) == OBJID_CLIENT && AnswerAccessibleObject(message))
+            return;
+        break;
     case WM_ERASEBKGND:
         if (!IsSystemClass()) {
             TRect r;

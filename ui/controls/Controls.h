@@ -334,6 +334,12 @@ public:
     // Finds the control behind one of our windows.
     static TWinControl* FromHandle(HWND wnd);
 
+    // Answers WM_GETOBJECT for the client area with an accessibility object (message.Result);
+    // false leaves the question to the default handling. By default a control with windowless
+    // children asks the accessibility hook (SetAccessibleHook), since nothing else can tell a
+    // screen reader what its labels say.
+    virtual bool AnswerAccessibleObject(TMessage& message);
+
 protected:
     friend class TControl;
     virtual void CreateParams(TCreateParams& params);
@@ -383,6 +389,12 @@ private:
     bool FCreating = false;
     TBrush FColorBrush; // the background brush handed out for WM_CTLCOLOR*
 };
+
+// Makes the accessibility object of a windowed control that has windowless children and answers
+// WM_GETOBJECT with it (wParam as the message brought it); 0 for none. The COM layer installs
+// it (ui/com/Accessible.h), so that the controls themselves need no COM.
+using TAccessibleHook = LRESULT (*)(TWinControl& control, WPARAM wParam);
+void SetAccessibleHook(TAccessibleHook hook);
 
 // A windowed control that paints itself on its canvas in Paint.
 class TCustomControl : public TWinControl {

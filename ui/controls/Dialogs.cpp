@@ -84,6 +84,8 @@ std::wstring MessageDlgCaption(TMsgDlgType type)
 TModalResult MessageDlg(const std::wstring& text, TMsgDlgType type, TMsgDlgButtons buttons)
 {
     std::wstring caption = MessageDlgCaption(type);
+    // The box is not topmost: the program's topmost windows would hide it.
+    TTopMostsNormalized normalized;
     if (Handler())
         return Handler()(caption, text, type, buttons);
     return SystemMessageBox(caption, text, type, buttons);

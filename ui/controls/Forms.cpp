@@ -200,7 +200,8 @@ void TForm::CreateParams(TCreateParams& params)
     }
     if (FBorderStyle == TFormBorderStyle::bsToolWindow || FBorderStyle == TFormBorderStyle::bsSizeToolWin)
         params.ExStyle |= WS_EX_TOOLWINDOW;
-    if (FFormStyle == TFormStyle::fsStayOnTop)
+    // While a modal window runs, a stay-on-top window waits for its flag (see NormalizeTopMosts).
+    if (FFormStyle == TFormStyle::fsStayOnTop && !Application->TopMostsNormalized())
         params.ExStyle |= WS_EX_TOPMOST;
     if (!Enabled())
         params.Style |= WS_DISABLED;
@@ -263,7 +264,9 @@ void TForm::VisibleChanged()
         PlaceOnScreen();
         AdjustSize();
         ShowWindow(Handle(), SW_SHOW);
-        if (FFormStyle == TFormStyle::fsStayOnTop)
+        if (FFormStyle == TFormStyle::fsStayOnTop && Application->TopMostsNormalized())
+            Application->AddNormalizedTopMost(Handle());
+        else if (FFormStyle == TFormStyle::fsStayOnTop)
             SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         FShown = true;
         DoShow();
@@ -348,6 +351,8 @@ TModalResult TForm::ShowModal()
         SendMessageW(GetCapture(), WM_CANCELMODE, 0, 0);
     ReleaseCapture();
     HWND previous = GetActiveWindow();
+    // Before the window shows, so that it comes up above the windows that were topmost.
+    TTopMostsNormalized normalized;
     TDisabledWindows disabled{Handle(), {}};
     EnumThreadWindows(GetCurrentThreadId(), DisableTaskWindow, reinterpret_cast<LPARAM>(&disabled));
     FModal = true;
@@ -566,6 +571,49 @@ void TApplication::Finalize()
         DestroyWindow(FHandle);
         FHandle = nullptr;
     }
+}
+
+namespace {
+
+BOOL CALLBACK CollectTopMost(HWND wnd, LPARAM data)
+{
+    // Called by Windows: nothing may unwind through the enumeration.
+    try {
+        if (IsWindowVisible(wnd) && (GetWindowLongPtrW(wnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0)
+            reinterpret_cast<std::vector<HWND>*>(data)->push_back(wnd);
+        return TRUE;
+    } catch (...) {
+        Application->HandleException(Application);
+        return FALSE;
+    }
+}
+
+} // namespace
+
+void TApplication::NormalizeTopMosts()
+{
+    if (FTopMostLevel++ > 0)
+        return;
+    FNormalizedTopMosts.clear();
+    EnumThreadWindows(GetCurrentThreadId(), CollectTopMost, reinterpret_cast<LPARAM>(&FNormalizedTopMosts));
+    for (HWND wnd : FNormalizedTopMosts)
+        SetWindowPos(wnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TApplication::RestoreTopMosts()
+{
+    if (FTopMostLevel == 0 || --FTopMostLevel > 0)
+        return;
+    for (HWND wnd : FNormalizedTopMosts)
+        if (IsWindow(wnd))
+            SetWindowPos(wnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    FNormalizedTopMosts.clear();
+}
+
+void TApplication::AddNormalizedTopMost(HWND wnd)
+{
+    if (std::find(FNormalizedTopMosts.begin(), FNormalizedTopMosts.end(), wnd) == FNormalizedTopMosts.end())
+        FNormalizedTopMosts.push_back(wnd);
 }
 
 void TApplication::BringToFront()

@@ -153,6 +153,16 @@ public:
     void Minimize();
     void Restore();
 
+    // A window that is not topmost stays behind every topmost one, and the modal windows and
+    // message boxes are not topmost (they belong to the hidden application window). So while
+    // one runs, the program's own topmost windows give up the flag, and they take it back when
+    // the last one has closed. Calls nest; TTopMostsNormalized pairs them.
+    void NormalizeTopMosts();
+    void RestoreTopMosts();
+    bool TopMostsNormalized() const { return FTopMostLevel > 0; }
+    // A stay-on-top window shown while the flags are lifted: it gets its flag on restoring.
+    void AddNormalizedTopMost(HWND wnd);
+
     // Passes the exception being handled to OnException (of this object or of a
     // TApplicationEvents), or shows it in a message box when nobody listens. Call it only from
     // inside a catch block. It never throws.
@@ -183,10 +193,21 @@ private:
     std::vector<class TApplicationEvents*> FEvents;
     std::vector<std::pair<int, TWindowHook>> FHooks;
     int FNextHookId = 1;
+    int FTopMostLevel = 0;
+    std::vector<HWND> FNormalizedTopMosts;
 };
 
 // The one application object of the program.
 extern TApplication* const Application;
+
+// Lifts the program's topmost flags for as long as it lives (a modal window or message box).
+class TTopMostsNormalized {
+public:
+    TTopMostsNormalized() { Application->NormalizeTopMosts(); }
+    ~TTopMostsNormalized() { Application->RestoreTopMosts(); }
+    TTopMostsNormalized(const TTopMostsNormalized&) = delete;
+    TTopMostsNormalized& operator=(const TTopMostsNormalized&) = delete;
+};
 
 // A component on a window that listens to application-wide events.
 class TApplicationEvents : public TComponent {
