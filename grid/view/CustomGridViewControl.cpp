@@ -1,6 +1,7 @@
 // The grid control's core: geometry, invalidation, selection state and column notifications.
 #include "grid/view/CustomGridViewControl.h"
 
+#include "grid/input/GridInput.h"
 #include "grid/view/Displays.h"
 #include "grid/view/ThemesSupport.h"
 #include "ui/core/ClassBuilder.h"
@@ -167,10 +168,12 @@ TCustomGridViewControl::TCustomGridViewControl(ui::TComponent* AOwner) : TScroll
     FColumns = new TColumns(this, this);
     FColumns->OnColumnChange = [this](ui::TObject*, TCustomColumn* column, int kind) { ColumnChanged(column, kind); };
     FColumns->OnLayoutChange = [this](ui::TObject*, int action, int i1, int i2) { LayoutChanged(action, i1, i2); };
+    CreateInputParts();
 }
 
 TCustomGridViewControl::~TCustomGridViewControl()
 {
+    DestroyInputParts();
     FPartDisplay.reset();
     FColumns->OnColumnChange = nullptr;
     FColumns->OnLayoutChange = nullptr;
@@ -201,16 +204,14 @@ void TCustomGridViewControl::CreateHandleDone()
 
 void TCustomGridViewControl::WndProc(ui::TMessage& message)
 {
+    // Mouse, keyboard and focus go to the typed handlers of grid/input through the base class.
+    if (HandleInputMessage(message))
+        return;
     TScrollView::WndProc(message);
     switch (message.Msg) {
     case WM_SIZE:
         if (HandleAllocated())
             Resized(FLastClientWidth, FLastClientHeight);
-        break;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        // The selection colour and the focus frame follow the focus.
-        InvalidateFocusedCell();
         break;
     case WM_NCPAINT:
         PaintThemedBorder();
@@ -218,18 +219,6 @@ void TCustomGridViewControl::WndProc(ui::TMessage& message)
     default:
         break;
     }
-}
-
-void TCustomGridViewControl::InvalidateFocusedCell()
-{
-    if (FInputRowActive) {
-        InvalidateArea(TGridArea::gaInput);
-        return;
-    }
-    if (FOptions.Contains(TGridOption::goSelectFullRow))
-        InvalidateRow(FCurrentRow);
-    else if (FCurrentCol >= 0 && FCurrentCol < FColumns->Count())
-        InvalidateCell(FCurrentCol, FCurrentRow);
 }
 
 void TCustomGridViewControl::PaintThemedBorder()

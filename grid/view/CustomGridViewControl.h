@@ -91,6 +91,12 @@ enum TGridStateBit : uint16_t {
 };
 
 class TColumnPartDisplay;
+struct TGridGeometry;
+struct TGridHit;
+struct TGridInputState;
+class TColumnDragBox;
+class TDragArrow;
+class THintWindow;
 
 using TCellColoringEvent = std::function<void(ui::TObject* Sender, int ACol, int ARow, TColor& CellColor,
                                               TColor& GridColor, TCellState CellState)>;
@@ -100,6 +106,10 @@ using TCustomDrawCellEvent =
     std::function<void(ui::TObject* Sender, int ACol, int ARow, const ui::TRect& CellRect, TCellState CellState)>;
 using TSelectCellEvent = std::function<void(ui::TObject* Sender, int ACol, int ARow)>;
 using TSortColumnEvent = std::function<void(ui::TObject* Sender, int ACol, bool Ascending)>;
+using TCellClickEvent = std::function<void(ui::TObject* Sender, int ACol, int ARow)>;
+using THeaderClickEvent = std::function<void(ui::TObject* Sender, int ACol)>;
+using TMouseWheelUpDownEvent =
+    std::function<void(ui::TObject* Sender, ui::TShiftState Shift, ui::TPoint MousePos, bool& Handled)>;
 
 // The grid control: geometry, selection and editing state, invalidation and the abstract cell
 // operations. Owns its column collection.
@@ -246,6 +256,36 @@ public:
     TSelectCellEvent OnSelectCell;
     TSortColumnEvent OnSortColumn;
 
+    // --- input (grid/input: GridMouse, GridKeyboard, GridDrag) ---
+    // The geometry hit testing works on, and what lies under a client point.
+    TGridGeometry Geometry() const;
+    TGridHit HitTest(int x, int y) const;
+    // Makes ARow current in the current column and leaves the input row; nothing beyond the rows.
+    void MoveToRow(int ARow);
+    // The nearest visible column before or after the current one in display order becomes current.
+    void SelectPreviousColumn();
+    void SelectNextColumn();
+    // The cell and header under the pointer (-1 for none).
+    int HotCol() const;
+    int HotRow() const;
+    int HotHeader() const;
+    // The column whose edge is being dragged (-1 for none), and the width change so far.
+    int SizingColumn() const;
+    int SizingChange() const;
+    // The column being dragged to a new place (-1 for none).
+    int DraggedColumn() const;
+    // Incremental search: the text typed so far and the timer that empties it.
+    const std::wstring& SearchText() const;
+    ui::TTimer* SearchTimer() const;
+    TColumnDragBox* DragBox() const;
+    TDragArrow* DragArrow(int which) const; // 0 the upper (down-pointing) arrow, 1 the lower
+    THintWindow* TextFitHint() const;
+
+    TCellClickEvent OnCellClick;
+    THeaderClickEvent OnHeaderClick;
+    TMouseWheelUpDownEvent OnMouseWheelDown;
+    TMouseWheelUpDownEvent OnMouseWheelUp;
+
     // Stored children: the columns, read back under the column collection.
     ui::TComponent* GetChildOwner() override;
     void GetChildren(const std::function<void(ui::TComponent*)>& proc, ui::TComponent* root) override;
@@ -259,6 +299,27 @@ protected:
     virtual void LayoutChanged(int action, int index1, int index2);
     virtual void DoSelectCell(int ACol, int ARow);
     virtual void DoSortColumn(int ACol, bool Ascending);
+    virtual void DoCellClick(int ACol, int ARow);
+    virtual void DoHeaderClick(int ACol);
+    // The seam to a column's in-cell element (a check box): a click at a point relative to the
+    // cell's top-left corner, and a typed key. The grid that holds the cells connects them to the
+    // element; here they do nothing.
+    virtual bool ElementClick(int ACol, int ARow, ui::TPoint inCell);
+    virtual void ElementKey(int ACol, int ARow, wchar_t key);
+    // Input handlers (grid/input).
+    void MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y) override;
+    void MouseMove(ui::TShiftState shift, int x, int y) override;
+    void MouseUp(ui::TMouseButton button, ui::TShiftState shift, int x, int y) override;
+    void DblClick() override;
+    bool MouseWheel(ui::TShiftState shift, int delta, ui::TPoint screen) override;
+    void MouseLeft();
+    void KeyDown(WORD& key, ui::TShiftState shift) override;
+    void KeyPress(wchar_t& key) override;
+    void DoEnter() override;
+    void DoExit() override;
+    void FocusChanged();
+    void BeforeScroll(uint8_t kind) override;
+    void FontChanged() override;
     // Called by the store's row operations to keep one selection mark per row.
     void InsertRowMarks(int at, int count);
     void EraseRowMark(int at);
@@ -300,8 +361,36 @@ private:
     ui::TRect FocusRect(const TGridLayout& l) const;
     void PaintThemedBorder();
     void InvertFocusFrame(const TGridLayout& l);
-    void InvalidateFocusedCell();
 
+    // Input steps (grid/input).
+    bool HandleInputMessage(ui::TMessage& message);
+    void PressData(const TGridHit& hit, ui::TShiftState shift);
+    void PressHeader(const TGridHit& hit);
+    void ReleaseOver(const TGridHit& hit, int x, int y);
+    void TrackData(const TGridHit& hit, int x, int y);
+    void TrackHeader(const TGridHit& hit, int x, int y, ui::TShiftState shift);
+    void SetHotCell(int ACol, int ARow);
+    void SetHotHeader(int ACol);
+    void SetGridCursor(ui::TCursor cursor);
+    void StartSizing(int ACol);
+    void TrackSizing(int x);
+    void EndSizing(bool apply);
+    void InvertGuideLine(int x);
+    void ShowTextFitHint(int ACol, int ARow);
+    void HideTextFitHint();
+    void KeyMove(WORD key, ui::TShiftState shift);
+    void TypeChar(wchar_t key);
+    void IncrementalSearch(wchar_t key);
+    void SearchTimerTick();
+    void StartColumnDrag(int ACol, int x, int y);
+    void ColumnDragMove(int sx, int sy);
+    void ColumnDrop(int sx, int sy);
+    void EndColumnDrag();
+    void CancelPress();
+    void CreateInputParts();
+    void DestroyInputParts();
+
+    std::unique_ptr<TGridInputState> FInput;
     TPaintContext* FPaint = nullptr; // the paint in progress, for DrawCell and DrawEmptyCell
     std::unique_ptr<TColumnPartDisplay> FPartDisplay;
     int FPressedHeader = -1;
