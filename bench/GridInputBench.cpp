@@ -2,6 +2,7 @@
 // move over a 1,000,000-row grid against a 6-row grid (they should cost the same), and the area
 // a hot-cell change sends to be repainted (it should be the two cells involved, nothing more).
 //   scripts/with-display.sh scripts/wine-run.sh build/win64/bench/grid_input_bench.exe
+#include "BenchSupport.h"
 #include "GridTestSupport.h"
 
 #include "grid/input/GridHitTest.h"
@@ -17,15 +18,7 @@ using namespace grid;
 
 namespace {
 
-double Seconds(const std::function<void()>& work)
-{
-    LARGE_INTEGER f, a, b;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&a);
-    work();
-    QueryPerformanceCounter(&b);
-    return double(b.QuadPart - a.QuadPart) / double(f.QuadPart);
-}
+using bench::Seconds;
 
 // The best of several runs of `work`, per call.
 double BestPerCall(int calls, const std::function<void()>& work)

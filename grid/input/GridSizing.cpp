@@ -55,6 +55,8 @@ void TCustomGridViewControl::EndSizing(bool apply)
         TCustomColumn* column = FColumns->Items(col);
         column->SetWidth(column->Width() + change);
     }
+    // Paints that came while the lines were up were left out to keep the lines intact.
+    Invalidate();
 }
 
 } // namespace grid

@@ -171,6 +171,15 @@ TCustomGridViewControl::TCustomGridViewControl(ui::TComponent* AOwner) : TScroll
     CreateInputParts();
 }
 
+TCustomGridViewControl* TColumns::Grid() const { return dynamic_cast<TCustomGridViewControl*>(FHost); }
+
+TCustomGridViewControl* TCustomColumn::Grid() const { return FColumns != nullptr ? FColumns->Grid() : nullptr; }
+
+bool TCustomGridViewControl::HostDesigning() const
+{
+    return ComponentState().Contains(ui::TComponentStateFlag::csDesigning);
+}
+
 TCustomGridViewControl::~TCustomGridViewControl()
 {
     DestroyInputParts();
@@ -204,6 +213,9 @@ void TCustomGridViewControl::CreateHandleDone()
 
 void TCustomGridViewControl::WndProc(ui::TMessage& message)
 {
+    // The layout settles before a paint starts, so the paint itself only reads.
+    if (message.Msg == WM_PAINT)
+        SyncScrollRanges();
     // Mouse, keyboard and focus go to the typed handlers of grid/input through the base class.
     if (HandleInputMessage(message))
         return;

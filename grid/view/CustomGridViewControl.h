@@ -7,6 +7,9 @@
 //   data area         the rows' rectangle below the header and the input row (DataRect)
 //   input row         the optional row of edit fields under the header (goInput)
 //   hx, vy            horizontal scroll position in pixels, first row shown (vertical position)
+//   hot cell/header   the cell or header under the pointer, repainted as the pointer moves
+//   pressed header    a header held down by the left button (coCanClick), drawn pressed
+//   picked column     the header a press landed on; a move of more than 3 pixels drags it
 //
 // Call flow of a paint (CustomGridViewPaint.cpp): WM_PAINT -> Paint -> PaintColumnParts (the
 // part painter draws headers, input-row cells, footer cells; then the bands and the indicator's
@@ -16,11 +19,34 @@
 // lines -> OnDrawCellBackground -> fill -> PrepareCellFont -> the column's painter -> hint
 // marker -> OnCustomDrawCell -> focus frame.
 //
+// Layout before a paint: WM_PAINT -> SyncScrollRanges (scroll ranges and unit sizes settle, before
+// BeginPaint) -> Paint, which only reads. Row operations (AddRows, DeleteRow, ClearRows) set the
+// ranges themselves.
+//
 // Call flow of a change: cell setter -> TCells::Change -> grid hook -> InvalidateCell + OnChange.
 // Column setter -> TColumns::OnColumnChange -> ColumnChanged (repaint, editor, sort, ranges).
+// Columns and cells know the grid only as a TGridHost (grid/data/GridHost.h).
+//
+// Call flow of a click (grid/input/GridMouse.cpp): WM_LBUTTONDOWN -> MouseDown -> focus, commit
+// and close an open editor -> HitTest (grid/input/GridHitTest: area, cell, sizing edge) ->
+// StartSizing (edge; GridSizing.cpp) | PressData -> SetCurrentCell (shift marks rows) -> OnSelectCell
+// | PressHeader (pressed look) | indicator row -> OnMouseDown. WM_MOUSEMOVE -> MouseMove ->
+// TrackSizing (guide lines) | TrackData (hot cell, text-fit hint, column cursor) | TrackHeader
+// (split cursor, hot header, or past 3 pixels StartColumnDrag: the drag box captures the mouse and
+// reports ColumnDragMove / ColumnDrop / EndColumnDrag; GridDrag.cpp). WM_LBUTTONUP -> MouseUp ->
+// EndSizing (width) | OnCellClick (same cell) -> OnHeaderClick (pressed header) -> by area: cell
+// element or OpenCellEditor, header sort (coCanSort -> ColumnChanged -> SortColumn, OnSortColumn),
+// input row OpenInputEditor. WM_MOUSEWHEEL -> MouseWheel -> OnMouseWheelDown/Up -> LineDown/PageDown.
+//
+// Call flow of a key (grid/input/GridKeyboard.cpp): WM_KEYDOWN -> KeyDown -> KeyMove (arrows,
+// pages, Home/End, input row; SetCurrentCell with the shift state) -> OnKeyDown. WM_CHAR ->
+// KeyPress -> OnKeyPress -> Enter (WantReturns, SelectionMoveDirection) | TypeChar -> ElementKey
+// (check box) -> OpenCellEditor / OpenInputEditor (AcceptsKey) -> IncrementalSearch (500 ms timer)
+// -> MoveToRow.
 #pragma once
 
 #include "grid/data/Columns.h"
+#include "grid/data/GridHost.h"
 #include "grid/view/ScrollView.h"
 
 #include <cstdint>
@@ -113,7 +139,7 @@ using TMouseWheelUpDownEvent =
 
 // The grid control: geometry, selection and editing state, invalidation and the abstract cell
 // operations. Owns its column collection.
-class TCustomGridViewControl : public TScrollView {
+class TCustomGridViewControl : public TScrollView, public TGridHost {
     UI_PUBLISHED_CLASS
 public:
     explicit TCustomGridViewControl(ui::TComponent* AOwner);
@@ -129,10 +155,10 @@ public:
     // for a selected cell with goBoldTextSelection). True lets the column's painter draw.
     virtual bool PrepareCellFont(int ACol, int ARow);
     // The cell's own colour, or the selection colour when the cell is selected.
-    virtual TColor CellBackColor(int ACol, int ARow);
+    TColor CellBackColor(int ACol, int ARow) override;
     // The column font's colour, or clHighlightText for a selected cell of a focused grid with
     // goHighlightTextSelection.
-    virtual TColor CellTextColor(int ACol, int ARow);
+    TColor CellTextColor(int ACol, int ARow) override;
     virtual void SetCellText(int ACol, int ARow, const std::wstring& text) = 0;
     virtual void SortColumn(TCustomColumn* column, bool ascending) = 0;
     virtual void AddRows(int Count) = 0;
@@ -141,6 +167,13 @@ public:
     virtual void DeleteRow(int ARow) = 0;
     virtual void InsertRow(int ARow) = 0;
     virtual void MoveRow(int FromRow, int ToRow) = 0;
+
+    // --- the host the columns and cells report to ---
+    ui::TComponent* HostComponent() override { return this; }
+    TColumns* HostColumns() override { return FColumns; }
+    bool HostLoading() const override { return IsLoading(); }
+    bool HostDesigning() const override;
+    void InvalidateColumnData(TCustomColumn* column) override { InvalidateColumnPart(column, TGridArea::gaData); }
 
     // --- update bracket: one flag, not a counter ---
     void BeginUpdate() { FState |= gsUpdating; }
@@ -177,7 +210,7 @@ public:
     // --- geometry ---
     TGridLayout Layout() const;
     int GridLineWidth() const { return FOptions.Contains(TGridOption::goGrid) ? 1 : 0; }
-    int IndicatorWidth() const { return FOptions.Contains(TGridOption::goIndicator) ? kIndicatorWidth : 0; }
+    int IndicatorWidth() const override { return FOptions.Contains(TGridOption::goIndicator) ? kIndicatorWidth : 0; }
     ui::TRect HeaderRect() const { return Layout().HeaderRect(); }
     ui::TRect InputRect() const { return Layout().InputRect(); }
     ui::TRect DataRect() const { return Layout().DataRect(); }
