@@ -85,8 +85,11 @@ void TCustomGridViewControl::ColumnDragMove(int sx, int sy)
     ui::TPoint edge = ClientToScreen(ui::Point(column->Left() - HorzScrollBar()->Position(), 0));
     FInput->DownArrow->SetBounds(edge.x - 4, edge.y - 12, 9, 9);
     FInput->UpArrow->SetBounds(edge.x - 4, edge.y + FHeaderSize - 1, 9, 9);
-    FInput->DownArrow->Show();
-    FInput->UpArrow->Show();
+    for (TDragArrow* arrow : {FInput->DownArrow, FInput->UpArrow}) {
+        arrow->Show();
+        // Above the drag box, which was raised when the drag began; never activated.
+        SetWindowPos(arrow->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
     SetGridCursor(ui::crDefault);
 }
 

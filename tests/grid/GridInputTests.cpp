@@ -192,10 +192,16 @@ TEST(GridMouse, SizingAnEdgeKeepsTheMinimumAndHonoursFixedSize)
     SendMouse(g.Wnd(), WM_MOUSEMOVE, edge - 10, 5);
     EXPECT_EQ(g.grid->Cursor(), ui::crDefault);
 
+    UpdateWindow(g.Wnd());
+    HDC dc = GetDC(g.Wnd());
+    int probeY = g.grid->ClientHeight() - 3; // below the rows: the grid's white
+    COLORREF before = GetPixel(dc, edge + 29, probeY);
     SendMouse(g.Wnd(), WM_LBUTTONDOWN, edge - 2, 5, MK_LBUTTON);
     EXPECT_EQ(g.grid->SizingColumn(), col) << "2 pixels left of the edge starts sizing";
     SendMouse(g.Wnd(), WM_MOUSEMOVE, edge + 30, 50, MK_LBUTTON);
     EXPECT_EQ(g.grid->SizingChange(), 30);
+    EXPECT_EQ(GetPixel(dc, edge + 29, probeY), before ^ 0xFFFFFF) << "the guide line is inverted at the new edge";
+    ReleaseDC(g.Wnd(), dc);
     SendMouse(g.Wnd(), WM_MOUSEMOVE, first->Left() - 40, 50, MK_LBUTTON);
     EXPECT_EQ(g.grid->SizingChange(), 8 - first->Width()) << "never narrower than 8";
     SendMouse(g.Wnd(), WM_LBUTTONUP, first->Left() - 40, 50);
