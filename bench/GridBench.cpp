@@ -1,6 +1,7 @@
 // Measures the grid's cell store against the simplest column-major reference and against a
 // report-mode ListView: appending, sorting, deleting the first row, clearing, bytes per cell.
 //   scripts/with-display.sh scripts/wine-run.sh build/win64/bench/grid_bench.exe [rows]
+#include "BenchSupport.h"
 #include "grid/data/CellClasses.h"
 #include "grid/data/ColumnClasses.h"
 #include "grid/view/GridView.h"
@@ -25,15 +26,7 @@ namespace {
 
 constexpr int kColumns = 5;
 
-double Seconds(const std::function<void()>& work)
-{
-    LARGE_INTEGER f, a, b;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&a);
-    work();
-    QueryPerformanceCounter(&b);
-    return double(b.QuadPart - a.QuadPart) / double(f.QuadPart);
-}
+using bench::Seconds;
 
 // Live heap bytes as the allocator sees them: what was asked for, rounded up to the heap's
 // 8-byte granules, plus 8 bytes of block header per allocation.

@@ -4,6 +4,7 @@
 // call causes against a full repaint, GDI objects before and after 10,000 paints, and the
 // text-drawing calls of one full paint.
 //   scripts/with-display.sh scripts/wine-run.sh build/win64/bench/grid_paint_bench.exe
+#include "BenchSupport.h"
 #include "GridTestSupport.h"
 #include "GridView1Description.h"
 
@@ -24,15 +25,7 @@ using namespace grid;
 
 namespace {
 
-double Seconds(const std::function<void()>& work)
-{
-    LARGE_INTEGER f, a, b;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&a);
-    work();
-    QueryPerformanceCounter(&b);
-    return double(b.QuadPart - a.QuadPart) / double(f.QuadPart);
-}
+using bench::Seconds;
 
 struct TBenchGrid {
     std::unique_ptr<gridtest::THostForm> host = gridtest::MakeHost(546, 186);

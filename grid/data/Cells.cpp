@@ -2,7 +2,7 @@
 #include "grid/data/Cells.h"
 
 #include "grid/data/CellClasses.h"
-#include "grid/view/GridView.h"
+#include "grid/data/GridHost.h"
 #include "ui/core/SysUtils.h"
 
 #include <algorithm>
@@ -17,12 +17,12 @@ namespace grid {
 
 TColor TCell::DisplayBackColor() const
 {
-    return FOwner != nullptr && FOwner->Grid() != nullptr ? FOwner->Grid()->CellBackColor(FCol, FRow) : FColor;
+    return FOwner != nullptr && FOwner->Host() != nullptr ? FOwner->Host()->CellBackColor(FCol, FRow) : FColor;
 }
 
 TColor TCell::DisplayTextColor() const
 {
-    return FOwner != nullptr && FOwner->Grid() != nullptr ? FOwner->Grid()->CellTextColor(FCol, FRow) : clWindowText;
+    return FOwner != nullptr && FOwner->Host() != nullptr ? FOwner->Host()->CellTextColor(FCol, FRow) : clWindowText;
 }
 
 namespace {

@@ -13,7 +13,7 @@
 namespace grid {
 
 class TCells;
-class TGridView;
+class TGridHost;
 
 // One value of the grid. The classes differ in what they hold (TCellClasses); the base keeps the
 // cell's colour, user data, hint and the coordinates of its last lookup, which its change
@@ -79,7 +79,7 @@ using TCellChangeEvent = std::function<void(TCells* Sender, int ACol, int ARow)>
 // indexed reads. All operations keep every list exactly RowCount long, also when they fail.
 class TCells {
 public:
-    TCells(TColumns* columns, TGridView* grid) : FColumns(columns), FGrid(grid) {}
+    TCells(TColumns* columns, TGridHost* host) : FColumns(columns), FHost(host) {}
     TCells(const TCells&) = delete;
     TCells& operator=(const TCells&) = delete;
     ~TCells();
@@ -88,7 +88,7 @@ public:
 
     int ListCount() const { return static_cast<int>(FLists.size()); }
     int RowCount() const { return FRowCount; }
-    TGridView* Grid() const { return FGrid; }
+    TGridHost* Host() const { return FHost; }
     TColumns* Columns() const { return FColumns; }
     bool Sorted() const { return FSorted; }
     int SortColumn() const { return FSortColumn; }
@@ -125,7 +125,7 @@ private:
     void ApplyOrder(const std::vector<int>& order);
 
     TColumns* FColumns;
-    TGridView* FGrid;
+    TGridHost* FHost;
     std::vector<std::vector<TCell*>> FLists;
     int FRowCount = 0;
     bool FSorted = false;

@@ -1,7 +1,7 @@
 // Grid columns and their collection.
 #include "grid/data/Columns.h"
 
-#include "grid/view/CustomGridViewControl.h"
+#include "grid/data/GridHost.h"
 #include "ui/core/ClassBuilder.h"
 
 #include <algorithm>
@@ -279,12 +279,10 @@ TCustomColumn::~TCustomColumn()
 
 int TCustomColumn::Index() const { return FColumns != nullptr ? FColumns->IndexOf(this) : -1; }
 
-TCustomGridViewControl* TCustomColumn::Grid() const { return FColumns != nullptr ? FColumns->Grid() : nullptr; }
 
 bool TCustomColumn::GridReading() const
 {
-    TCustomGridViewControl* grid = Grid();
-    return grid != nullptr && grid->IsLoading();
+    return FColumns != nullptr && FColumns->Host() != nullptr && FColumns->Host()->HostLoading();
 }
 
 void TCustomColumn::Changed(TColumnChangeKind kind)
@@ -295,8 +293,8 @@ void TCustomColumn::Changed(TColumnChangeKind kind)
 
 void TCustomColumn::InvalidateStrip()
 {
-    if (TCustomGridViewControl* grid = Grid())
-        grid->InvalidateColumnPart(this, TGridArea::gaData);
+    if (FColumns != nullptr && FColumns->Host() != nullptr)
+        FColumns->Host()->InvalidateColumnData(this);
 }
 
 void TCustomColumn::SetAlignment(TAlignment v)
@@ -414,7 +412,7 @@ void TCustomColumn::SetWidth(int32_t v)
     if (!GridReading())
         FColumns->UpdateLayout(false);
     Changed(ccWidth);
-    if (TCustomGridViewControl* grid = Grid(); grid != nullptr && grid->ComponentState().Contains(ui::TComponentStateFlag::csDesigning))
+    if (FColumns->Host() != nullptr && FColumns->Host()->HostDesigning())
         FDefaultWidth = FWidth;
 }
 
@@ -446,11 +444,14 @@ ui::TComponent* TCustomColumn::Play() { return CreatePart(PlayClass(), FPlay, FP
 
 void TCustomColumn::SetParentComponent(ui::TComponent* parent)
 {
-    if (auto* gridControl = dynamic_cast<TCustomGridViewControl*>(parent))
-        gridControl->Columns()->AddColumn(this);
+    if (auto* host = dynamic_cast<TGridHost*>(parent))
+        host->HostColumns()->AddColumn(this);
 }
 
-ui::TComponent* TCustomColumn::GetParentComponent() const { return Grid(); }
+ui::TComponent* TCustomColumn::GetParentComponent() const
+{
+    return FColumns != nullptr && FColumns->Host() != nullptr ? FColumns->Host()->HostComponent() : nullptr;
+}
 
 // ---------------------------------------------------------------------------------------------
 // TColumns
@@ -461,7 +462,7 @@ const ui::TClassInfo& TColumns::StaticClass()
     return info;
 }
 
-TColumns::TColumns(ui::TComponent* AOwner, TCustomGridViewControl* grid) : ui::TComponent(AOwner), FGrid(grid) {}
+TColumns::TColumns(ui::TComponent* AOwner, TGridHost* host) : ui::TComponent(AOwner), FHost(host) {}
 
 TColumns::~TColumns()
 {
@@ -507,7 +508,7 @@ int TColumns::VisibleWidth() const
     return static_cast<int>(std::min<int64_t>(sum, INT32_MAX));
 }
 
-int TColumns::IndicatorWidth() const { return FGrid != nullptr ? FGrid->IndicatorWidth() : 0; }
+int TColumns::IndicatorWidth() const { return FHost != nullptr ? FHost->IndicatorWidth() : 0; }
 
 void TColumns::UpdateLayout(bool renumber)
 {

@@ -17,6 +17,7 @@ namespace grid {
 class TColumns;
 class TCustomColumn;
 class TCustomGridViewControl;
+class TGridHost;
 
 enum class TWrapKind { wkNone, wkEllipsis, wkWordWrap };
 enum class TDrawingOptions { doNormal, doBackgroundOnly, doCustom, doCustomOnly };
@@ -204,6 +205,8 @@ public:
     // A second unstored text; nothing in the program sets it, but setting it raises change kind 0.
     const std::wstring& Tag2() const { return FTag2; }
     void SetTag2(const std::wstring& v);
+    // The grid that shows the column (defined with the grid: the data units know only its host
+    // interface).
     TCustomGridViewControl* Grid() const;
 
     // --- the column class family's overridable operations ---
@@ -284,10 +287,11 @@ public:
     // The store behind a grid has one list per column and a fixed number of slots.
     static constexpr int kMaxColumns = 1025;
 
-    TColumns(ui::TComponent* AOwner, TCustomGridViewControl* grid);
+    TColumns(ui::TComponent* AOwner, TGridHost* host);
     ~TColumns() override;
 
-    TCustomGridViewControl* Grid() const { return FGrid; }
+    TGridHost* Host() const { return FHost; }
+    TCustomGridViewControl* Grid() const; // defined with the grid
     int Count() const { return static_cast<int>(FItems.size()); }
     // Column with index i (creation order); raises EListError outside 0 .. Count - 1.
     TCustomColumn* Items(int index) const;
@@ -324,7 +328,7 @@ private:
     // A column destroyed on its own leaves the lists (the store drops its cells).
     void RemoveColumn(TCustomColumn* column);
 
-    TCustomGridViewControl* FGrid;
+    TGridHost* FHost;
     std::vector<TCustomColumn*> FItems;
     std::vector<TCustomColumn*> FDisplay;
     bool FClearing = false;

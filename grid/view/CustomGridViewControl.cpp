@@ -1,6 +1,7 @@
 // The grid control's core: geometry, invalidation, selection state and column notifications.
 #include "grid/view/CustomGridViewControl.h"
 
+#include "grid/input/GridInput.h"
 #include "grid/view/Displays.h"
 #include "grid/view/ThemesSupport.h"
 #include "ui/core/ClassBuilder.h"
@@ -167,10 +168,21 @@ TCustomGridViewControl::TCustomGridViewControl(ui::TComponent* AOwner) : TScroll
     FColumns = new TColumns(this, this);
     FColumns->OnColumnChange = [this](ui::TObject*, TCustomColumn* column, int kind) { ColumnChanged(column, kind); };
     FColumns->OnLayoutChange = [this](ui::TObject*, int action, int i1, int i2) { LayoutChanged(action, i1, i2); };
+    CreateInputParts();
+}
+
+TCustomGridViewControl* TColumns::Grid() const { return dynamic_cast<TCustomGridViewControl*>(FHost); }
+
+TCustomGridViewControl* TCustomColumn::Grid() const { return FColumns != nullptr ? FColumns->Grid() : nullptr; }
+
+bool TCustomGridViewControl::HostDesigning() const
+{
+    return ComponentState().Contains(ui::TComponentStateFlag::csDesigning);
 }
 
 TCustomGridViewControl::~TCustomGridViewControl()
 {
+    DestroyInputParts();
     FPartDisplay.reset();
     FColumns->OnColumnChange = nullptr;
     FColumns->OnLayoutChange = nullptr;
@@ -201,16 +213,17 @@ void TCustomGridViewControl::CreateHandleDone()
 
 void TCustomGridViewControl::WndProc(ui::TMessage& message)
 {
+    // The layout settles before a paint starts, so the paint itself only reads.
+    if (message.Msg == WM_PAINT)
+        SyncScrollRanges();
+    // Mouse, keyboard and focus go to the typed handlers of grid/input through the base class.
+    if (HandleInputMessage(message))
+        return;
     TScrollView::WndProc(message);
     switch (message.Msg) {
     case WM_SIZE:
         if (HandleAllocated())
             Resized(FLastClientWidth, FLastClientHeight);
-        break;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        // The selection colour and the focus frame follow the focus.
-        InvalidateFocusedCell();
         break;
     case WM_NCPAINT:
         PaintThemedBorder();
@@ -218,18 +231,6 @@ void TCustomGridViewControl::WndProc(ui::TMessage& message)
     default:
         break;
     }
-}
-
-void TCustomGridViewControl::InvalidateFocusedCell()
-{
-    if (FInputRowActive) {
-        InvalidateArea(TGridArea::gaInput);
-        return;
-    }
-    if (FOptions.Contains(TGridOption::goSelectFullRow))
-        InvalidateRow(FCurrentRow);
-    else if (FCurrentCol >= 0 && FCurrentCol < FColumns->Count())
-        InvalidateCell(FCurrentCol, FCurrentRow);
 }
 
 void TCustomGridViewControl::PaintThemedBorder()

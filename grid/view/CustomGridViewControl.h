@@ -7,6 +7,9 @@
 //   data area         the rows' rectangle below the header and the input row (DataRect)
 //   input row         the optional row of edit fields under the header (goInput)
 //   hx, vy            horizontal scroll position in pixels, first row shown (vertical position)
+//   hot cell/header   the cell or header under the pointer, repainted as the pointer moves
+//   pressed header    a header held down by the left button (coCanClick), drawn pressed
+//   picked column     the header a press landed on; a move of more than 3 pixels drags it
 //
 // Call flow of a paint (CustomGridViewPaint.cpp): WM_PAINT -> Paint -> PaintColumnParts (the
 // part painter draws headers, input-row cells, footer cells; then the bands and the indicator's
@@ -16,11 +19,34 @@
 // lines -> OnDrawCellBackground -> fill -> PrepareCellFont -> the column's painter -> hint
 // marker -> OnCustomDrawCell -> focus frame.
 //
+// Layout before a paint: WM_PAINT -> SyncScrollRanges (scroll ranges and unit sizes settle, before
+// BeginPaint) -> Paint, which only reads. Row operations (AddRows, DeleteRow, ClearRows) set the
+// ranges themselves.
+//
 // Call flow of a change: cell setter -> TCells::Change -> grid hook -> InvalidateCell + OnChange.
 // Column setter -> TColumns::OnColumnChange -> ColumnChanged (repaint, editor, sort, ranges).
+// Columns and cells know the grid only as a TGridHost (grid/data/GridHost.h).
+//
+// Call flow of a click (grid/input/GridMouse.cpp): WM_LBUTTONDOWN -> MouseDown -> focus, commit
+// and close an open editor -> HitTest (grid/input/GridHitTest: area, cell, sizing edge) ->
+// StartSizing (edge; GridSizing.cpp) | PressData -> SetCurrentCell (shift marks rows) -> OnSelectCell
+// | PressHeader (pressed look) | indicator row -> OnMouseDown. WM_MOUSEMOVE -> MouseMove ->
+// TrackSizing (guide lines) | TrackData (hot cell, text-fit hint, column cursor) | TrackHeader
+// (split cursor, hot header, or past 3 pixels StartColumnDrag: the drag box captures the mouse and
+// reports ColumnDragMove / ColumnDrop / EndColumnDrag; GridDrag.cpp). WM_LBUTTONUP -> MouseUp ->
+// EndSizing (width) | OnCellClick (same cell) -> OnHeaderClick (pressed header) -> by area: cell
+// element or OpenCellEditor, header sort (coCanSort -> ColumnChanged -> SortColumn, OnSortColumn),
+// input row OpenInputEditor. WM_MOUSEWHEEL -> MouseWheel -> OnMouseWheelDown/Up -> LineDown/PageDown.
+//
+// Call flow of a key (grid/input/GridKeyboard.cpp): WM_KEYDOWN -> KeyDown -> KeyMove (arrows,
+// pages, Home/End, input row; SetCurrentCell with the shift state) -> OnKeyDown. WM_CHAR ->
+// KeyPress -> OnKeyPress -> Enter (WantReturns, SelectionMoveDirection) | TypeChar -> ElementKey
+// (check box) -> OpenCellEditor / OpenInputEditor (AcceptsKey) -> IncrementalSearch (500 ms timer)
+// -> MoveToRow.
 #pragma once
 
 #include "grid/data/Columns.h"
+#include "grid/data/GridHost.h"
 #include "grid/view/ScrollView.h"
 
 #include <cstdint>
@@ -91,6 +117,12 @@ enum TGridStateBit : uint16_t {
 };
 
 class TColumnPartDisplay;
+struct TGridGeometry;
+struct TGridHit;
+struct TGridInputState;
+class TColumnDragBox;
+class TDragArrow;
+class THintWindow;
 
 using TCellColoringEvent = std::function<void(ui::TObject* Sender, int ACol, int ARow, TColor& CellColor,
                                               TColor& GridColor, TCellState CellState)>;
@@ -100,10 +132,14 @@ using TCustomDrawCellEvent =
     std::function<void(ui::TObject* Sender, int ACol, int ARow, const ui::TRect& CellRect, TCellState CellState)>;
 using TSelectCellEvent = std::function<void(ui::TObject* Sender, int ACol, int ARow)>;
 using TSortColumnEvent = std::function<void(ui::TObject* Sender, int ACol, bool Ascending)>;
+using TCellClickEvent = std::function<void(ui::TObject* Sender, int ACol, int ARow)>;
+using THeaderClickEvent = std::function<void(ui::TObject* Sender, int ACol)>;
+using TMouseWheelUpDownEvent =
+    std::function<void(ui::TObject* Sender, ui::TShiftState Shift, ui::TPoint MousePos, bool& Handled)>;
 
 // The grid control: geometry, selection and editing state, invalidation and the abstract cell
 // operations. Owns its column collection.
-class TCustomGridViewControl : public TScrollView {
+class TCustomGridViewControl : public TScrollView, public TGridHost {
     UI_PUBLISHED_CLASS
 public:
     explicit TCustomGridViewControl(ui::TComponent* AOwner);
@@ -119,10 +155,10 @@ public:
     // for a selected cell with goBoldTextSelection). True lets the column's painter draw.
     virtual bool PrepareCellFont(int ACol, int ARow);
     // The cell's own colour, or the selection colour when the cell is selected.
-    virtual TColor CellBackColor(int ACol, int ARow);
+    TColor CellBackColor(int ACol, int ARow) override;
     // The column font's colour, or clHighlightText for a selected cell of a focused grid with
     // goHighlightTextSelection.
-    virtual TColor CellTextColor(int ACol, int ARow);
+    TColor CellTextColor(int ACol, int ARow) override;
     virtual void SetCellText(int ACol, int ARow, const std::wstring& text) = 0;
     virtual void SortColumn(TCustomColumn* column, bool ascending) = 0;
     virtual void AddRows(int Count) = 0;
@@ -131,6 +167,13 @@ public:
     virtual void DeleteRow(int ARow) = 0;
     virtual void InsertRow(int ARow) = 0;
     virtual void MoveRow(int FromRow, int ToRow) = 0;
+
+    // --- the host the columns and cells report to ---
+    ui::TComponent* HostComponent() override { return this; }
+    TColumns* HostColumns() override { return FColumns; }
+    bool HostLoading() const override { return IsLoading(); }
+    bool HostDesigning() const override;
+    void InvalidateColumnData(TCustomColumn* column) override { InvalidateColumnPart(column, TGridArea::gaData); }
 
     // --- update bracket: one flag, not a counter ---
     void BeginUpdate() { FState |= gsUpdating; }
@@ -167,7 +210,7 @@ public:
     // --- geometry ---
     TGridLayout Layout() const;
     int GridLineWidth() const { return FOptions.Contains(TGridOption::goGrid) ? 1 : 0; }
-    int IndicatorWidth() const { return FOptions.Contains(TGridOption::goIndicator) ? kIndicatorWidth : 0; }
+    int IndicatorWidth() const override { return FOptions.Contains(TGridOption::goIndicator) ? kIndicatorWidth : 0; }
     ui::TRect HeaderRect() const { return Layout().HeaderRect(); }
     ui::TRect InputRect() const { return Layout().InputRect(); }
     ui::TRect DataRect() const { return Layout().DataRect(); }
@@ -246,6 +289,36 @@ public:
     TSelectCellEvent OnSelectCell;
     TSortColumnEvent OnSortColumn;
 
+    // --- input (grid/input: GridMouse, GridKeyboard, GridDrag) ---
+    // The geometry hit testing works on, and what lies under a client point.
+    TGridGeometry Geometry() const;
+    TGridHit HitTest(int x, int y) const;
+    // Makes ARow current in the current column and leaves the input row; nothing beyond the rows.
+    void MoveToRow(int ARow);
+    // The nearest visible column before or after the current one in display order becomes current.
+    void SelectPreviousColumn();
+    void SelectNextColumn();
+    // The cell and header under the pointer (-1 for none).
+    int HotCol() const;
+    int HotRow() const;
+    int HotHeader() const;
+    // The column whose edge is being dragged (-1 for none), and the width change so far.
+    int SizingColumn() const;
+    int SizingChange() const;
+    // The column being dragged to a new place (-1 for none).
+    int DraggedColumn() const;
+    // Incremental search: the text typed so far and the timer that empties it.
+    const std::wstring& SearchText() const;
+    ui::TTimer* SearchTimer() const;
+    TColumnDragBox* DragBox() const;
+    TDragArrow* DragArrow(int which) const; // 0 the upper (down-pointing) arrow, 1 the lower
+    THintWindow* TextFitHint() const;
+
+    TCellClickEvent OnCellClick;
+    THeaderClickEvent OnHeaderClick;
+    TMouseWheelUpDownEvent OnMouseWheelDown;
+    TMouseWheelUpDownEvent OnMouseWheelUp;
+
     // Stored children: the columns, read back under the column collection.
     ui::TComponent* GetChildOwner() override;
     void GetChildren(const std::function<void(ui::TComponent*)>& proc, ui::TComponent* root) override;
@@ -261,6 +334,27 @@ protected:
     virtual void LayoutChanged(int action, int index1, int index2);
     virtual void DoSelectCell(int ACol, int ARow);
     virtual void DoSortColumn(int ACol, bool Ascending);
+    virtual void DoCellClick(int ACol, int ARow);
+    virtual void DoHeaderClick(int ACol);
+    // The seam to a column's in-cell element (a check box): a click at a point relative to the
+    // cell's top-left corner, and a typed key. The grid that holds the cells connects them to the
+    // element; here they do nothing.
+    virtual bool ElementClick(int ACol, int ARow, ui::TPoint inCell);
+    virtual void ElementKey(int ACol, int ARow, wchar_t key);
+    // Input handlers (grid/input).
+    void MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y) override;
+    void MouseMove(ui::TShiftState shift, int x, int y) override;
+    void MouseUp(ui::TMouseButton button, ui::TShiftState shift, int x, int y) override;
+    void DblClick() override;
+    bool MouseWheel(ui::TShiftState shift, int delta, ui::TPoint screen) override;
+    void MouseLeft();
+    void KeyDown(WORD& key, ui::TShiftState shift) override;
+    void KeyPress(wchar_t& key) override;
+    void DoEnter() override;
+    void DoExit() override;
+    void FocusChanged();
+    void BeforeScroll(uint8_t kind) override;
+    void FontChanged() override;
     // Called by the store's row operations to keep one selection mark per row.
     void InsertRowMarks(int at, int count);
     void EraseRowMark(int at);
@@ -302,8 +396,36 @@ private:
     ui::TRect FocusRect(const TGridLayout& l) const;
     void PaintThemedBorder();
     void InvertFocusFrame(const TGridLayout& l);
-    void InvalidateFocusedCell();
 
+    // Input steps (grid/input).
+    bool HandleInputMessage(ui::TMessage& message);
+    void PressData(const TGridHit& hit, ui::TShiftState shift);
+    void PressHeader(const TGridHit& hit);
+    void ReleaseOver(const TGridHit& hit, int x, int y);
+    void TrackData(const TGridHit& hit, int x, int y);
+    void TrackHeader(const TGridHit& hit, int x, int y, ui::TShiftState shift);
+    void SetHotCell(int ACol, int ARow);
+    void SetHotHeader(int ACol);
+    void SetGridCursor(ui::TCursor cursor);
+    void StartSizing(int ACol);
+    void TrackSizing(int x);
+    void EndSizing(bool apply);
+    void InvertGuideLine(int x);
+    void ShowTextFitHint(int ACol, int ARow);
+    void HideTextFitHint();
+    void KeyMove(WORD key, ui::TShiftState shift);
+    void TypeChar(wchar_t key);
+    void IncrementalSearch(wchar_t key);
+    void SearchTimerTick();
+    void StartColumnDrag(int ACol, int x, int y);
+    void ColumnDragMove(int sx, int sy);
+    void ColumnDrop(int sx, int sy);
+    void EndColumnDrag();
+    void CancelPress();
+    void CreateInputParts();
+    void DestroyInputParts();
+
+    std::unique_ptr<TGridInputState> FInput;
     TPaintContext* FPaint = nullptr; // the paint in progress, for DrawCell and DrawEmptyCell
     std::unique_ptr<TColumnPartDisplay> FPartDisplay;
     int FPressedHeader = -1;

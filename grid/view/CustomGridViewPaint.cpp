@@ -88,7 +88,6 @@ void TCustomGridViewControl::Paint()
     // While a column's width is dragged the inverted guide lines must stay intact.
     if (FState & gsColumnSizing)
         return;
-    SyncScrollRanges();
     TPaintContext pc(Canvas(), Layout());
     pc.Focused = GridFocused();
     TPaintContext* outer = FPaint;
@@ -116,9 +115,10 @@ void TCustomGridViewControl::Paint()
 
 void TCustomGridViewControl::SyncScrollRanges()
 {
-    // Most changes set the ranges themselves; clearing, deleting and plain appending of rows do
-    // not, so each paint checks them. The check is cheap and the bars are touched only when a
-    // value differs, since pushing them can resize the client and scroll the content.
+    // The layout step before each paint (WM_PAINT, before the paint starts): most changes set the
+    // ranges themselves, a plain append of rows does not. The check is cheap and the bars are
+    // touched only when a value differs, since pushing them can resize the client and scroll the
+    // content; done before BeginPaint, what that invalidates is part of the same paint.
     if (FGridStyle != TGridStyle::gsReport) {
         UpdateVertScrollRange();
         return;

@@ -222,6 +222,7 @@ void TGridView::DeleteRow(int ARow)
     FCells->DeleteRow(ARow);
     EraseRowMark(ARow);
     Invalidate();
+    UpdateVertScrollRange();
     if (ARow == CurrentRow())
         CloseEditor();
     else
@@ -255,6 +256,7 @@ void TGridView::ClearRows()
     FCells->Clear();
     CloseEditor();
     Invalidate();
+    UpdateVertScrollRange();
 }
 
 void TGridView::FooterFormulas()

@@ -9,11 +9,13 @@
 #include "app/Unit5.h"
 #include "app/Unit6.h"
 #include "grid/data/ColumnClasses.h"
+#include "grid/popups/ColumnDragBox.h"
 #include "grid/view/GridView.h"
 #include "tray/TrayIcon.h"
 #include "ui/controls/Dialogs.h"
 
 #include "tests/device/SimHelpers.h"
+#include "tests/support/InputSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -321,4 +323,39 @@ TEST_F(CallList, TheCounterOverflowEndsThatCallWithItsRowLeftEmpty)
     Grid()->Cell(0, 0)->SetAsString(L"x");
     EXPECT_EQ(changes, 1);
     Grid()->OnChange = nullptr;
+}
+
+TEST_F(CallList, AUserClicksACallRowAndMovesWithTheArrowsButNeverDragsAColumn)
+{
+    for (int i = 0; i < 3; ++i)
+        Call(L"D", L"1", L"555000" + std::to_wstring(i), L"t" + std::to_wstring(i));
+    grid::TGridView* g = Grid();
+    ASSERT_TRUE(g->HandleAllocated() && IsWindowVisible(g->Handle())) << "the grid shows on the first page";
+    SetForegroundWindow(Form1->Handle());
+    HWND w = g->Handle();
+    grid::TCustomColumn* second = g->Columns()->DisplayItems(1);
+    ui::TRect cell = g->CellRect(second->Index(), 1);
+    testsupport::Click(w, (cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+    EXPECT_EQ(g->CurrentRow(), 1);
+    EXPECT_EQ(g->CurrentCol(), second->Index());
+    EXPECT_TRUE(g->Focused()) << "the click gives the grid the keyboard";
+    testsupport::Key(w, VK_DOWN);
+    EXPECT_EQ(g->CurrentRow(), 2);
+    testsupport::Key(w, VK_DOWN);
+    EXPECT_EQ(g->CurrentRow(), 2) << "the last call is the end";
+    testsupport::Key(w, VK_UP);
+    testsupport::Key(w, VK_LEFT);
+    EXPECT_EQ(g->CurrentRow(), 1);
+    EXPECT_EQ(g->CurrentCol(), g->Columns()->DisplayItems(0)->Index());
+    EXPECT_EQ(g->RowCount(), 3) << "Enter and keys change no data";
+
+    // A header pressed and dragged far stays where it is (goDissableColumnMoving).
+    grid::TCustomColumn* first = g->Columns()->DisplayItems(0);
+    int x = first->Left() + first->Width() / 2, y = g->HeaderSize() / 2;
+    testsupport::SendMouse(w, WM_LBUTTONDOWN, x, y, MK_LBUTTON);
+    testsupport::SendMouse(w, WM_MOUSEMOVE, x + 120, y, MK_LBUTTON);
+    EXPECT_EQ(g->DraggedColumn(), -1);
+    EXPECT_NE(GetCapture(), g->DragBox()->Handle());
+    testsupport::SendMouse(w, WM_LBUTTONUP, x + 120, y);
+    EXPECT_EQ(first->Position(), 0) << "no column moved";
 }

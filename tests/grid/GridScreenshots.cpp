@@ -1,9 +1,12 @@
 // Shows the application's grid (GridView1) in a window and saves pictures of the screen: empty,
-// with six calls, with a selected cell, and with the indicator and footer switched on.
+// with six calls, with a selected cell, with the indicator and footer switched on, and driven by
+// the mouse and keyboard (cell moved by keys, header pressed, column being sized, column dragged).
 // Run under the X server: grid_screenshots.exe <folder>; the pictures are BMP files there.
 #include "GridTestSupport.h"
 #include "GridView1Description.h"
 
+#include "grid/input/GridInput.h"
+#include "tests/support/InputSupport.h"
 #include "ui/core/Description.h"
 
 #include <cstdio>
@@ -19,12 +22,19 @@ void Settle(gridtest::THostForm& host)
     testsupport::PumpFor(300);
 }
 
-// Copies the window's rectangle of the screen into a bitmap file.
-bool Shot(gridtest::THostForm& host, const std::wstring& folder, const std::wstring& name)
+enum class TRepaint { rpFirst, rpAsIs };
+
+// Copies the window's rectangle of the screen (with `margin` pixels around it, for the popups
+// that float beside it) into a bitmap file. rpAsIs keeps what is on the screen, such as the
+// inverted guide lines that a repaint would wipe.
+bool Shot(gridtest::THostForm& host, const std::wstring& folder, const std::wstring& name,
+          TRepaint repaint = TRepaint::rpFirst, int margin = 0)
 {
-    Settle(host);
+    if (repaint == TRepaint::rpFirst)
+        Settle(host);
     RECT r;
     GetWindowRect(host.Handle(), &r);
+    InflateRect(&r, margin, margin);
     ui::TBitmap picture(r.right - r.left, r.bottom - r.top);
     HDC screen = GetDC(nullptr);
     BitBlt(picture.Canvas().Handle(), 0, 0, picture.Width(), picture.Height(), screen, r.left, r.top, SRCCOPY);
@@ -85,5 +95,49 @@ int wmain(int argc, wchar_t** argv)
     grid->Columns()->Items(4)->Footer()->SetCaption(L"6 arama");
     grid->SetOptions(grid->Options() + TGridOptions{TGridOption::goIndicator, TGridOption::goFooter});
     ok &= Shot(*host, folder, L"grid-indicator-footer");
+
+    // Driven by the keyboard and the mouse.
+    using testsupport::SendMouse;
+    grid->SetOptions(grid->Options() - TGridOptions{TGridOption::goIndicator, TGridOption::goFooter});
+    grid->SetCurrentCell(4, 0);
+    HWND w = grid->Handle();
+    testsupport::Key(w, VK_DOWN);
+    testsupport::Key(w, VK_DOWN);
+    testsupport::Key(w, VK_DOWN);
+    testsupport::Key(w, VK_LEFT);
+    ok &= Shot(*host, folder, L"grid-keys-moved");
+
+    TCustomColumn* column = grid->Columns()->Items(0);
+    column->SetOptions(column->Options() + TColumnOptions{TColumnOption::coCanClick});
+    int x = column->Left() + column->Width() / 2, y = grid->HeaderSize() / 2;
+    // The styled header has no pressed look of its own; the classic one shows it inverted.
+    grid->SetHeaderStyle(THeaderStyle::hsOldStyle);
+    SendMouse(w, WM_LBUTTONDOWN, x, y, MK_LBUTTON);
+    ok &= Shot(*host, folder, L"grid-header-pressed");
+    SendMouse(w, WM_LBUTTONUP, x, y);
+    grid->SetHeaderStyle(THeaderStyle::hsAuto);
+
+    Settle(*host);
+    int edge = column->Left() + column->Width();
+    SendMouse(w, WM_LBUTTONDOWN, edge, y, MK_LBUTTON);
+    SendMouse(w, WM_MOUSEMOVE, edge + 45, 60, MK_LBUTTON);
+    // Lines drawn straight on the window reach the screen when its surface is flushed.
+    GdiFlush();
+    testsupport::PumpFor(300);
+    ok &= Shot(*host, folder, L"grid-column-sizing", TRepaint::rpAsIs);
+    SendMouse(w, WM_LBUTTONUP, edge + 45, 60);
+
+    grid->SetOptions(grid->Options() - TGridOptions{TGridOption::goDissableColumnMoving});
+    Settle(*host);
+    x = column->Left() + column->Width() / 2;
+    SendMouse(w, WM_LBUTTONDOWN, x, y, MK_LBUTTON);
+    SendMouse(w, WM_MOUSEMOVE, x + 10, y, MK_LBUTTON);
+    TCustomColumn* target = grid->Columns()->DisplayItems(0);
+    POINT over{target->Left() + target->Width() / 2, y + 3};
+    ClientToScreen(w, &over);
+    testsupport::SendToCapture(WM_MOUSEMOVE, over, MK_LBUTTON);
+    testsupport::PumpFor(300);
+    ok &= Shot(*host, folder, L"grid-column-drag", TRepaint::rpAsIs, 30);
+    testsupport::Key(w, VK_ESCAPE);
     return ok ? 0 : 1;
 }

@@ -72,4 +72,36 @@ RECT PendingUpdate(HWND wnd)
     return r;
 }
 
+TInputGrid::TInputGrid(int rows) : host(MakeHost())
+{
+    grid = LoadCallListGrid(*host);
+    host->Show();
+    grid->HandleNeeded();
+    grid->AddRows(rows);
+    for (int r = 0; r < rows; ++r)
+        grid->SetCellText(4, r, L"r" + std::to_wstring(r));
+    SetForegroundWindow(host->Handle());
+    grid->SetFocus();
+    Settle();
+}
+
+POINT TInputGrid::CellCenter(int col, int row) const
+{
+    ui::TRect r = grid->CellRect(col, row);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+POINT TInputGrid::HeaderCenter(int col) const
+{
+    grid::TCustomColumn* c = grid->Columns()->Items(col);
+    int left = c->Left() - grid->HorzScrollBar()->Position();
+    return POINT{left + c->Width() / 2, grid->HeaderSize() / 2};
+}
+
+int TInputGrid::RightEdge(int col) const
+{
+    grid::TCustomColumn* c = grid->Columns()->Items(col);
+    return c->Left() - grid->HorzScrollBar()->Position() + c->Width();
+}
+
 } // namespace gridtest

@@ -30,4 +30,20 @@ std::wstring CallListDescription();
 // The part of the window waiting to be repainted (empty rectangle when none).
 RECT PendingUpdate(HWND wnd);
 
+// The call-list grid on a shown, focused window with `rows` rows (column 4's text "r<row>"),
+// for tests that drive it with mouse and key messages.
+struct TInputGrid {
+    explicit TInputGrid(int rows = 0);
+    HWND Wnd() const { return grid->Handle(); }
+    // Client points: the middle of a cell, of a header, and a header's right edge.
+    POINT CellCenter(int col, int row) const;
+    POINT HeaderCenter(int col) const;
+    int RightEdge(int col) const;
+    // Marks everything painted, so what a step invalidates can be read afterwards.
+    void Settle() const { ValidateRect(grid->Handle(), nullptr); }
+
+    std::unique_ptr<THostForm> host;
+    grid::TGridView* grid = nullptr;
+};
+
 } // namespace gridtest

@@ -432,3 +432,20 @@ TEST(GridView, CellHintFollowsThePointer)
     EXPECT_EQ(row, 1);
     EXPECT_FALSE(g.grid->CellAt(5, 5, col, row)) << "the header is not the data area";
 }
+
+TEST(GridView, DeletingAndClearingRowsSettleTheScrollRangeBeforeAnyPaint)
+{
+    TShownGrid g;
+    g.grid->AddRows(30);
+    TControlScrollBar* bar = g.grid->VertScrollBar();
+    int fit = g.grid->VisibleRowCount();
+    ASSERT_EQ(bar->Max(), 30 - fit);
+    for (int i = 0; i < 30 - fit; ++i)
+        g.grid->DeleteRow(0);
+    EXPECT_EQ(bar->Max(), 0) << "the rows left fit: no range, without waiting for a paint";
+    g.grid->AddRows(30);
+    bar->SetPosition(10);
+    g.grid->ClearRows();
+    EXPECT_EQ(bar->Max(), 0);
+    EXPECT_EQ(bar->Position(), 0) << "an empty grid is not scrolled";
+}

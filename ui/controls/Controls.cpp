@@ -1015,6 +1015,17 @@ void TWinControl::WndProc(TMessage& message)
         message.WParam = ch;
         break;
     }
+    case WM_MOUSEWHEEL: {
+        // Not among the mouse messages above: its position is in screen coordinates and it goes
+        // to the focused window, not to a windowless child under the pointer.
+        TShiftState shift = ShiftStateFromMouse(GET_KEYSTATE_WPARAM(message.WParam));
+        TPoint screen{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
+        if (MouseWheel(shift, GET_WHEEL_DELTA_WPARAM(message.WParam), screen)) {
+            message.Result = 0;
+            return;
+        }
+        break;
+    }
     case WM_SETFOCUS:
         DefaultHandler(message);
         DoEnter();
@@ -1067,6 +1078,8 @@ void TWinControl::KeyPress(wchar_t& key)
     if (OnKeyPress)
         OnKeyPress(this, key);
 }
+
+bool TWinControl::MouseWheel(TShiftState, int, TPoint) { return false; }
 
 void TWinControl::DoEnter()
 {

@@ -357,6 +357,9 @@ protected:
     virtual void KeyDown(WORD& key, TShiftState shift);
     virtual void KeyUp(WORD& key, TShiftState shift);
     virtual void KeyPress(wchar_t& key);
+    // A wheel turn over the control (delta in WHEEL_DELTA units, screen position of the pointer).
+    // False leaves the message to the default handling, which passes it on to the parent.
+    virtual bool MouseWheel(TShiftState shift, int delta, TPoint screen);
     virtual void DoEnter();
     virtual void DoExit();
     // A notification (WM_COMMAND, WM_NOTIFY, WM_DRAWITEM, colour messages) that the parent
