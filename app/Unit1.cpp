@@ -275,7 +275,14 @@ void TForm1::Timer2Timer(TObject*)
 void TForm1::ApplicationEvents1Exception(TObject*, Exception& E)
 {
     // Errors are logged, never shown in a dialog: the program is left running on test benches.
-    Memo2->Lines().Add(TimeToStr() + L":" + E.Message());
+    // A message may carry what the device sent, at any length. The notice box word-wraps its
+    // lines, which for a line of many thousands of characters keeps the platform busy for
+    // minutes, and nobody reads past the box's two lines anyway: a long one is cut short.
+    constexpr size_t LongestNotice = 300;
+    std::wstring text = E.Message();
+    if (text.size() > LongestNotice)
+        text = text.substr(0, LongestNotice - 1) + L"\u2026";
+    Memo2->Lines().Add(TimeToStr() + L":" + text);
 }
 
 void TForm1::Memo2Change(TObject*)

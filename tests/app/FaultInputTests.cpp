@@ -23,6 +23,7 @@
 #include <functional>
 #include <iostream>
 #include <random>
+#include <typeinfo>
 #include <string>
 #include <vector>
 
@@ -253,7 +254,7 @@ TEST_F(FaultInput, TenThousandMutatedDescriptionsLoadOrNameTheirLineAndLeaveNoth
             }
         } catch (const Exception& e) {
             ++failures;
-            ADD_FAILURE() << "case " << i << ": " << Narrow(e.ClassName()) << " without a line: " << Narrow(e.Message());
+            ADD_FAILURE() << "case " << i << ": " << typeid(e).name() << " without a line: " << Narrow(e.Message());
         } catch (const std::exception& e) {
             ++failures;
             ADD_FAILURE() << "case " << i << ": a C++ error escaped the reader: " << e.what();
@@ -277,7 +278,9 @@ TEST_F(FaultInput, TenThousandMutatedDescriptionsLoadOrNameTheirLineAndLeaveNoth
               << "\n  after " << kCases << ": " << Figures(gdiAtEnd, heapAtEnd) << "\n";
     EXPECT_GT(loaded, 0) << "some mutations leave a description that still loads";
     EXPECT_GT(rejected, kCases / 2) << "most mutations break the description";
-    EXPECT_EQ("", GdiGrowth(gdiAt1000, gdiAtEnd));
+    // The GDI table slot moves with the most objects alive at once (a paint of a long text
+    // holds a few more); a leak of one object per case would move it by thousands.
+    EXPECT_EQ("", GdiGrowth(gdiAt1000, gdiAtEnd, 256));
     EXPECT_LE(heapAtEnd, heapAt1000 + kHeapSlack) << "heap grew from " << heapAt1000 << " to " << heapAtEnd;
     TDalvexSimStatus status = simtest::Status(Sim.Get());
     EXPECT_EQ(1, status.LiveObjects) << "only the main window's device control is alive";
@@ -322,9 +325,10 @@ public:
         int32_t v = static_cast<int32_t>(Pick(61)) - 15;
         std::wstring text;
         bool valid = true;
-        switch (Pick(14)) {
-        case 0: text = std::to_wstring(v); break;
-        case 1: text = L"000" + std::to_wstring(v < 0 ? -v : v), v = v < 0 ? -v : v; break;
+        switch (Pick(12) != 0 ? 0 : 1 + Pick(14)) {
+        case 0:
+        case 1: text = std::to_wstring(v); break;
+        case 14: text = L"000" + std::to_wstring(v < 0 ? -v : v), v = v < 0 ? -v : v; break;
         case 2: v = INT32_MAX, text = L"2147483647"; break;
         case 3: v = INT32_MIN, text = L"-2147483648"; break;
         case 4: text = L"  " + std::to_wstring(v); break;
@@ -402,8 +406,31 @@ TEST_F(FaultInput, TenThousandRandomDeviceEventsKeepTheListRightAndLogEachReject
     testsupport::TGdiSnapshot gdiAt1000;
     size_t heapAt1000 = 0;
     const int kEvents = 10000;
+    // The error hook still writes to the notice box; the test counts its calls and checks that
+    // the box's last line is the one it wrote.
+    int logged = 0;
+    std::wstring lastLogged;
+    const TExceptionEvent hook = Form1->ApplicationEvents1->OnException;
+    Form1->ApplicationEvents1->OnException = [&](TObject* sender, Exception& e) {
+        ++logged;
+        hook(sender, e);
+        lastLogged = Form1->Memo2->LinesList().back();
+    };
+    // Six plain calls and a plain level event: the list no longer holds any of the long texts,
+    // so the heap can be compared between two such moments.
+    auto settle = [&] {
+        for (int c = 0; c < 6; ++c)
+            ASSERT_EQ(S_OK, simtest::RaiseStrings(Sim.Get(), DISPID_Dalvex_OnCallerID, {L"1", L"1", L"5", L"t", L""}));
+        ASSERT_EQ(S_OK, simtest::RaiseStrings(Sim.Get(), DISPID_Dalvex_OnSignalA,
+                                              {L"1", L"2", L"3", L"4", L"0", L"0", L"0", L"0"}));
+        expectedCounter += 6;
+        const int32_t plain[4] = {1, 2, 3, 4};
+        std::copy(plain, plain + 4, meters);
+        metersSet = true;
+        DrainMessages();
+    };
     for (int i = 0; i < kEvents && failures < 10; ++i) {
-        Form1->Memo2->SetText(L"");
+        const int loggedBefore = logged;
         TArgs args;
         DISPID dispid;
         bool accepted = true;
@@ -451,11 +478,11 @@ TEST_F(FaultInput, TenThousandRandomDeviceEventsKeepTheListRightAndLogEachReject
         if (!accepted)
             ++rejected;
 
-        const std::vector<std::wstring> log = Form1->Memo2->LinesList();
-        const size_t expectedLines = accepted ? 0 : 1;
-        bool ok = log.size() == expectedLines;
+        const int lines = logged - loggedBefore;
+        bool ok = lines == (accepted ? 0 : 1);
         if (ok && !accepted)
-            ok = log[0].size() > 9 && log[0][2] == L':' && log[0][5] == L':' && log[0][8] == L':';
+            ok = lastLogged.size() > 9 && lastLogged[2] == L':' && lastLogged[5] == L':' && lastLogged[8] == L':' &&
+                 lastLogged.size() <= 9 + 300;
         ok = ok && Form1->CallCounter == expectedCounter && Form1->Label5->Caption() == IntToStr(expectedCounter) &&
              Form1->GridView1->RowCount() == std::min(expectedCounter, 6);
         if (ok && isCall && accepted) {
@@ -470,19 +497,21 @@ TEST_F(FaultInput, TenThousandRandomDeviceEventsKeepTheListRightAndLogEachReject
         if (!ok) {
             ++failures;
             ADD_FAILURE() << "event " << i << " (DISPID " << dispid << ", " << args.Values.size() << " arguments, "
-                          << (accepted ? "to be accepted" : "to be rejected") << "): " << log.size()
-                          << " lines logged" << (log.empty() ? "" : ", the first: " + Narrow(log[0].substr(0, 200)))
+                          << (accepted ? "to be accepted" : "to be rejected") << "): " << lines
+                          << " lines logged, the last: " << Narrow(lastLogged.substr(0, 200))
                           << "; counter " << Form1->CallCounter << " (expected " << expectedCounter << "), "
                           << Form1->GridView1->RowCount() << " rows";
         }
         if (i % 50 == 0)
             DrainMessages();
         if (i == 999) {
+            settle();
             gdiAt1000 = TakeGdiSnapshot();
             heapAt1000 = HeapBytesInUse();
         }
     }
-    DrainMessages();
+    Form1->ApplicationEvents1->OnException = hook;
+    settle();
     const testsupport::TGdiSnapshot gdiAtEnd = TakeGdiSnapshot();
     const size_t heapAtEnd = HeapBytesInUse();
     std::cout << "events: " << expectedCounter << " calls listed, " << rejected << " rejected"
@@ -491,7 +520,9 @@ TEST_F(FaultInput, TenThousandRandomDeviceEventsKeepTheListRightAndLogEachReject
     EXPECT_LE(Form1->GridView1->RowCount(), 6);
     EXPECT_EQ(Beeps - beepsBefore, expectedCounter) << "one beep per listed call";
     EXPECT_LE(Balloons - balloonsBefore, expectedCounter) << "at most one balloon per listed call";
-    EXPECT_EQ("", GdiGrowth(gdiAt1000, gdiAtEnd));
+    // The GDI table slot moves with the most objects alive at once (a paint of a long text
+    // holds a few more); a leak of one object per case would move it by thousands.
+    EXPECT_EQ("", GdiGrowth(gdiAt1000, gdiAtEnd, 256));
     EXPECT_LE(heapAtEnd, heapAt1000 + kHeapSlack) << "heap grew from " << heapAt1000 << " to " << heapAtEnd;
 }
 
