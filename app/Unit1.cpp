@@ -133,11 +133,15 @@ void TForm1::FormShow(TObject*)
     PageControl1->SetActivePage(TabSheet1);
     // The control's own window has nothing to show; hide it before it starts talking. Each
     // step that fails is logged on its own and does not keep the next from running: a control
-    // that refuses to hide must still be started, and one that fails to start is started
-    // again by the next poll. A control that could not be made at all was reported once when
-    // the window was built; there is nothing to hide or start.
+    // that refuses to hide must still be started; one that fails to hide or to start is
+    // hidden or started by the next poll. A control that could not be made at all was
+    // reported once when the window was built; there is nothing to hide or start.
     if (Dalvex1->ControlAvailable()) {
-        RunLogged([this] { Dalvex1->SetVisible(false); });
+        FHidePending = true;
+        RunLogged([this] {
+            Dalvex1->SetVisible(false);
+            FHidePending = false;
+        });
         FStartPending = true;
         RunLogged([this] {
             Dalvex1->Start();
@@ -211,6 +215,10 @@ void TForm1::Timer1Timer(TObject*)
 
 void TForm1::Poll()
 {
+    if (FHidePending) {
+        Dalvex1->SetVisible(false);
+        FHidePending = false;
+    }
     if (FStartPending) {
         Dalvex1->Start();
         FStartPending = false;

@@ -106,7 +106,8 @@ private:
     void RunLogged(const std::function<void()>& step);
 
     bool FTrimmingNotices = false;
-    // Start has not yet succeeded; the poll tries again.
+    // Hiding the control or starting it has not yet succeeded; the poll tries again.
+    bool FHidePending = false;
     bool FStartPending = false;
 };
 

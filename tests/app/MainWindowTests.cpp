@@ -331,7 +331,8 @@ TEST_F(MainWindowTest, FirstShowStartsOnTheTestPageAndStartsTheControlHidden)
 TEST_F(MainWindowTest, FirstShowHidesTheControlBeforeStartingItAndGoesOnWhenAStepFails)
 {
     // A failing step is logged and the start-up goes on: a control that refuses to hide is
-    // still started, and one that fails to start is started again by the next poll.
+    // still started (and hidden by the next poll), and one that fails to start is started by
+    // the next poll.
     TComponent owner(nullptr);
     auto* form = new TForm1(&owner);
     form->LoadDescription();
@@ -351,6 +352,8 @@ TEST_F(MainWindowTest, FirstShowHidesTheControlBeforeStartingItAndGoesOnWhenASte
     ASSERT_FALSE(lines.empty());
     EXPECT_NE(lines.back().find(L":" + simtest::SystemMessage(E_ACCESSDENIED)), std::wstring::npos)
         << Narrow(lines.back());
+    form->Timer1Timer(form->Timer1);
+    EXPECT_FALSE(simtest::Status(sim.Get()).Visible) << "the poll hid the control";
     delete form;
 
     form = new TForm1(&owner);
