@@ -131,10 +131,33 @@ void TForm1::FormShow(TObject*)
     Label5->SetText(L"0");
     // Whatever page the window was last designed on, a test session starts on "Test".
     PageControl1->SetActivePage(TabSheet1);
-    // The control's own window has nothing to show; hide it before it starts talking.
-    Dalvex1->SetVisible(false);
-    Dalvex1->Start();
+    // The control's own window has nothing to show; hide it before it starts talking. Each
+    // step that fails is logged on its own and does not keep the next from running: a control
+    // that refuses to hide must still be started; one that fails to hide or to start is
+    // hidden or started by the next poll. A control that could not be made at all was
+    // reported once when the window was built; there is nothing to hide or start.
+    if (Dalvex1->ControlAvailable()) {
+        FHidePending = true;
+        RunLogged([this] {
+            Dalvex1->SetVisible(false);
+            FHidePending = false;
+        });
+        FStartPending = true;
+        RunLogged([this] {
+            Dalvex1->Start();
+            FStartPending = false;
+        });
+    }
     SetAutoSize(true);
+}
+
+void TForm1::RunLogged(const std::function<void()>& step)
+{
+    try {
+        step();
+    } catch (...) {
+        Application->HandleException(this);
+    }
 }
 
 void TForm1::Dalvex1CallerID(TObject*, const std::wstring& DeviceID, const std::wstring& Line,
@@ -173,21 +196,54 @@ void TForm1::Dalvex1CallerID(TObject*, const std::wstring& DeviceID, const std::
 
 void TForm1::Timer1Timer(TObject*)
 {
-    const std::string model = WideToAnsi(Dalvex1->GetInfo(L"devicemodel"));
-    if (!model.empty()) {
-        Label24->SetText(Through8Bit(L"Cihaz modeli: " + AnsiToWide(model)));
-        // Only a connected device has a serial number worth asking for.
-        const std::wstring serial = Dalvex1->GetInfo(L"serial");
-        Label25->SetText(Through8Bit(L"Seri no: " + serial));
-    } else {
-        Label24->SetText(L"");
-        Label25->SetText(L"");
+    // A control that is not there (never made, or gone since) has no device to report. Why it
+    // is not there was logged once, when that was found out; asking again would only repeat it.
+    if (!Dalvex1->ControlAvailable()) {
+        ShowNoDevice();
+        return;
     }
+    try {
+        Poll();
+    } catch (...) {
+        // The control went away during this poll: its device goes with it. The list is reset
+        // first, so that the error logged after it stays in view.
+        if (!Dalvex1->ControlAvailable())
+            ShowNoDevice();
+        throw;
+    }
+}
+
+void TForm1::Poll()
+{
+    if (FHidePending) {
+        Dalvex1->SetVisible(false);
+        FHidePending = false;
+    }
+    if (FStartPending) {
+        Dalvex1->Start();
+        FStartPending = false;
+    }
+    const std::string model = WideToAnsi(Dalvex1->GetInfo(L"devicemodel"));
+    if (model.empty()) {
+        ShowNoDevice();
+        return;
+    }
+    Label24->SetText(Through8Bit(L"Cihaz modeli: " + AnsiToWide(model)));
+    // Only a connected device has a serial number worth asking for.
+    const std::wstring serial = Dalvex1->GetInfo(L"serial");
+    Label25->SetText(Through8Bit(L"Seri no: " + serial));
+    Label9->SetText(StatusConnected);
+}
+
+void TForm1::ShowNoDevice()
+{
+    Label24->SetText(L"");
+    Label25->SetText(L"");
     // The status line remembers the last poll: connected then, nothing now means the device
     // went away, and its calls go with it (once per disconnection).
-    if (WideToAnsi(Label9->Caption()) == WideToAnsi(StatusConnected) && model.empty())
+    if (WideToAnsi(Label9->Caption()) == WideToAnsi(StatusConnected))
         ResetCallList();
-    Label9->SetText(model.empty() ? StatusWaiting : StatusConnected);
+    Label9->SetText(StatusWaiting);
 }
 
 void TForm1::Dalvex1SignalA(TObject*, const std::wstring& Level1, const std::wstring& Level2,
@@ -227,7 +283,14 @@ void TForm1::Timer2Timer(TObject*)
 void TForm1::ApplicationEvents1Exception(TObject*, Exception& E)
 {
     // Errors are logged, never shown in a dialog: the program is left running on test benches.
-    Memo2->Lines().Add(TimeToStr() + L":" + E.Message());
+    // A message may carry what the device sent, at any length. The notice box word-wraps its
+    // lines, which for a line of many thousands of characters keeps the platform busy for
+    // minutes, and nobody reads past the box's two lines anyway: a long one is cut short.
+    constexpr size_t LongestNotice = 300;
+    std::wstring text = E.Message();
+    if (text.size() > LongestNotice)
+        text = text.substr(0, LongestNotice - 1) + L"\u2026";
+    Memo2->Lines().Add(TimeToStr() + L":" + text);
 }
 
 void TForm1::Memo2Change(TObject*)

@@ -97,7 +97,18 @@ public:
     static constexpr const char* SettingsAnswer = "8";
 
 private:
+    // One poll of the connection watch, on a control that is there.
+    void Poll();
+    // The status, model and serial lines for "no device", resetting the list when one was
+    // connected at the last poll.
+    void ShowNoDevice();
+    // Runs one step of the start-up; what it raises is logged and the start-up goes on.
+    void RunLogged(const std::function<void()>& step);
+
     bool FTrimmingNotices = false;
+    // Hiding the control or starting it has not yet succeeded; the poll tries again.
+    bool FHidePending = false;
+    bool FStartPending = false;
 };
 
 extern TForm1* Form1;

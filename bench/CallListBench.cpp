@@ -1,7 +1,7 @@
 // Benchmark: calls handled per second by the main window, each raised by the simulated device
 // control through its event interface exactly as in the program, with the speaker and the shell
 // recording instead of sounding and showing. Reports the memory in use and the live GDI and
-// USER objects at the start and the end, and per call the shell calls, the paints that happen
+// USER objects at the start, half way and at the end (a soak: they must stay flat), and per call the shell calls, the paints that happen
 // inside the handler (there must be none) and the deferred paints that follow it.
 //
 //   build/<flavour>/bench/calllist_bench.exe [calls]      (default 100000; run under scripts/wine-run.sh)
@@ -40,25 +40,6 @@ bool LoadSimulator()
         return false;
     auto reg = reinterpret_cast<HRESULT(__stdcall*)()>(GetProcAddress(module, "DllRegisterServer"));
     return reg != nullptr && SUCCEEDED(reg());
-}
-
-// Bytes in use in the process's heaps (the C++ allocator's included): Wine leaves the private
-// usage of the memory counters at 0, so the heaps are walked instead.
-size_t HeapBytesInUse()
-{
-    HANDLE heaps[64];
-    const DWORD count = GetProcessHeaps(64, heaps);
-    size_t total = 0;
-    for (DWORD i = 0; i < count && i < 64; ++i) {
-        PROCESS_HEAP_ENTRY entry{};
-        if (!HeapLock(heaps[i]))
-            continue;
-        while (HeapWalk(heaps[i], &entry))
-            if ((entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) != 0)
-                total += entry.cbData;
-        HeapUnlock(heaps[i]);
-    }
-    return total;
 }
 
 size_t WorkingSet()
@@ -151,8 +132,11 @@ int main(int argc, char** argv)
     }
     const long shellAtStart = shellCalls, beepsAtStart = beeps;
     PaintsInside = PaintsAfter = 0;
+    using testsupport::HeapBytesInUse;
     const size_t memoryAtStart = HeapBytesInUse(), workingSetAtStart = WorkingSet();
     const testsupport::TGdiSnapshot gdiAtStart = testsupport::TakeGdiSnapshot();
+    size_t memoryAtMiddle = memoryAtStart;
+    testsupport::TGdiSnapshot gdiAtMiddle = gdiAtStart;
 
     long failures = 0, queued = 0;
     double handlerSeconds = 0;
@@ -168,6 +152,10 @@ int main(int argc, char** argv)
         if (GetUpdateRect(grid, &pending, FALSE))
             ++queued;
         Pump(); // the loop's turn: the deferred repaint happens here
+        if (n == calls / 2) {
+            memoryAtMiddle = HeapBytesInUse();
+            gdiAtMiddle = testsupport::TakeGdiSnapshot();
+        }
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     Pump();
@@ -184,6 +172,9 @@ int main(int argc, char** argv)
                 double(PaintsInside) / calls, double(PaintsAfter) / calls, double(queued) / calls);
     std::printf("heap in use: %zu KiB at the start, %zu KiB at the end; working set %zu KiB -> %zu KiB\n",
                 memoryAtStart / 1024, memoryAtEnd / 1024, workingSetAtStart / 1024, workingSetAtEnd / 1024);
+    std::printf("start:  %s\nmiddle: %s\nend:    %s\n", testsupport::Figures(gdiAtStart, memoryAtStart).c_str(),
+                testsupport::Figures(gdiAtMiddle, memoryAtMiddle).c_str(),
+                testsupport::Figures(gdiAtEnd, memoryAtEnd).c_str());
     std::printf("GDI/USER: wrapped GDI %d -> %d, wrapped USER %d -> %d, probe slot %d -> %d: %s\n", gdiAtStart.WrappedGdi,
                 gdiAtEnd.WrappedGdi, gdiAtStart.WrappedUser, gdiAtEnd.WrappedUser, gdiAtStart.ProbeIndex,
                 gdiAtEnd.ProbeIndex,

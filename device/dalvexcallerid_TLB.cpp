@@ -38,16 +38,16 @@ bool TDalvex::Visible() { return GetBoolProp(DISPID_Dalvex_Visible); }
 
 void TDalvex::SetVisible(bool value) { SetBoolProp(DISPID_Dalvex_Visible, value); }
 
-void TDalvex::ShowSettings() { OleCheck(ControlInterface()->ShowSettings()); }
+void TDalvex::ShowSettings() { CheckCall(ControlInterface()->ShowSettings()); }
 
-void TDalvex::Start() { OleCheck(ControlInterface()->Start()); }
+void TDalvex::Start() { CheckCall(ControlInterface()->Start()); }
 
 std::wstring TDalvex::GetInfo(const std::wstring& Name)
 {
     IDalvex* control = ControlInterface();
     TBStr name(Name);
     TBStr value;
-    OleCheck(control->GetInfo(name.Get(), value.Put()));
+    CheckCall(control->GetInfo(name.Get(), value.Put()));
     return value.Str();
 }
 

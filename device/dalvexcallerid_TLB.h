@@ -56,7 +56,8 @@ using TSignalAEvent =
 // an error raised by a handler goes to the application's error handling. If the control is
 // missing, the window still comes up (the failure is reported once through the application's
 // error handling) and every call raises EOleError "The caller-ID device control is not
-// available (...)".
+// available (...)". A control that goes away while the program runs (its object disconnected)
+// raises that error from the call that found out, and from every call after it.
 class TDalvex : public ui::TOleControl {
     UI_PUBLISHED_CLASS
 public:

@@ -13,7 +13,7 @@
 // user, so do it only on a PC without the real device.
 //
 // Script format (the file named by the environment variable CALLERID_SIM_SCRIPT, read as UTF-8
-// when the host calls Start). One timed action per line:
+// when the control is made). One timed action per line:
 //
 //     at <ms> plug <model> <serial>        a device is plugged in
 //     at <ms> unplug                       the device goes away
@@ -26,9 +26,20 @@
 //                                          l5 to l8)
 //     at <ms> fail <hresult>               the next call on the control (GetInfo, as a rule)
 //                                          fails with this HRESULT (0x80004005 or decimal)
+//     at <ms> fail <method> [<name>] [<hresult>]
+//                                          the next call of Visible, Start, GetInfo or
+//                                          ShowSettings fails, with E_FAIL unless an HRESULT
+//                                          is given; GetInfo may be narrowed to one name
+//                                          ("fail GetInfo serial")
+//     at <ms> disconnect                   the control goes away underneath its host: its event
+//                                          sinks are dropped, its windows close, and every
+//                                          later call answers RPC_E_DISCONNECTED
 //     at <ms> repeat                       start again from the top, <ms> after the last start
 //
-// <ms> counts milliseconds from Start (and from each repeat). Actions run in time order; those
+// <ms> counts milliseconds from Start (and from each repeat). In place of <ms>, "create" runs
+// the action as soon as the control is made, before its host's first call: the way to make
+// the host's Visible or Start fail ("at create fail Start"); only plug, unplug, fail and
+// disconnect can run then. Actions run in time order; those
 // with the same time run in the order written. Words are separated by blanks; a word with blanks
 // goes in double quotes ("" inside stands for one quote). Empty lines and lines starting with
 // # are ignored. Calls and levels while no device is plugged in are skipped (a device that is
@@ -69,10 +80,11 @@ struct IDalvexSimulator : public IUnknown {
     // Raises event `dispid` now with `count` arguments given in declared order. S_FALSE (and no
     // event) before Start.
     virtual HRESULT STDMETHODCALLTYPE SimRaiseEvent(DISPID dispid, LONG count, const VARIANT* args) = 0;
-    // The next call of ShowSettings, Start, GetInfo or of Visible answers `hr`.
+    // The next call of ShowSettings, Start, GetInfo or of Visible answers `hr` (armed failures
+    // queue up, each failing one call).
     virtual HRESULT STDMETHODCALLTYPE SimFailNextCall(HRESULT hr) = 0;
-    // Replaces the script (the environment's is then ignored); its clock starts at Start, or now
-    // when already started. `problems` receives the rejected lines, one per line (may be null).
+    // Replaces the script (the environment's, if any); its "at create" actions run at once, its
+    // clock starts at Start, or now when already started. `problems` receives the rejected lines, one per line (may be null).
     virtual HRESULT STDMETHODCALLTYPE SimRunScript(BSTR text, BSTR* problems) = 0;
     virtual HRESULT STDMETHODCALLTYPE SimGetStatus(TDalvexSimStatus* status) = 0;
     // The settings the host handed over at creation ("Caption", "AutoSize").

@@ -169,6 +169,8 @@ STDMETHODIMP TSimConnectionPoint::Advise(IUnknown* sink, DWORD* cookie)
         if (sink == nullptr || cookie == nullptr)
             return E_POINTER;
         *cookie = 0;
+        if (FOwner->Disconnected())
+            return RPC_E_DISCONNECTED;
         // A sink must answer to the event interface itself; plain IDispatch is accepted as
         // many hosts connect that way.
         IDispatch* dispatch = nullptr;
@@ -220,7 +222,13 @@ void TSimConnectionPoint::DisconnectAll()
 // ---------------------------------------------------------------------------------------------
 // TSimControl: identity and life
 
-TSimControl::TSimControl() { ObjectCreated(); }
+TSimControl::TSimControl()
+{
+    ObjectCreated();
+    // Read now, so that its "at create" lines can make the host's very first calls fail.
+    LoadScriptFromEnvironment();
+    RunActionsAtCreate();
+}
 
 TSimControl::~TSimControl()
 {
@@ -267,11 +275,36 @@ STDMETHODIMP_(ULONG) TSimControl::Release()
     return refs;
 }
 
-HRESULT TSimControl::TakeFailure()
+HRESULT TSimControl::TakeFailure(const wchar_t* method, const std::wstring& infoName)
 {
-    HRESULT hr = FFailNext;
-    FFailNext = S_OK;
-    return hr;
+    if (FDisconnected)
+        return RPC_E_DISCONNECTED;
+    for (auto it = FFailures.begin(); it != FFailures.end(); ++it) {
+        if (!it->Method.empty() && it->Method != method)
+            continue;
+        if (!it->InfoName.empty() && _wcsicmp(it->InfoName.c_str(), infoName.c_str()) != 0)
+            continue;
+        HRESULT hr = it->Code;
+        FFailures.erase(it);
+        return hr;
+    }
+    return S_OK;
+}
+
+// The control goes away underneath its host, as an object whose server has died or has been
+// disconnected does: its event sinks are dropped, its windows go, and every later call answers
+// RPC_E_DISCONNECTED. Only releasing the host's last reference still works.
+void TSimControl::Disconnect()
+{
+    Trace(L"the control disconnects from its host");
+    Close(OLECLOSE_NOSAVE);
+    FPoint.DisconnectAll();
+    if (FClientSite != nullptr) {
+        IOleClientSite* site = FClientSite;
+        FClientSite = nullptr;
+        site->Release();
+    }
+    FDisconnected = true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -350,7 +383,7 @@ STDMETHODIMP TSimControl::Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPA
                         *argErr = 0;
                     return DISP_E_TYPEMISMATCH;
                 }
-                if (HRESULT failure = TakeFailure(); FAILED(failure))
+                if (HRESULT failure = TakeFailure(L"Visible"); FAILED(failure))
                     return fail(failure);
                 FVisible = value.boolVal != VARIANT_FALSE;
                 if (FWnd != nullptr)
@@ -360,7 +393,7 @@ STDMETHODIMP TSimControl::Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPA
             if (flags & DISPATCH_PROPERTYGET) {
                 if (params->cArgs != 0)
                     return DISP_E_BADPARAMCOUNT;
-                if (HRESULT failure = TakeFailure(); FAILED(failure))
+                if (HRESULT failure = TakeFailure(L"Visible"); FAILED(failure))
                     return fail(failure);
                 if (result != nullptr) {
                     VariantInit(result);
@@ -416,7 +449,7 @@ STDMETHODIMP TSimControl::Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPA
 STDMETHODIMP TSimControl::ShowSettings()
 {
     return Guarded(L"ShowSettings", [&]() -> HRESULT {
-        if (HRESULT failure = TakeFailure(); FAILED(failure))
+        if (HRESULT failure = TakeFailure(L"ShowSettings"); FAILED(failure))
             return failure;
         if (FSettingsWnd != nullptr) {
             ShowWindow(FSettingsWnd, SW_SHOWNORMAL);
@@ -434,13 +467,11 @@ STDMETHODIMP TSimControl::ShowSettings()
 STDMETHODIMP TSimControl::Start()
 {
     return Guarded(L"Start", [&]() -> HRESULT {
-        if (HRESULT failure = TakeFailure(); FAILED(failure))
+        if (HRESULT failure = TakeFailure(L"Start"); FAILED(failure))
             return failure;
         if (FStarted)
             return S_OK;
         FStarted = true;
-        if (!FScriptGiven)
-            LoadScriptFromEnvironment();
         StartScript();
         StateChanged();
         return S_OK;
@@ -453,9 +484,9 @@ STDMETHODIMP TSimControl::GetInfo(BSTR name, BSTR* value)
         if (value == nullptr)
             return E_POINTER;
         *value = nullptr;
-        if (HRESULT failure = TakeFailure(); FAILED(failure))
-            return failure;
         std::wstring key = FromBSTR(name);
+        if (HRESULT failure = TakeFailure(L"GetInfo", key); FAILED(failure))
+            return failure;
         std::wstring answer;
         // Until Start the device is not opened, so nothing is known about it.
         bool known = FStarted && FPlugged;
@@ -477,6 +508,8 @@ STDMETHODIMP TSimControl::GetInfo(BSTR name, BSTR* value)
 
 STDMETHODIMP TSimControl::SetClientSite(IOleClientSite* site)
 {
+    if (FDisconnected)
+        return RPC_E_DISCONNECTED;
     if (site == nullptr)
         InPlaceDeactivate();
     if (site != nullptr)
@@ -532,6 +565,8 @@ STDMETHODIMP TSimControl::GetClipboardData(DWORD, IDataObject** data)
 STDMETHODIMP TSimControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent, LPCRECT posRect)
 {
     return Guarded(L"DoVerb", [&]() -> HRESULT {
+        if (FDisconnected)
+            return RPC_E_DISCONNECTED;
         switch (verb) {
         case OLEIVERB_PRIMARY:
         case OLEIVERB_SHOW:
@@ -837,7 +872,14 @@ void TSimControl::StateChanged()
 }
 
 // ---------------------------------------------------------------------------------------------
-// The script: loaded at Start, run by a timer on a hidden window of the host's thread.
+// The script: loaded when the control is made, its timed actions run from Start by a timer on
+// a hidden window of the host's thread.
+
+void TSimControl::RunActionsAtCreate()
+{
+    for (const TAction& action : FScript.AtCreate)
+        RunAction(action);
+}
 
 void TSimControl::LoadScriptFromEnvironment()
 {
@@ -919,7 +961,8 @@ void TSimControl::RunAction(const TAction& action)
                  action.Args.size() > 3 ? action.Args[3] : std::wstring());
         break;
     case TActionKind::Levels: SendLevels(action.Args); break;
-    case TActionKind::Fail: FFailNext = action.Code; break;
+    case TActionKind::Fail: FFailures.push_back({action.Code, action.Method, action.InfoName}); break;
+    case TActionKind::Disconnect: Disconnect(); break;
     case TActionKind::Repeat: break;
     }
 }
@@ -946,7 +989,7 @@ STDMETHODIMP TSimControl::SimRaiseEvent(DISPID dispid, LONG count, const VARIANT
 
 STDMETHODIMP TSimControl::SimFailNextCall(HRESULT hr)
 {
-    FFailNext = hr;
+    FFailures.push_back({hr, std::wstring(), std::wstring()});
     return S_OK;
 }
 
@@ -957,8 +1000,8 @@ STDMETHODIMP TSimControl::SimRunScript(BSTR text, BSTR* problems)
             *problems = nullptr;
         std::vector<std::wstring> found;
         FScript = ParseScript(FromBSTR(text), found);
-        FScriptGiven = true;
         FScriptName = L"(test script)";
+        RunActionsAtCreate();
         if (problems != nullptr) {
             std::wstring joined;
             for (const std::wstring& p : found)

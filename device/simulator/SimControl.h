@@ -160,6 +160,7 @@ public:
     // --- for the settings window and the windows of the control ---
     bool Started() const { return FStarted; }
     bool Plugged() const { return FPlugged; }
+    bool Disconnected() const { return FDisconnected; }
     const std::wstring& Model() const { return FModel; }
     const std::wstring& Serial() const { return FSerial; }
     const std::vector<std::wstring>& Levels() const { return FLevels; }
@@ -174,7 +175,11 @@ public:
 
 private:
     ~TSimControl();
-    HRESULT TakeFailure();
+    // The failure armed for this call, if any (S_OK otherwise); taken, so it fails only once.
+    // A disconnected control fails every call.
+    HRESULT TakeFailure(const wchar_t* method, const std::wstring& infoName = std::wstring());
+    void Disconnect();
+    void RunActionsAtCreate();
     HRESULT Fire(DISPID dispid, const std::vector<std::wstring>& args);
     HRESULT FireVariants(DISPID dispid, const std::vector<VARIANT>& args);
     void LoadScriptFromEnvironment();
@@ -194,7 +199,13 @@ private:
     std::wstring FModel;
     std::wstring FSerial;
     std::vector<std::wstring> FLevels{L"0", L"0", L"0", L"0"};
-    HRESULT FFailNext = S_OK;
+    struct TFailure {
+        HRESULT Code;
+        std::wstring Method;   // empty: whichever call comes first
+        std::wstring InfoName; // GetInfo only; empty: any name
+    };
+    std::vector<TFailure> FFailures; // armed, in the order they were armed
+    bool FDisconnected = false;
     SIZEL FExtent{688, 688}; // 26 pixels in HIMETRIC
     IOleClientSite* FClientSite = nullptr;
     IOleInPlaceSite* FInPlaceSite = nullptr;
@@ -203,7 +214,6 @@ private:
     HWND FSettingsWnd = nullptr;
     TSimConnectionPoint FPoint{this};
     TScript FScript;
-    bool FScriptGiven = false;
     std::wstring FScriptName;
     size_t FNextAction = 0;
     DWORD FCycleStart = 0;

@@ -52,6 +52,45 @@ bool ParseHResult(const std::wstring& text, HRESULT& value)
 
 std::wstring Problem(int line, const std::wstring& what) { return L"line " + std::to_wstring(line) + L": " + what; }
 
+// The methods a failure can be aimed at, as the host calls them.
+const wchar_t* const kMethods[] = {L"Visible", L"Start", L"GetInfo", L"ShowSettings"};
+
+// "fail <hresult>", or "fail <method> [<name>] [<hresult>]" where only GetInfo takes a name.
+// A failure aimed at a method defaults to E_FAIL.
+std::wstring CheckFail(TAction& action, const std::vector<std::wstring>& args)
+{
+    const wchar_t* usage = L"'fail' needs an HRESULT, or a method (Visible, Start, GetInfo or ShowSettings) "
+                           L"and at most a GetInfo name and an HRESULT";
+    if (args.empty() || args.size() > 3)
+        return usage;
+    size_t next = 0;
+    action.Code = E_FAIL;
+    for (const wchar_t* method : kMethods)
+        if (SameWord(args[0], method)) {
+            action.Method = method;
+            next = 1;
+        }
+    if (next == 1 && action.Method == L"GetInfo" && next < args.size() && !ParseHResult(args[next], action.Code)) {
+        action.InfoName = args[next];
+        action.Code = E_FAIL;
+        ++next;
+    }
+    if (next < args.size()) {
+        if (!ParseHResult(args[next], action.Code)) {
+            if (next == 0 && args.size() == 1)
+                return L"'" + args[0] + L"' is not an HRESULT (write 0x80004005 or a decimal number) nor a method "
+                                        L"(Visible, Start, GetInfo or ShowSettings)";
+            return L"'" + args[next] + L"' is not an HRESULT (write 0x80004005 or a decimal number)";
+        }
+        ++next;
+    }
+    if (next != args.size())
+        return usage;
+    if (SUCCEEDED(action.Code))
+        return L"'" + args[next - 1] + L"' is not a failure: a failing HRESULT has its top bit set";
+    return std::wstring();
+}
+
 // Checks one action's words (after "at <ms> <command>"); empty when they fit.
 std::wstring CheckArgs(TAction& action, const std::wstring& command, std::vector<std::wstring>& args)
 {
@@ -71,11 +110,8 @@ std::wstring CheckArgs(TAction& action, const std::wstring& command, std::vector
             bad = L"the line of a call must be 1, 2, 3 or 4, not '" + args[0] + L"'";
         break;
     case TActionKind::Levels: bad = count(4, 8, L"four to eight levels"); break;
-    case TActionKind::Fail:
-        bad = count(1, 1, L"an HRESULT");
-        if (bad.empty() && !ParseHResult(args[0], action.Code))
-            bad = L"'" + args[0] + L"' is not an HRESULT (write 0x80004005 or a decimal number)";
-        break;
+    case TActionKind::Fail: bad = CheckFail(action, args); break;
+    case TActionKind::Disconnect: bad = count(0, 0, L"nothing after it"); break;
     }
     action.Args = std::move(args);
     return bad;
@@ -151,8 +187,9 @@ TScript ParseScript(const std::wstring& text, std::vector<std::wstring>& problem
         }
         TAction action;
         action.SourceLine = lineNo;
-        if (!ParseMs(words[1], action.AtMs)) {
-            problems.push_back(Problem(lineNo, L"'" + words[1] + L"' is not a time in milliseconds"));
+        const bool atCreate = SameWord(words[1], L"create");
+        if (!atCreate && !ParseMs(words[1], action.AtMs)) {
+            problems.push_back(Problem(lineNo, L"'" + words[1] + L"' is not a time in milliseconds nor 'create'"));
             continue;
         }
         const std::wstring& command = words[2];
@@ -168,15 +205,27 @@ TScript ParseScript(const std::wstring& text, std::vector<std::wstring>& problem
             action.Kind = TActionKind::Fail;
         else if (SameWord(command, L"repeat"))
             action.Kind = TActionKind::Repeat;
+        else if (SameWord(command, L"disconnect"))
+            action.Kind = TActionKind::Disconnect;
         else {
             problems.push_back(Problem(lineNo, L"unknown action '" + command +
-                                                   L"' (plug, unplug, call, levels, fail or repeat)"));
+                                                   L"' (plug, unplug, call, levels, fail, disconnect or repeat)"));
             continue;
         }
         std::vector<std::wstring> args(words.begin() + 3, words.end());
         std::wstring bad = CheckArgs(action, command, args);
         if (!bad.empty()) {
             problems.push_back(Problem(lineNo, bad));
+            continue;
+        }
+        if (atCreate) {
+            // Before Start the device is not opened: nothing it would report can be heard.
+            if (action.Kind == TActionKind::Call || action.Kind == TActionKind::Levels ||
+                action.Kind == TActionKind::Repeat) {
+                problems.push_back(Problem(lineNo, L"'" + command + L"' cannot run at create, before Start"));
+                continue;
+            }
+            script.AtCreate.push_back(std::move(action));
             continue;
         }
         if (action.Kind == TActionKind::Repeat && action.AtMs == 0) {

@@ -8,7 +8,7 @@
 
 namespace dalvexsim {
 
-enum class TActionKind { Plug, Unplug, Call, Levels, Fail, Repeat };
+enum class TActionKind { Plug, Unplug, Call, Levels, Fail, Repeat, Disconnect };
 
 struct TAction {
     unsigned AtMs = 0;
@@ -17,12 +17,18 @@ struct TAction {
     // Levels: four to eight level texts.
     std::vector<std::wstring> Args;
     HRESULT Code = S_OK; // Fail
+    // Fail: the method whose next call fails ("Visible", "Start", "GetInfo", "ShowSettings"; empty
+    // for whichever comes first) and, for GetInfo, the name asked for (empty for any).
+    std::wstring Method;
+    std::wstring InfoName;
     int SourceLine = 0;
 };
 
 struct TScript {
     // In the order they run: by time, then as written. A repeat, if any, is the last action.
     std::vector<TAction> Actions;
+    // "at create": run when the control is made, before its host's first call (AtMs is 0).
+    std::vector<TAction> AtCreate;
 };
 
 // Parses a whole script. Every line that cannot be used is left out and described in

@@ -153,6 +153,15 @@ void TColumnDisplay::DrawText(const std::wstring& text, const ui::TRect& rect)
         case TVerticalAlignment::vaBottom: flags |= DT_BOTTOM; break;
         default: flags |= DT_VCENTER; break;
         }
+        // An ellipsis shows a beginning of the text, never more characters than the cell is
+        // wide in pixels. The platform finds where to cut by measuring ever shorter texts,
+        // which for a text of a hundred thousand characters takes minutes: it is given only a
+        // beginning that is surely too wide, and cuts the same place.
+        const size_t room = static_cast<size_t>(std::max(0, ui::RectWidth(r))) + 1;
+        if (wrap == TWrapKind::wkEllipsis && text.size() > room) {
+            DrawTextHollow(*FCanvas, text.substr(0, room), r, flags);
+            return;
+        }
     }
     DrawTextHollow(*FCanvas, text, r, flags);
 }

@@ -463,6 +463,44 @@ TEST_F(DalvexTest, AMissingControlLeavesTheWindowRunningAndEveryCallRaisesAClear
     delete form;
 }
 
+TEST_F(DalvexTest, AControlThatDisconnectsIsLetGoAndEveryLaterCallSaysItIsNotAvailable)
+{
+    TTestForm* form = LoadForm();
+    form->Show();
+    TDalvex* d = form->Dalvex1;
+    d->Start();
+    auto sim = Sim(d);
+    ASSERT_TRUE(sim);
+    TBStr model(L"DLX-4"), serial(L"1");
+    ASSERT_EQ(S_OK, sim->SimSetDevice(TRUE, model.Get(), serial.Get()));
+    ASSERT_EQ(L"DLX-4", d->GetInfo(L"devicemodel"));
+    TBStr script(L"at 0 disconnect");
+    ASSERT_EQ(S_OK, sim->SimRunScript(script.Get(), nullptr));
+    ASSERT_TRUE(PumpUntil([&] { return simtest::Status(sim.Get()).Connections == 0; })) << "the control went away";
+    EXPECT_EQ(nullptr, simtest::Status(sim.Get()).ControlWindow);
+
+    const std::wstring expected = L"The caller-ID device control is not available (" +
+                                  simtest::SystemMessage(RPC_E_DISCONNECTED) + L")";
+    std::function<void()> calls[] = {[&] { d->GetInfo(L"devicemodel"); }, [&] { d->Visible(); },
+                                     [&] { d->SetVisible(false); }, [&] { d->Start(); }, [&] { d->ShowSettings(); }};
+    for (auto& call : calls) {
+        try {
+            call();
+            ADD_FAILURE() << "a call on a control that went away must raise";
+        } catch (const EOleError& e) {
+            EXPECT_EQ(expected, e.Message());
+        }
+    }
+    EXPECT_FALSE(d->ControlAvailable());
+    EXPECT_FALSE(simtest::Status(sim.Get()).HasClientSite) << "the host's site was handed back";
+    // The first failing call let go of the control: only this test's reference keeps it.
+    EXPECT_EQ(1, simtest::Status(sim.Get()).LiveObjects);
+    delete form;
+    EXPECT_TRUE(Errors.empty()) << "the calls raised in their callers; nothing went to the error hook";
+    sim.Reset();
+    EXPECT_EQ(S_OK, simtest::CanUnloadNow()) << "no reference of the host was left behind";
+}
+
 TEST_F(DalvexTest, TheSettingsWindowPlugsTheDeviceAndRingsALine)
 {
     TTestForm* form = LoadForm();

@@ -4,6 +4,7 @@
 
 #include "device/simulator/DalvexSimulator.h"
 #include "ui/com/ComObj.h"
+#include "tests/support/SystemMessage.h"
 
 #include <gtest/gtest.h>
 
@@ -74,24 +75,6 @@ inline HRESULT RaiseStrings(IDalvexSimulator* sim, DISPID dispid, std::initializ
     return hr;
 }
 
-inline std::wstring SystemMessage(HRESULT hr)
-{
-    // The text EOleSysError gives for `hr`: the system's, without its trailing line break and
-    // full stop, or "OLE error XXXXXXXX" when the system has none.
-    wchar_t* buffer = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text = buffer != nullptr ? buffer : L"";
-    if (buffer != nullptr)
-        LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ' || text.back() == L'.'))
-        text.pop_back();
-    if (text.empty()) {
-        wchar_t fallback[32];
-        swprintf(fallback, 32, L"OLE error %.8X", static_cast<unsigned>(hr));
-        text = fallback;
-    }
-    return text;
-}
+using testsupport::SystemMessage;
 
 } // namespace simtest

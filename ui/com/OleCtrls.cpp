@@ -12,9 +12,9 @@ namespace ui {
 
 namespace {
 
-// Raises the error that a failed IDispatch::Invoke reports, preferring the code the control
-// put into its exception record.
-void CheckInvoke(HRESULT hr, EXCEPINFO& info)
+// The code a failed IDispatch::Invoke reports, preferring the one the control put into its
+// exception record (whose strings are freed).
+HRESULT InvokeResult(HRESULT hr, EXCEPINFO& info)
 {
     HRESULT code = hr;
     if (hr == DISP_E_EXCEPTION) {
@@ -27,7 +27,15 @@ void CheckInvoke(HRESULT hr, EXCEPINFO& info)
     SysFreeString(info.bstrDescription);
     SysFreeString(info.bstrHelpFile);
     info = EXCEPINFO{};
-    OleCheck(code);
+    return code;
+}
+
+// Answers that mean the control's object is gone (its server died or disconnected it), not
+// that one call failed: nothing it is asked afterwards can succeed.
+bool MeansControlGone(HRESULT hr)
+{
+    return hr == RPC_E_DISCONNECTED || hr == CO_E_OBJNOTCONNECTED || hr == RPC_E_SERVER_DIED ||
+           hr == RPC_E_SERVER_DIED_DNE || hr == HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE);
 }
 
 // Shared reference counting of the small COM objects below: all live on the one UI thread.
@@ -406,7 +414,25 @@ void TOleControl::RequireControl()
     if (!FCreationTried)
         CreateControl();
     if (!FUnknown)
-        throw EOleError(Format(L"The %s is not available (%s)", FData.Description.c_str(), FCreationError.c_str()));
+        throw NotAvailableError();
+}
+
+EOleError TOleControl::NotAvailableError() const
+{
+    return EOleError(Format(L"The %s is not available (%s)", FData.Description.c_str(), FCreationError.c_str()));
+}
+
+void TOleControl::CheckCall(HRESULT hr)
+{
+    if (!MeansControlGone(hr)) {
+        OleCheck(hr);
+        return;
+    }
+    // The control is let go of as if it had never been made: later calls raise the same
+    // "not available" error at once instead of asking a dead object again.
+    FCreationError = EOleSysError(hr).Message();
+    DestroyControl();
+    throw NotAvailableError();
 }
 
 IUnknown* TOleControl::OleObject()
@@ -455,7 +481,7 @@ void TOleControl::CreateControl()
     } catch (const Exception& e) {
         FCreationError = e.Message();
         DestroyControl();
-        throw EOleError(Format(L"The %s is not available (%s)", FData.Description.c_str(), FCreationError.c_str()));
+        throw NotAvailableError();
     }
     if (HandleAllocated())
         ActivateInPlace();
@@ -604,7 +630,7 @@ void TOleControl::GetProperty(DISPID dispid, TOleVariant& result)
     VariantClear(result.Get());
     HRESULT hr = dispatch->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, result.Get(),
                                   &info, nullptr);
-    CheckInvoke(hr, info);
+    CheckCall(InvokeResult(hr, info));
 }
 
 void TOleControl::SetProperty(DISPID dispid, const VARIANT& value)
@@ -615,7 +641,7 @@ void TOleControl::SetProperty(DISPID dispid, const VARIANT& value)
     EXCEPINFO info{};
     HRESULT hr = dispatch->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr,
                                   &info, nullptr);
-    CheckInvoke(hr, info);
+    CheckCall(InvokeResult(hr, info));
     FollowControlVisibility();
 }
 

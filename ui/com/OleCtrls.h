@@ -48,7 +48,9 @@ class TOleEventSink;
 // The control is created when the window description has been read (Loaded), or on first use
 // for hosts made in code. A control that cannot be created does not stop the program: the
 // failure is handed to the application's error handling once, and every later use raises
-// EOleError "The <Description> is not available (<reason>)".
+// EOleError "The <Description> is not available (<reason>)". A control that goes away later
+// (a call answers that its object is disconnected or its server died) is treated the same way
+// from then on: it is released, and that call and every later one raise "not available".
 //
 // Owns: the control's interfaces, the client site, the event sink and its connection. All are
 // released when the host is destroyed (sink disconnected, control deactivated and closed).
@@ -72,7 +74,8 @@ public:
     IUnknown* OleObject();
     IDispatch* DefaultDispatch();
 
-    // Property access by DISPID through IDispatch; a failing call raises EOleSysError.
+    // Property access by DISPID through IDispatch; a failing call raises EOleSysError (or the
+    // "not available" EOleError when the answer says the control is gone).
     void GetProperty(DISPID dispid, TOleVariant& result);
     void SetProperty(DISPID dispid, const VARIANT& value);
     bool GetBoolProp(DISPID dispid);
@@ -90,6 +93,9 @@ protected:
     // Shows the container exactly while the control's own window is visible; hosts call it
     // after a change that may have shown or hidden that window.
     void FollowControlVisibility();
+    // Checks the answer of a call on the control: a failure raises EOleSysError, an answer
+    // that says the control is gone lets go of it and raises the "not available" EOleError.
+    void CheckCall(HRESULT hr);
 
     void Loaded() override;
     void CreateWnd() override;
@@ -106,6 +112,7 @@ private:
     void DeactivateInPlace();
     // Raises the "not available" error when the control does not exist.
     void RequireControl();
+    EOleError NotAvailableError() const;
     void DispatchEvent(DISPID dispid, const DISPPARAMS& params);
     TRect ControlRect();
 

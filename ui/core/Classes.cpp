@@ -5,6 +5,7 @@
 #include "ui/core/SysUtils.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace ui {
 
@@ -52,14 +53,22 @@ const TClassInfo& TComponent::StaticClass()
     return info;
 }
 
+namespace {
+std::atomic<int> gLiveComponents{0};
+}
+
+int LiveComponentCount() { return gLiveComponents.load(); }
+
 TComponent::TComponent(TComponent* AOwner)
 {
+    ++gLiveComponents;
     if (AOwner != nullptr)
         AOwner->InsertComponent(this);
 }
 
 TComponent::~TComponent()
 {
+    --gLiveComponents;
     FState.Include(TComponentStateFlag::csDestroying);
     // Everyone who holds a pointer to this component hears of its end before it goes.
     while (!FFreeNotifies.empty()) {

@@ -47,6 +47,10 @@ enum class TOperation { opInsert, opRemove };
 enum class TComponentStateFlag { csLoading, csReading, csDestroying, csDesigning };
 using TComponentState = TSet<TComponentStateFlag>;
 
+// How many components exist in the process (for leak checks: a count that grows over repeated
+// work that should leave nothing behind shows components nobody destroys).
+int LiveComponentCount();
+
 // A component has a name and an owner. The owner destroys what it owns, newest first; any other
 // component that keeps a pointer to it registers with FreeNotification and is told before it goes.
 class TComponent : public TPersistent {

@@ -238,7 +238,7 @@ public:
                                 FRoot.ClassName().c_str()),
                          line);
         FRoot.SetLoading(true);
-        FLoaded.push_back(&FRoot);
+        FLoaded.push_back({&FRoot, line});
         if (!name.empty())
             FRoot.SetName(name);
         try {
@@ -251,12 +251,21 @@ public:
                                         field->Name.c_str(), FRoot.ClassName().c_str()),
                                  line);
         } catch (...) {
-            for (TComponent* c : FLoaded)
-                c->SetLoading(false);
+            for (const TLoadedObject& o : FLoaded)
+                o.Component->SetLoading(false);
             throw;
         }
-        for (TComponent* c : FLoaded)
-            c->Loaded();
+        // What Loaded raises (a reference to a component the description does not hold, say)
+        // is told at the line of the object that held it; the rest still leave the loading state.
+        for (size_t i = 0; i < FLoaded.size(); ++i) {
+            try {
+                FLoaded[i].Component->Loaded();
+            } catch (const Exception& e) {
+                for (size_t j = i + 1; j < FLoaded.size(); ++j)
+                    FLoaded[j].Component->SetLoading(false);
+                FParser.Fail(e.Message(), FLoaded[i].Line);
+            }
+        }
     }
 
 private:
@@ -338,7 +347,7 @@ private:
         try {
             child = info->Create(owner);
             child->SetLoading(true);
-            FLoaded.push_back(child);
+            FLoaded.push_back({child, line});
             if (!name.empty())
                 child->SetName(name);
         } catch (const Exception& e) {
@@ -487,7 +496,11 @@ private:
     TParser FParser;
     std::wstring FName;
     const TDataResolver& FResolver;
-    std::vector<TComponent*> FLoaded;
+    struct TLoadedObject {
+        TComponent* Component;
+        int Line; // of its "object" header
+    };
+    std::vector<TLoadedObject> FLoaded;
 };
 
 std::wstring QuoteString(const std::wstring& s)
