@@ -33,7 +33,7 @@ toolchain_win64 := $(CURDIR)/cmake/toolchain-x86_64-mingw.cmake
 wineserver_win32 := wineserver
 wineserver_win64 := /usr/lib/wine/wineserver64
 
-.PHONY: all run test setup deps configure build prefix clean
+.PHONY: all run test bench setup deps configure build prefix clean
 
 all: build
 
@@ -64,6 +64,11 @@ test: prefix
 
 run: prefix
 	scripts/run.sh
+
+# The benchmark programs of the running flavour only, built and run side by side (see README).
+bench: deps
+	$(MAKE) build/$(CALLERID_FLAVOUR)/Makefile
+	scripts/bench.sh
 
 # Stop a wineserver still serving a prefix before its files disappear underneath it.
 clean:

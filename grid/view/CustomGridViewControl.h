@@ -22,6 +22,7 @@
 
 #include "grid/data/Columns.h"
 #include "grid/view/ScrollView.h"
+#include "grid/view/ThemesSupport.h"
 
 #include <cstdint>
 #include <memory>
@@ -251,6 +252,8 @@ public:
     void GetChildren(const std::function<void(ui::TComponent*)>& proc, ui::TComponent* root) override;
     void Loaded() override;
     void WndProc(ui::TMessage& message) override;
+    // The styled parts' theme data, kept open for this window while the theme stays.
+    TWindowThemes& Themes() { return FThemes; }
 
 protected:
     void CreateParams(ui::TCreateParams& params) override;
@@ -322,6 +325,7 @@ private:
     bool FWantReturns = false;
     int FLastClientWidth = -1;
     int FLastClientHeight = -1;
+    TWindowThemes FThemes;
 };
 
 } // namespace grid
