@@ -26,7 +26,7 @@ run_all() {
   echo "Benchmarks, $CALLERID_FLAVOUR flavour, $(date -u '+%Y-%m-%d %H:%M UTC'); ratios are within this run"
   "$run" "$bench/grid_bench.exe" "${CALLERID_BENCH_ROWS:-100000}"
   "$run" "$bench/grid_paint_bench.exe"
-  "$run" "$bench/calllist_bench.exe" "${CALLERID_BENCH_CALLS:-20000}"
+  "$run" "$bench/calllist_bench.exe" "${CALLERID_BENCH_CALLS:-1000}"
   "$run" "$bench/startup_bench.exe"
 }
 export -f run_all
