@@ -33,7 +33,7 @@ toolchain_win64 := $(CURDIR)/cmake/toolchain-x86_64-mingw.cmake
 wineserver_win32 := wineserver
 wineserver_win64 := /usr/lib/wine/wineserver64
 
-.PHONY: all run test dist setup deps configure build prefix clean
+.PHONY: all run test dist bench setup deps configure build prefix clean
 
 all: build
 
@@ -69,6 +69,11 @@ run: prefix
 # build/dist/CallerIdTest-<version>-setup.exe and build/dist/CallerIdTest-<version>.zip.
 dist: setup
 	scripts/dist.sh win32
+
+# The benchmark programs of the running flavour only, built and run side by side (see README).
+bench: deps
+	$(MAKE) build/$(CALLERID_FLAVOUR)/Makefile
+	scripts/bench.sh
 
 # Stop a wineserver still serving a prefix before its files disappear underneath it.
 clean:

@@ -1,10 +1,12 @@
 // Benchmark: calls handled per second by the main window, each raised by the simulated device
 // control through its event interface exactly as in the program, with the speaker and the shell
 // recording instead of sounding and showing. Reports the memory in use and the live GDI and
-// USER objects at the start, half way and at the end (a soak: they must stay flat), and per call the shell calls, the paints that happen
+// USER objects at the start and the end, and per call the shell calls, the paints that happen
 // inside the handler (there must be none) and the deferred paints that follow it.
 //
-//   build/<flavour>/bench/calllist_bench.exe [calls]      (default 100000; run under scripts/wine-run.sh)
+//   scripts/bench.sh, or build/<flavour>/bench/calllist_bench.exe [calls]   (default 100000; under scripts/wine-run.sh)
+#include "BenchSupport.h"
+
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"
@@ -17,9 +19,11 @@
 #include "ui/com/ComObj.h"
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <chrono>
+#include <map>
+#include <vector>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -42,33 +46,44 @@ bool LoadSimulator()
     return reg != nullptr && SUCCEEDED(reg());
 }
 
-size_t WorkingSet()
-{
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof(counters);
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
-    return counters.WorkingSetSize;
-}
-
 // Counts the grid window's paints, telling apart those inside the handler.
 WNDPROC GridProc = nullptr;
 bool InsideHandler = false;
 long PaintsInside = 0;
 long PaintsAfter = 0;
 
+double GridPaintSeconds = 0;
+
 LRESULT CALLBACK CountingGridProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_PAINT)
-        ++(InsideHandler ? PaintsInside : PaintsAfter);
-    return CallWindowProcW(GridProc, wnd, msg, wParam, lParam);
+    if (msg != WM_PAINT)
+        return CallWindowProcW(GridProc, wnd, msg, wParam, lParam);
+    ++(InsideHandler ? PaintsInside : PaintsAfter);
+    LRESULT result = 0;
+    GridPaintSeconds += bench::Seconds([&] { result = CallWindowProcW(GridProc, wnd, msg, wParam, lParam); });
+    return result;
 }
+
+// Where the loop's turns go: time per message and window class, while Profile is set.
+bool Profile = false;
+std::map<std::string, std::pair<double, long>> LoopTime;
 
 void Pump()
 {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+        if (!Profile) {
+            DispatchMessageW(&msg);
+            continue;
+        }
+        char name[64] = "";
+        GetClassNameA(msg.hwnd, name, sizeof name);
+        char key[128];
+        std::snprintf(key, sizeof key, "msg 0x%04x to %s", msg.message, msg.hwnd != nullptr ? name : "thread");
+        auto& entry = LoopTime[key];
+        entry.first += bench::Seconds([&] { DispatchMessageW(&msg); });
+        ++entry.second;
     }
 }
 
@@ -132,14 +147,13 @@ int main(int argc, char** argv)
     }
     const long shellAtStart = shellCalls, beepsAtStart = beeps;
     PaintsInside = PaintsAfter = 0;
-    using testsupport::HeapBytesInUse;
-    const size_t memoryAtStart = HeapBytesInUse(), workingSetAtStart = WorkingSet();
+    GridPaintSeconds = 0;
+    const size_t memoryAtStart = bench::HeapBytesInUse(), workingSetAtStart = bench::WorkingSet();
     const testsupport::TGdiSnapshot gdiAtStart = testsupport::TakeGdiSnapshot();
-    size_t memoryAtMiddle = memoryAtStart;
-    testsupport::TGdiSnapshot gdiAtMiddle = gdiAtStart;
 
     long failures = 0, queued = 0;
     double handlerSeconds = 0;
+    Profile = true;
     const auto start = std::chrono::steady_clock::now();
     for (long n = 0; n < calls; ++n) {
         InsideHandler = true;
@@ -152,35 +166,49 @@ int main(int argc, char** argv)
         if (GetUpdateRect(grid, &pending, FALSE))
             ++queued;
         Pump(); // the loop's turn: the deferred repaint happens here
-        if (n == calls / 2) {
-            memoryAtMiddle = HeapBytesInUse();
-            gdiAtMiddle = testsupport::TakeGdiSnapshot();
-        }
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     Pump();
-    const size_t memoryAtEnd = HeapBytesInUse(), workingSetAtEnd = WorkingSet();
+    const size_t memoryAtEnd = bench::HeapBytesInUse(), workingSetAtEnd = bench::WorkingSet();
     const testsupport::TGdiSnapshot gdiAtEnd = testsupport::TakeGdiSnapshot();
 
-    std::printf("calls: %ld (failed: %ld), rows at the end: %d, counter: %d\n", calls, failures,
-                Form1->GridView1->RowCount(), Form1->CallCounter);
-    std::printf("calls per second: %.0f with the repaints between calls; %.0f in the handler alone\n",
-                calls / seconds, calls / handlerSeconds);
-    std::printf("per call: %.2f shell calls, %.2f beeps, %.2f paints inside the handler, %.2f deferred paints, "
-                "%.2f calls left a repaint queued\n",
-                double(shellCalls - shellAtStart) / calls, double(beeps - beepsAtStart) / calls,
-                double(PaintsInside) / calls, double(PaintsAfter) / calls, double(queued) / calls);
-    std::printf("heap in use: %zu KiB at the start, %zu KiB at the end; working set %zu KiB -> %zu KiB\n",
-                memoryAtStart / 1024, memoryAtEnd / 1024, workingSetAtStart / 1024, workingSetAtEnd / 1024);
-    std::printf("start:  %s\nmiddle: %s\nend:    %s\n", testsupport::Figures(gdiAtStart, memoryAtStart).c_str(),
-                testsupport::Figures(gdiAtMiddle, memoryAtMiddle).c_str(),
-                testsupport::Figures(gdiAtEnd, memoryAtEnd).c_str());
-    std::printf("GDI/USER: wrapped GDI %d -> %d, wrapped USER %d -> %d, probe slot %d -> %d: %s\n", gdiAtStart.WrappedGdi,
-                gdiAtEnd.WrappedGdi, gdiAtStart.WrappedUser, gdiAtEnd.WrappedUser, gdiAtStart.ProbeIndex,
-                gdiAtEnd.ProbeIndex,
-                testsupport::GdiGrowth(gdiAtStart, gdiAtEnd).empty() ? "no growth"
-                                                                     : testsupport::GdiGrowth(gdiAtStart, gdiAtEnd).c_str());
-
+    bench::Heading("Call list: calls through the simulated control's event path, beep and shell recorded (goal >= "
+                   "2,000 calls/s with the deferred repaint)",
+                   "  with repaint  handler alone  repaint share  goal");
+    char line[300];
+    const double withRepaint = calls / seconds, handlerAlone = calls / handlerSeconds;
+    std::snprintf(line, sizeof line, "%8.0f /s %11.0f /s %13.0f%%  %s", withRepaint, handlerAlone,
+                  100.0 * (seconds - handlerSeconds) / seconds, withRepaint >= 2000 ? "ok" : "MISSED");
+    bench::Row("calls per second", line);
+    std::vector<std::pair<double, std::string>> heaviest;
+    for (const auto& [key, value] : LoopTime)
+        heaviest.push_back({value.first, key + " (" + std::to_string(value.second) + "x)"});
+    std::sort(heaviest.rbegin(), heaviest.rend());
+    for (size_t i = 0; i < heaviest.size() && i < 4; ++i) {
+        std::snprintf(line, sizeof line, "%.1f us per call: %s", heaviest[i].first * 1e6 / calls,
+                      heaviest[i].second.c_str());
+        bench::Row(i == 0 ? "heaviest of the loop's turn" : "", line);
+    }
+    std::snprintf(line, sizeof line, "%.1f us handler, %.1f us grid paint, %.1f us rest of the loop's turn",
+                  handlerSeconds * 1e6 / calls, GridPaintSeconds * 1e6 / calls,
+                  (seconds - handlerSeconds - GridPaintSeconds) * 1e6 / calls);
+    bench::Row("time per call", line);
+    std::snprintf(line, sizeof line, "%ld calls (%ld failed), %d rows at the end, counter %d", calls, failures,
+                  Form1->GridView1->RowCount(), Form1->CallCounter);
+    bench::Row("run", line);
+    std::snprintf(line, sizeof line, "%.2f shell calls, %.2f beeps, %.2f paints in the handler, %.2f deferred paints, "
+                  "%.2f left a repaint queued",
+                  double(shellCalls - shellAtStart) / calls, double(beeps - beepsAtStart) / calls,
+                  double(PaintsInside) / calls, double(PaintsAfter) / calls, double(queued) / calls);
+    bench::Row("per call", line);
+    std::snprintf(line, sizeof line, "heap %zu -> %zu KiB, working set %zu -> %zu KiB", memoryAtStart / 1024,
+                  memoryAtEnd / 1024, workingSetAtStart / 1024, workingSetAtEnd / 1024);
+    bench::Row("memory", line);
+    const std::string growth = testsupport::GdiGrowth(gdiAtStart, gdiAtEnd);
+    std::snprintf(line, sizeof line, "wrapped GDI %d -> %d, USER %d -> %d: %s", gdiAtStart.WrappedGdi,
+                  gdiAtEnd.WrappedGdi, gdiAtStart.WrappedUser, gdiAtEnd.WrappedUser,
+                  growth.empty() ? "no growth" : growth.c_str());
+    bench::Row("GDI/USER objects", line);
     SetWindowLongPtrW(grid, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GridProc));
     sim = {};
     Application->Finalize();

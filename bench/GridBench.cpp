@@ -1,7 +1,10 @@
-// Measures the grid's cell store against the simplest column-major reference and against a
-// report-mode ListView: appending, sorting, deleting the first row, clearing, bytes per cell.
-//   scripts/with-display.sh scripts/wine-run.sh build/win64/bench/grid_bench.exe [rows]
+// Row operations and memory of the grid's cell store beside the platform's list view (report
+// style, five text columns, redraw off) and beside the simplest store there is, a
+// std::vector<std::wstring> per column: appending, sorting by a text column, deleting rows from
+// the top, clearing, and heap bytes per text cell. Every figure is from this run.
+//   scripts/bench.sh, or scripts/with-display.sh scripts/wine-run.sh build/win64/bench/grid_bench.exe [rows]
 #include "BenchSupport.h"
+
 #include "grid/data/CellClasses.h"
 #include "grid/data/ColumnClasses.h"
 #include "grid/view/GridView.h"
@@ -11,50 +14,52 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
-#include <new>
 #include <numeric>
 #include <random>
 #include <string>
 #include <vector>
 
 using namespace grid;
+using bench::Ratio;
+using bench::Seconds;
+using bench::Time;
 
 namespace {
 
 constexpr int kColumns = 5;
+constexpr int kDeleted = 1000;
+constexpr int kSortRows = 10000;
+using TRowTexts = std::array<std::wstring, kColumns>;
 
-using bench::Seconds;
-
-// Live heap bytes as the allocator sees them: what was asked for, rounded up to the heap's
-// 8-byte granules, plus 8 bytes of block header per allocation.
-size_t gLiveBytes = 0;
-
-size_t HeapCost(size_t n) { return (n + 7) / 8 * 8 + 8; }
-
-size_t PrivateBytes() { return gLiveBytes; }
-
-// The texts of one test row: a time, a serial, a counter, a line and a caller number.
-std::wstring Text(int row, int col, const std::vector<int>& keys)
+// The texts of one test row: a time, a serial, a counter, a line and a caller number. Built
+// before any store is timed, so that every store is timed copying the same texts.
+std::vector<TRowTexts> MakeTexts(int rows)
 {
-    switch (col) {
-    case 0: return std::to_wstring(keys[row] % 24) + L":" + std::to_wstring(keys[row] % 60);
-    case 1: return L"SN" + std::to_wstring(keys[row]);
-    case 2: return std::to_wstring(keys[row]);
-    case 3: return std::to_wstring(keys[row] % 4 + 1);
-    default: return L"0532" + std::to_wstring(keys[row]);
+    std::mt19937 rng(42);
+    std::vector<TRowTexts> texts(rows);
+    for (auto& t : texts) {
+        int key = static_cast<int>(rng() % 1000000);
+        t = {std::to_wstring(key % 24) + L":" + std::to_wstring(key % 60), L"SN" + std::to_wstring(key),
+             std::to_wstring(key), std::to_wstring(key % 4 + 1), L"0532" + std::to_wstring(key)};
     }
+    return texts;
 }
 
-// --- the simplest column-major reference ---
+// The simplest column-major store: what the grid's store is held against.
 struct TReference {
     std::vector<std::vector<std::wstring>> Columns = std::vector<std::vector<std::wstring>>(kColumns);
     void AddRows(int n)
     {
         for (auto& c : Columns)
             c.resize(c.size() + n);
+    }
+    void Append(const TRowTexts& t)
+    {
+        for (int c = 0; c < kColumns; ++c)
+            Columns[c].push_back(t[c]);
     }
     void DeleteRow(int r)
     {
@@ -66,16 +71,12 @@ struct TReference {
         for (auto& c : Columns)
             c.clear();
     }
-    template <class Key>
-    void Sort(int col, const std::function<Key(const std::wstring&)>& key)
+    void Sort(int col)
     {
-        std::vector<Key> keys;
-        keys.reserve(Columns[col].size());
-        for (auto& s : Columns[col])
-            keys.push_back(key(s));
+        const auto& keys = Columns[col];
         std::vector<int> order(keys.size());
         std::iota(order.begin(), order.end(), 0);
-        std::sort(order.begin(), order.end(), [&](int a, int b) { return keys[a] < keys[b]; });
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return keys[a] < keys[b]; });
         for (auto& c : Columns) {
             std::vector<std::wstring> sorted;
             sorted.reserve(c.size());
@@ -86,7 +87,8 @@ struct TReference {
     }
 };
 
-// --- a report-mode ListView with redraw off ---
+// The platform's list view in report style with five columns and redraw off, as a list view
+// user holds rows: each item owns its texts.
 struct TListView {
     HWND Host = nullptr;
     HWND List = nullptr;
@@ -94,7 +96,8 @@ struct TListView {
     {
         INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
         InitCommonControlsEx(&icc);
-        Host = CreateWindowExW(0, L"STATIC", L"bench", WS_OVERLAPPEDWINDOW, 0, 0, 600, 300, nullptr, nullptr, nullptr, nullptr);
+        Host = CreateWindowExW(0, L"STATIC", L"bench", WS_OVERLAPPEDWINDOW, 0, 0, 600, 300, nullptr, nullptr, nullptr,
+                               nullptr);
         List = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0, 580, 280, Host, nullptr,
                                nullptr, nullptr);
         for (int c = 0; c < kColumns; ++c) {
@@ -108,8 +111,10 @@ struct TListView {
         SendMessageW(List, WM_SETREDRAW, FALSE, 0);
     }
     ~TListView() { DestroyWindow(Host); }
+    TListView(const TListView&) = delete;
+    TListView& operator=(const TListView&) = delete;
     int Count() const { return static_cast<int>(SendMessageW(List, LVM_GETITEMCOUNT, 0, 0)); }
-    void Append(const std::wstring* texts)
+    void Append(const TRowTexts& texts)
     {
         LVITEMW item{};
         item.mask = LVIF_TEXT;
@@ -136,196 +141,201 @@ struct TListView {
     struct TSortContext {
         const TListView* View;
         int Col;
-        bool Numeric;
     };
     static int CALLBACK Compare(LPARAM a, LPARAM b, LPARAM context)
     {
         auto* c = reinterpret_cast<TSortContext*>(context);
-        std::wstring x = c->View->Get(static_cast<int>(a), c->Col), y = c->View->Get(static_cast<int>(b), c->Col);
-        if (c->Numeric) {
-            double p = wcstod(x.c_str(), nullptr), q = wcstod(y.c_str(), nullptr);
-            return p < q ? -1 : p > q ? 1 : 0;
-        }
-        return x.compare(y);
+        return c->View->Get(static_cast<int>(a), c->Col).compare(c->View->Get(static_cast<int>(b), c->Col));
     }
-    void Sort(int col, bool numeric)
+    // Sorting by a column's text is a comparison callback that reads the texts back.
+    void Sort(int col)
     {
-        TSortContext context{this, col, numeric};
+        TSortContext context{this, col};
         SendMessageW(List, LVM_SORTITEMSEX, reinterpret_cast<WPARAM>(&context), reinterpret_cast<LPARAM>(&Compare));
     }
+    void DeleteTop(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            SendMessageW(List, LVM_DELETEITEM, 0, 0);
+    }
+    void Clear() { SendMessageW(List, LVM_DELETEALLITEMS, 0, 0); }
 };
 
-void Line(const char* what, double grid, double reference, double listView)
+TGridView* MakeGrid(ui::TForm* host)
 {
-    if (listView >= 0)
-        std::printf("%-34s grid %9.4f s  reference %9.4f s (%5.2fx)  ListView %9.4f s (grid %6.1fx faster)\n", what,
-                    grid, reference, grid / reference, listView, listView / grid);
-    else
-        std::printf("%-34s grid %9.4f s  reference %9.4f s (%5.2fx)\n", what, grid, reference, grid / reference);
+    auto* grid = new TGridView(host);
+    for (int c = 0; c < kColumns; ++c)
+        grid->Columns()->AddColumn(new TTextualColumn(grid->Columns()));
+    return grid;
+}
+
+void AppendTo(TGridView* grid, const std::vector<TRowTexts>& texts)
+{
+    grid->BeginUpdate();
+    for (const auto& t : texts) {
+        grid->AddRows(1);
+        const int row = grid->RowCount() - 1;
+        for (int c = 0; c < kColumns; ++c)
+            grid->Cell(c, row)->SetAsString(t[c]);
+    }
+    grid->EndUpdate();
+}
+
+// One line: the grid, the vector reference and the list view, with the two goals.
+void Line(const std::string& what, double grid, double reference, double listView)
+{
+    char figures[200];
+    const bool nearReference = grid <= 1.5 * reference;
+    const bool fasterThanList = listView < 0 || listView >= 5 * grid;
+    std::snprintf(figures, sizeof figures, "%10s %10s %8s %-6s %10s %8s %s", Time(grid).c_str(),
+                  Time(reference).c_str(), Ratio(grid, reference).c_str(), nearReference ? "ok" : "MISSED",
+                  Time(listView).c_str(), Ratio(listView, grid).c_str(),
+                  listView < 0 ? "" : fasterThanList ? "ok" : "MISSED");
+    bench::Row(what, figures);
 }
 
 } // namespace
 
-void* operator new(size_t n)
-{
-    void* p = std::malloc(n + sizeof(size_t) * 2);
-    if (p == nullptr)
-        throw std::bad_alloc();
-    *static_cast<size_t*>(p) = n;
-    gLiveBytes += HeapCost(n);
-    return static_cast<char*>(p) + sizeof(size_t) * 2;
-}
+// The grid's and the reference's side of one round: append, delete from the top, clear.
+struct TRound {
+    double Append = 1e30, Delete = 1e30, Clear = 1e30;
+    void Keep(double a, double d, double c)
+    {
+        Append = std::min(Append, a);
+        Delete = std::min(Delete, d);
+        Clear = std::min(Clear, c);
+    }
+};
 
-void operator delete(void* p) noexcept
+// Heap per text cell, each store filled fresh before anything else ran in the process (the
+// grid's cell pool keeps its blocks for reuse, so a later fill would not show them):
+// everything the heaps hold more afterwards, the blocks' own overhead included.
+void HeapPerCell(ui::TForm* host, const std::vector<TRowTexts>& texts)
 {
-    if (p == nullptr)
-        return;
-    auto* block = reinterpret_cast<size_t*>(reinterpret_cast<uintptr_t>(p) - sizeof(size_t) * 2);
-    gLiveBytes -= HeapCost(*block);
-    std::free(block);
+    const double cells = double(texts.size()) * kColumns;
+    size_t before = bench::HeapBytesInUse();
+    TGridView* grid = MakeGrid(host);
+    AppendTo(grid, texts);
+    const double gridBytes = (bench::HeapBytesInUse() - before) / cells;
+    before = bench::HeapBytesInUse();
+    auto* plain = new TReference;
+    for (const auto& t : texts)
+        plain->Append(t);
+    const double referenceBytes = (bench::HeapBytesInUse() - before) / cells;
+    before = bench::HeapBytesInUse();
+    auto* list = new TListView;
+    for (const auto& t : texts)
+        list->Append(t);
+    const double listBytes = (bench::HeapBytesInUse() - before) / cells;
+    char figures[200];
+    std::snprintf(figures, sizeof figures, "%8.1f B %8.1f B %8s %-6s %8.1f B %8s %s", gridBytes, referenceBytes,
+                  Ratio(gridBytes, referenceBytes).c_str(), "", listBytes, Ratio(listBytes, gridBytes).c_str(),
+                  bench::Goal("grid <= list view", gridBytes <= listBytes).c_str());
+    bench::Row("heap bytes per text cell", figures);
+    delete list;
+    delete plain;
+    delete grid;
 }
-
-void operator delete(void* p, size_t) noexcept { operator delete(p); }
 
 int main(int argc, char** argv)
 {
-    int rows = argc > 1 ? std::atoi(argv[1]) : 100000;
-    std::printf("%d rows of %d text columns\n", rows, kColumns);
-    std::mt19937 rng(42);
-    std::vector<int> randomKeys(rows);
-    for (auto& k : randomKeys)
-        k = static_cast<int>(rng() % 1000000);
-
+    const int rows = argc > 1 ? std::atoi(argv[1]) : 100000;
+    const std::vector<TRowTexts> texts = MakeTexts(rows);
     auto* host = new ui::TForm(nullptr);
-    auto* gridView = new TGridView(host);
-    for (int c = 0; c < kColumns; ++c)
-        gridView->Columns()->AddColumn(new TTextualColumn(gridView->Columns()));
-    TReference reference;
 
-    auto fill = [&](const std::vector<int>& keys) {
-        gridView->ClearRows();
-        reference.Clear();
-        gridView->AddRows(rows);
-        reference.AddRows(rows);
-        gridView->BeginUpdate();
-        for (int r = 0; r < rows; ++r)
-            for (int c = 0; c < kColumns; ++c) {
-                std::wstring t = Text(r, c, keys);
-                gridView->Cell(c, r)->SetAsString(t);
-                reference.Columns[c][r] = t;
-            }
-        gridView->EndUpdate();
-    };
+    char title[200];
+    std::snprintf(title, sizeof title,
+                  "Row operations, %d rows of %d text columns, best of 3 (grid/ref goal <= 1.5x; list view/grid "
+                  "goal >= 5x)",
+                  rows, kColumns);
+    bench::Heading(title, "      grid vector ref grid/ref goal    list view  lv/grid goal");
+    HeapPerCell(host, texts);
 
-    // Appending.
-    double g1 = Seconds([&] {
-        for (int r = 0; r < rows; ++r)
-            gridView->AddRows(1);
-    });
-    double r1 = Seconds([&] {
-        for (int r = 0; r < rows; ++r)
-            reference.AddRows(1);
-    });
-    gridView->ClearRows();
-    reference.Clear();
-    double g2 = Seconds([&] { gridView->AddRows(rows); });
-    double r2 = Seconds([&] { reference.AddRows(rows); });
-    double lv1 = -1;
+    // Appending one row at a time with its texts, redraw off; deleting from the top; clearing.
+    // The list view, minutes per round under Wine, does one round.
+    TRound grid, reference;
+    double la = 0, ld = 0, lc = 0;
+    for (int round = 0; round < 3; ++round) {
+        TGridView* gridView = MakeGrid(host);
+        double ga = Seconds([&] { AppendTo(gridView, texts); });
+        double gd = Seconds([&] {
+            for (int i = 0; i < kDeleted; ++i)
+                gridView->DeleteRow(0);
+        });
+        double gc = Seconds([&] { gridView->ClearRows(); });
+        grid.Keep(ga, gd, gc);
+        delete gridView;
+        TReference plain;
+        double ra = Seconds([&] {
+            for (const auto& t : texts)
+                plain.Append(t);
+        });
+        // A vector moves every string behind the row it loses: tens of seconds, once is enough.
+        double rd = 1e30;
+        if (round == 0)
+            rd = Seconds([&] {
+                for (int i = 0; i < kDeleted; ++i)
+                    plain.DeleteRow(0);
+            });
+        double rc = Seconds([&] { plain.Clear(); });
+        reference.Keep(ra, rd, rc);
+    }
     {
         TListView list;
-        std::vector<std::wstring> texts(kColumns);
-        lv1 = Seconds([&] {
-            for (int r = 0; r < rows; ++r) {
-                for (int c = 0; c < kColumns; ++c)
-                    texts[c] = Text(r, c, randomKeys);
-                list.Append(texts.data());
-            }
+        la = Seconds([&] {
+            for (const auto& t : texts)
+                list.Append(t);
         });
-        // Texts are built inside the ListView's loop; time the same text building alone so the
-        // comparison is of the stores.
-        double build = Seconds([&] {
-            for (int r = 0; r < rows; ++r)
-                for (int c = 0; c < kColumns; ++c)
-                    texts[c] = Text(r, c, randomKeys);
-        });
-        lv1 -= build;
-        Line("AddRows(1) x rows", g1, r1, lv1);
-        Line("AddRows(rows)", g2, r2, lv1);
-
-        // Sorting: random, already sorted, reversed, all equal.
-        fill(randomKeys);
-        double gs = Seconds([&] { gridView->Cells()->SortRows(1, TSortType::stAlphabetic, false); });
-        double rs = Seconds([&] { reference.Sort<std::wstring>(1, [](const std::wstring& s) { return s; }); });
-        double ls = Seconds([&] { list.Sort(1, false); });
-        Line("SortRows alphabetic, random", gs, rs, ls);
-        fill(randomKeys);
-        double gn = Seconds([&] { gridView->Cells()->SortRows(2, TSortType::stNumeric, false); });
-        double rn = Seconds([&] { reference.Sort<double>(2, [](const std::wstring& s) { return StrToFloat(s); }); });
-        double ln = Seconds([&] { list.Sort(2, true); });
-        Line("SortRows numeric, random", gn, rn, ln);
+        ld = Seconds([&] { list.DeleteTop(kDeleted); });
+        lc = Seconds([&] { list.Clear(); });
     }
-    std::vector<int> sortedKeys(rows);
-    std::iota(sortedKeys.begin(), sortedKeys.end(), 0);
-    std::vector<int> reversedKeys(sortedKeys.rbegin(), sortedKeys.rend());
-    std::vector<int> equalKeys(rows, 777);
-    struct {
-        const char* name;
-        const std::vector<int>* keys;
-    } shapes[] = {{"numeric, already sorted", &sortedKeys}, {"numeric, reversed", &reversedKeys},
-                  {"numeric, all equal", &equalKeys}};
-    for (auto& s : shapes) {
-        fill(*s.keys);
-        double g = Seconds([&] { gridView->Cells()->SortRows(2, TSortType::stNumeric, false); });
-        double r = Seconds([&] { reference.Sort<double>(2, [](const std::wstring& t) { return StrToFloat(t); }); });
-        Line((std::string("SortRows ") + s.name).c_str(), g, r, -1);
+    Line("append rows one by one, with texts", grid.Append, reference.Append, la);
+    Line("delete 1,000 rows from the top", grid.Delete, reference.Delete, ld);
+    Line("clear", grid.Clear, reference.Clear, lc);
+
+    {
+        // The list view sorts through a callback that reads both texts back for every
+        // comparison, minutes for 100,000 rows under Wine: all three sort fewer rows.
+        const std::vector<TRowTexts> some(texts.begin(), texts.begin() + std::min(rows, kSortRows));
+        double gs = 1e30, rs = 1e30;
+        for (int round = 0; round < 3; ++round) {
+            TGridView* sortGrid = MakeGrid(host);
+            AppendTo(sortGrid, some);
+            TReference sortReference;
+            for (const auto& t : some)
+                sortReference.Append(t);
+            gs = std::min(gs, Seconds([&] { sortGrid->Cells()->SortRows(1, TSortType::stAlphabetic, false); }));
+            rs = std::min(rs, Seconds([&] { sortReference.Sort(1); }));
+            delete sortGrid;
+        }
+        TListView sortList;
+        for (const auto& t : some)
+            sortList.Append(t);
+        double ls = Seconds([&] { sortList.Sort(1); });
+        Line("sort by a text column, " + std::to_string(some.size()) + " rows", gs, rs, ls);
     }
 
-    // Deleting the first row 1,000 times, clearing.
-    fill(randomKeys);
-    double gd = Seconds([&] {
-        for (int i = 0; i < 1000; ++i)
-            gridView->DeleteRow(0);
-    });
-    double rd = Seconds([&] {
-        for (int i = 0; i < 1000; ++i)
-            reference.DeleteRow(0);
-    });
-    Line("DeleteRow(0) x 1000", gd, rd, -1);
-    double gc = Seconds([&] { gridView->ClearRows(); });
-    double rc = Seconds([&] { reference.Clear(); });
-    Line("ClearRows", gc, rc, -1);
-
-    // Bytes per cell, on a fresh grid and a fresh reference (list slots included): empty cells,
-    // then cells holding the test texts.
-    auto* fresh = new TGridView(host);
-    for (int c = 0; c < kColumns; ++c)
-        fresh->Columns()->AddColumn(new TTextualColumn(fresh->Columns()));
-    size_t before = PrivateBytes();
-    fresh->AddRows(rows);
-    size_t empty = PrivateBytes();
-    fresh->BeginUpdate();
-    for (int r = 0; r < rows; ++r)
-        for (int c = 0; c < kColumns; ++c)
-            fresh->Cell(c, r)->SetAsString(Text(r, c, randomKeys));
-    fresh->EndUpdate();
-    size_t filled = PrivateBytes();
-    auto* plain = new TReference;
-    size_t refBefore = PrivateBytes();
-    plain->AddRows(rows);
-    size_t refEmpty = PrivateBytes();
-    for (int r = 0; r < rows; ++r)
-        for (int c = 0; c < kColumns; ++c)
-            plain->Columns[c][r] = Text(r, c, randomKeys);
-    size_t refFilled = PrivateBytes();
-    double cells = double(rows) * kColumns;
-    // Cells come from the grid's own pool, which the heap count above sees only as whole chunks
-    // (and not at all when freed cells are reused): a cell costs its pool block and its list slot.
-    double cellBytes = (sizeof(TStringCell) + 7) / 8 * 8 + sizeof(TCell*);
-    std::printf("bytes per cell: grid %.1f empty, %.1f with texts (heap seen: %.1f, %.1f); "
-                "reference %.1f empty, %.1f with texts\n",
-                cellBytes, cellBytes + (filled - empty) / cells, (empty - before) / cells, (filled - before) / cells,
-                (refEmpty - refBefore) / cells, (refFilled - refBefore) / cells);
-    delete plain;
+    // Empty rows in one call, and one at a time: the list view has no empty rows to compare.
+    double g1 = 1e30, r1 = 1e30, g2 = 1e30, r2 = 1e30;
+    for (int round = 0; round < 3; ++round) {
+        TGridView* gridView = MakeGrid(host);
+        TReference plain;
+        g1 = std::min(g1, Seconds([&] { gridView->AddRows(rows); }));
+        r1 = std::min(r1, Seconds([&] { plain.AddRows(rows); }));
+        gridView->ClearRows();
+        plain.Clear();
+        g2 = std::min(g2, Seconds([&] {
+                          for (int r = 0; r < rows; ++r)
+                              gridView->AddRows(1);
+                      }));
+        r2 = std::min(r2, Seconds([&] {
+                          for (int r = 0; r < rows; ++r)
+                              plain.AddRows(1);
+                      }));
+        delete gridView;
+    }
+    Line("AddRows(rows), one call, empty", g1, r1, -1);
+    Line("AddRows(1) x rows, empty", g2, r2, -1);
     delete host;
     return 0;
 }

@@ -1,9 +1,14 @@
-// Measures the grid's painting on the application's 530 x 170 grid: one full paint with 6,
-// 10,000 and 1,000,000 rows (the large ones scrolled to the middle; 8 rows is the small grid that
-// shows as many filled rows and the same scroll bar as they do), the repaint one appended
-// call causes against a full repaint, GDI objects before and after 10,000 paints, and the
-// text-drawing calls of one full paint.
-//   scripts/with-display.sh scripts/wine-run.sh build/win64/bench/grid_paint_bench.exe
+// One full paint of the application's 530 x 170 grid with 6, 10,000 and 1,000,000 rows (the large
+// ones scrolled to the middle), in the classic look and with visual styles, beside the platform's
+// list view doing the same (report style, five columns, owner-data mode for the large counts, as a
+// list view user holds a million rows) and beside a minimal hand-written GDI grid, the floor:
+// fill, lines and the texts of the visible cells only. Then the repaint one appended call causes,
+// the GDI objects over 10,000 paints and the text calls of one paint.
+//   scripts/bench.sh, or scripts/with-display.sh scripts/wine-run.sh build/win64/bench/grid_paint_bench.exe
+//
+// Visual styles: Wine has none active by default. The styled figures use Wine's own uxtheme with
+// its "light" theme, switched on inside this process only (see TWineTheme); where that fails the
+// styled column says so and stays empty.
 #include "BenchSupport.h"
 #include "GridTestSupport.h"
 #include "GridView1Description.h"
@@ -14,19 +19,29 @@
 #include "ui/core/Description.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
-#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 using namespace grid;
 
 namespace {
 
-using bench::Seconds;
+constexpr int kRepeats = 100;
+constexpr int kBatches = 5;
 
+std::array<std::wstring, 5> RowTexts(int row)
+{
+    return {L"12:30:05", L"100245", std::to_wstring(row + 1), std::to_wstring(row % 4 + 1),
+            L"0532" + std::to_wstring(1000000 + row)};
+}
+
+// The application's grid on a shown host, painting into a memory bitmap of its client size.
 struct TBenchGrid {
     std::unique_ptr<gridtest::THostForm> host = gridtest::MakeHost(546, 186);
     TGridView* grid = nullptr;
@@ -42,11 +57,9 @@ struct TBenchGrid {
     }
     void SetRow(int row)
     {
-        grid->Cell(0, row)->SetAsString(L"12:30:05");
-        grid->Cell(1, row)->SetAsString(L"100245");
-        grid->Cell(2, row)->SetAsString(std::to_wstring(row + 1));
-        grid->Cell(3, row)->SetAsString(std::to_wstring(row % 4 + 1));
-        grid->Cell(4, row)->SetAsString(L"0532" + std::to_wstring(1000000 + row));
+        const auto t = RowTexts(row);
+        for (int c = 0; c < 5; ++c)
+            grid->Cell(c, row)->SetAsString(t[c]);
     }
     // Rows are appended in one go; only the rows around the shown ones get values, which is all
     // a paint reads.
@@ -69,72 +82,336 @@ struct TBenchGrid {
         if (clip != nullptr)
             SelectClipRgn(dc, nullptr);
     }
-    // The best of five batches: other processes share the machine, and the best batch is the
-    // one they disturbed least.
-    double MicrosecondsPerPaint(int repeats, const RECT* clip = nullptr)
+    double SecondsPerPaint(int repeats, const RECT* clip = nullptr)
     {
         Paint(clip);
-        double best = 1e30;
-        for (int batch = 0; batch < 5; ++batch)
-            best = std::min(best, Seconds([&] {
-                                      for (int i = 0; i < repeats; ++i)
-                                          Paint(clip);
-                                  }) * 1e6 / repeats);
-        return best;
+        return bench::BestSeconds(kBatches, [&] {
+                   for (int i = 0; i < repeats; ++i)
+                       Paint(clip);
+               }) / repeats;
     }
 };
 
+// The floor: what any grid must do to show the same picture. A header band, the grid lines of
+// the visible rows and columns, and each visible cell's text clipped to its cell, in the grid's
+// own font and column widths. Texts are read from the grid beforehand.
+struct TMinimalGrid {
+    std::vector<int> Widths;
+    std::vector<std::array<std::wstring, 5>> Texts;
+    std::array<std::wstring, 5> Captions;
+    HFONT Font = nullptr;
+    int RowPitch = 21;
+    int Header = 20;
+    int Width = 0, Height = 0;
+
+    void Paint(HDC dc) const
+    {
+        RECT all{0, 0, Width, Height};
+        FillRect(dc, &all, GetSysColorBrush(COLOR_WINDOW));
+        RECT band{0, 0, Width, Header};
+        FillRect(dc, &band, GetSysColorBrush(COLOR_BTNFACE));
+        HGDIOBJ oldFont = SelectObject(dc, Font);
+        HGDIOBJ oldPen = SelectObject(dc, GetStockObject(DC_PEN));
+        SetDCPenColor(dc, GetSysColor(COLOR_BTNFACE));
+        SetBkMode(dc, TRANSPARENT);
+        int x = 0;
+        for (size_t c = 0; c < Widths.size(); ++c) {
+            RECT cell{x + 2, 0, x + Widths[c] - 2, Header};
+            ExtTextOutW(dc, cell.left, 3, ETO_CLIPPED, &cell, Captions[c].c_str(), static_cast<UINT>(Captions[c].size()),
+                        nullptr);
+            x += Widths[c];
+            MoveToEx(dc, x - 1, 0, nullptr);
+            LineTo(dc, x - 1, Height);
+        }
+        int y = Header;
+        for (const auto& row : Texts) {
+            if (y >= Height)
+                break;
+            int left = 0;
+            for (size_t c = 0; c < Widths.size(); ++c) {
+                RECT cell{left + 2, y, left + Widths[c] - 2, y + RowPitch - 1};
+                ExtTextOutW(dc, cell.left, y + 3, ETO_CLIPPED, &cell, row[c].c_str(), static_cast<UINT>(row[c].size()),
+                            nullptr);
+                left += Widths[c];
+            }
+            y += RowPitch;
+            MoveToEx(dc, 0, y - 1, nullptr);
+            LineTo(dc, Width, y - 1);
+        }
+        SelectObject(dc, oldPen);
+        SelectObject(dc, oldFont);
+    }
+};
+
+TMinimalGrid MinimalLike(TBenchGrid& b, int rows, int firstShown)
+{
+    TMinimalGrid m;
+    for (int p = 0; p < b.grid->Columns()->Count(); ++p) {
+        TCustomColumn* column = b.grid->Columns()->DisplayItems(p);
+        m.Widths.push_back(column->Width());
+        m.Captions[p] = column->Header()->Caption();
+    }
+    for (int r = firstShown; r < std::min(rows, firstShown + 12); ++r) {
+        std::array<std::wstring, 5> row;
+        for (int p = 0; p < 5; ++p)
+            row[p] = b.grid->Cells()->Peek(b.grid->Columns()->DisplayItems(p)->Index(), r)->AsString();
+        m.Texts.push_back(row);
+    }
+    m.Font = b.grid->Font()->Handle();
+    m.RowPitch = b.grid->RowSize() + 1;
+    m.Header = b.grid->HeaderSize();
+    m.Width = b.grid->ClientWidth();
+    m.Height = b.grid->ClientHeight();
+    return m;
+}
+
+// The platform's list view of the same size, columns and font: six items held by the control,
+// or any count in owner-data mode, where the host answers each text request.
+class TListViewPaint {
+public:
+    TListViewPaint(int rows, bool ownerData, const TMinimalGrid& like)
+    {
+        static bool registered = false;
+        if (!registered) {
+            INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
+            InitCommonControlsEx(&icc);
+            WNDCLASSW wc{};
+            wc.lpfnWndProc = &HostProc;
+            wc.hInstance = GetModuleHandleW(nullptr);
+            wc.lpszClassName = L"GridPaintBenchListHost";
+            RegisterClassW(&wc);
+            registered = true;
+        }
+        FHost = CreateWindowExW(0, L"GridPaintBenchListHost", L"list view", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                600, 300, nullptr, nullptr, nullptr, nullptr);
+        DWORD style = WS_CHILD | WS_VISIBLE | LVS_REPORT | (ownerData ? LVS_OWNERDATA : 0);
+        FList = CreateWindowExW(0, WC_LISTVIEWW, L"", style, 0, 0, like.Width, like.Height, FHost, nullptr, nullptr,
+                                nullptr);
+        SendMessageW(FList, WM_SETFONT, reinterpret_cast<WPARAM>(like.Font), FALSE);
+        SendMessageW(FList, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES, LVS_EX_GRIDLINES);
+        for (size_t c = 0; c < like.Widths.size(); ++c) {
+            LVCOLUMNW column{};
+            column.mask = LVCF_WIDTH | LVCF_TEXT;
+            column.cx = like.Widths[c];
+            column.pszText = const_cast<wchar_t*>(like.Captions[c].c_str());
+            SendMessageW(FList, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&column));
+        }
+        if (ownerData) {
+            SendMessageW(FList, LVM_SETITEMCOUNT, rows, 0);
+        } else {
+            for (int r = 0; r < rows; ++r) {
+                const auto t = RowTexts(r);
+                LVITEMW item{};
+                item.mask = LVIF_TEXT;
+                item.iItem = r;
+                item.pszText = const_cast<wchar_t*>(t[0].c_str());
+                SendMessageW(FList, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+                for (int c = 1; c < 5; ++c) {
+                    LVITEMW sub{};
+                    sub.iSubItem = c;
+                    sub.pszText = const_cast<wchar_t*>(t[c].c_str());
+                    SendMessageW(FList, LVM_SETITEMTEXTW, r, reinterpret_cast<LPARAM>(&sub));
+                }
+            }
+        }
+        if (rows > 8) {
+            // The middle row at the top, as the grid shows it.
+            const int perPage = static_cast<int>(SendMessageW(FList, LVM_GETCOUNTPERPAGE, 0, 0));
+            SendMessageW(FList, LVM_ENSUREVISIBLE, rows / 2 + perPage - 1, FALSE);
+        }
+        FHeader = reinterpret_cast<HWND>(SendMessageW(FList, LVM_GETHEADER, 0, 0));
+        FTarget = std::make_unique<ui::TBitmap>(like.Width, like.Height);
+        ValidateRect(FList, nullptr);
+        ValidateRect(FHeader, nullptr);
+    }
+    ~TListViewPaint() { DestroyWindow(FHost); }
+    TListViewPaint(const TListViewPaint&) = delete;
+    TListViewPaint& operator=(const TListViewPaint&) = delete;
+
+    int TopIndex() const { return static_cast<int>(SendMessageW(FList, LVM_GETTOPINDEX, 0, 0)); }
+    // The items and the header, which is a child window of its own.
+    void Paint()
+    {
+        HDC dc = FTarget->Canvas().Handle();
+        SendMessageW(FList, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+        SendMessageW(FHeader, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    }
+
+private:
+    static LRESULT CALLBACK HostProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == LVN_GETDISPINFOW) {
+            static std::wstring text;
+            auto* info = reinterpret_cast<NMLVDISPINFOW*>(lParam);
+            if ((info->item.mask & LVIF_TEXT) != 0) {
+                text = RowTexts(info->item.iItem)[std::min(info->item.iSubItem, 4)];
+                lstrcpynW(info->item.pszText, text.c_str(), info->item.cchTextMax);
+            }
+            return 0;
+        }
+        return DefWindowProcW(wnd, msg, wParam, lParam);
+    }
+
+    HWND FHost = nullptr;
+    HWND FList = nullptr;
+    HWND FHeader = nullptr;
+    std::unique_ptr<ui::TBitmap> FTarget;
+};
+
+// Wine's "light" visual style, made active for this process only: uxtheme applies it (and writes
+// it to the prefix's settings as the active style), then the setting goes back to what it was,
+// so that no other program of the prefix starts themed.
+class TWineTheme {
+public:
+    TWineTheme()
+    {
+        HMODULE ux = LoadLibraryW(L"uxtheme.dll");
+        using SetStyleFn = HRESULT(WINAPI*)(LPCWSTR, LPCWSTR, LPCWSTR, DWORD);
+        using EnumFn = HRESULT(WINAPI*)(LPWSTR, LPWSTR, DWORD, LPWSTR);
+        auto setStyle = ux ? reinterpret_cast<SetStyleFn>(GetProcAddress(ux, MAKEINTRESOURCEA(65))) : nullptr;
+        // Wine exports these by ordinal only: SetSystemVisualStyle 65, EnumThemeColors 9,
+        // EnumThemeSizes 10.
+        auto colours = ux ? reinterpret_cast<EnumFn>(GetProcAddress(ux, MAKEINTRESOURCEA(9))) : nullptr;
+        auto sizes = ux ? reinterpret_cast<EnumFn>(GetProcAddress(ux, MAKEINTRESOURCEA(10))) : nullptr;
+        if (setStyle == nullptr || colours == nullptr || sizes == nullptr) {
+            FWhy = "uxtheme.dll lacks the entry points to apply a style";
+            return;
+        }
+        wchar_t file[MAX_PATH];
+        GetWindowsDirectoryW(file, MAX_PATH);
+        lstrcatW(file, L"\\resources\\themes\\light\\light.msstyles");
+        // Both fill a THEMENAMES record: name, display name and tooltip, MAX_PATH + 1 each.
+        wchar_t colour[3 * (MAX_PATH + 1)] = L"", size[3 * (MAX_PATH + 1)] = L"";
+        if (FAILED(colours(file, nullptr, 0, colour)) || FAILED(sizes(file, nullptr, 0, size))) {
+            FWhy = "light.msstyles was not found or has no colours and sizes";
+            return;
+        }
+        FOldActive = ReadActive();
+        HRESULT hr = setStyle(file, colour, size, 0);
+        WriteActive(FOldActive);
+        // What a window's WM_THEMECHANGED does; no grid window may be there to receive it.
+        ThemesChanged();
+        if (FAILED(hr) || !ThemesActive())
+            FWhy = "uxtheme could not apply light.msstyles";
+    }
+    bool Active() const { return FWhy.empty(); }
+    const std::string& Why() const { return FWhy; }
+
+private:
+    static constexpr const wchar_t* kKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager";
+    static std::wstring ReadActive()
+    {
+        wchar_t value[16] = L"0";
+        DWORD bytes = sizeof value;
+        RegGetValueW(HKEY_CURRENT_USER, kKey, L"ThemeActive", RRF_RT_REG_SZ, nullptr, value, &bytes);
+        return value;
+    }
+    static void WriteActive(const std::wstring& value)
+    {
+        RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"ThemeActive", REG_SZ, value.c_str(),
+                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
+    std::wstring FOldActive;
+    std::string FWhy;
+};
+
 bool Classic() { return false; }
+
+// One row of the paint table.
+struct TPaintFigures {
+    int Rows = 0;
+    double Classic = -1, Styled = -1, Minimal = -1, ListView = -1;
+};
 
 } // namespace
 
 int main()
 {
-    for (bool styled : {true, false}) {
-        // The same paints once more without visual styles (the classic frames and bands).
-        TThemeServices old;
-        if (!styled) {
-            TThemeServices classic;
-            classic.Active = &Classic;
-            old = SetThemeServices(classic);
-        }
-        std::printf("Full paint of the 530 x 170 grid (5 columns, RowSize 20, header 20), %s:\n",
-                    styled ? "visual styles as the system has them" : "classic look");
-        double base = 0;
-        for (int rows : {6, 8, 10000, 1000000}) {
-            TBenchGrid b;
-            int first = rows > 8 ? rows / 2 : 0;
-            b.Fill(rows, first);
-            double us = b.MicrosecondsPerPaint(100);
-            if (rows == 6)
-                base = us;
-            std::printf("  %8d rows, first shown %7d, client %d x %d: %8.1f us per paint (%.2f x the 6-row paint)\n",
-                        rows, b.grid->VertScrollBar()->Position(), b.grid->ClientWidth(), b.grid->ClientHeight(), us,
-                        base > 0 ? us / base : 1.0);
-        }
-        if (!styled)
-            SetThemeServices(old);
+    const int counts[] = {6, 10000, 1000000};
+    std::vector<TPaintFigures> figures;
+    for (int rows : counts) {
+        TPaintFigures f;
+        f.Rows = rows;
+        TBenchGrid b;
+        const int first = rows > 8 ? rows / 2 : 0;
+        b.Fill(rows, first);
+        TThemeServices classic;
+        classic.Active = &Classic;
+        TThemeServices old = SetThemeServices(classic);
+        f.Classic = b.SecondsPerPaint(kRepeats);
+        SetThemeServices(old);
+
+        TMinimalGrid minimal = MinimalLike(b, rows, first);
+        f.Minimal = bench::BestSeconds(kBatches, [&] {
+                        for (int i = 0; i < kRepeats; ++i)
+                            minimal.Paint(b.target->Canvas().Handle());
+                    }) / kRepeats;
+        TListViewPaint list(rows, rows > 6, minimal);
+        list.Paint();
+        f.ListView = bench::BestSeconds(kBatches, [&] {
+                         for (int i = 0; i < kRepeats; ++i)
+                             list.Paint();
+                     }) / kRepeats;
+        figures.push_back(f);
     }
+
+    // With visual styles: switched on once, for the rest of this process.
+    TWineTheme theme;
+    for (auto& f : figures) {
+        if (!theme.Active())
+            break;
+        TBenchGrid b;
+        b.Fill(f.Rows, f.Rows > 8 ? f.Rows / 2 : 0);
+        f.Styled = b.SecondsPerPaint(kRepeats);
+    }
+
+    bench::Heading("Full paint of the 530 x 170 grid, 5 columns (goals: classic <= 1.5x the minimal GDI grid; "
+                   "styled <= 1.5x classic; 1,000,000 rows <= 1.2x 6 rows)",
+                   "   classic     styled  minimal GDI  list view  classic/min  styled/cl  lv/classic");
+    for (const auto& f : figures) {
+        char name[64], line[200];
+        std::snprintf(name, sizeof name, "%d rows%s", f.Rows, f.Rows > 6 ? " (list view owner-data)" : "");
+        std::snprintf(line, sizeof line, "%10s %10s %12s %10s %7s %-4s %7s %-4s %8s", bench::Time(f.Classic).c_str(),
+                      bench::Time(f.Styled).c_str(), bench::Time(f.Minimal).c_str(), bench::Time(f.ListView).c_str(),
+                      bench::Ratio(f.Classic, f.Minimal).c_str(), f.Classic <= 1.5 * f.Minimal ? "ok" : "MISS",
+                      bench::Ratio(f.Styled, f.Classic).c_str(),
+                      f.Styled < 0 ? "" : f.Styled <= 1.5 * f.Classic ? "ok" : "MISS",
+                      bench::Ratio(f.ListView, f.Classic).c_str());
+        bench::Row(name, line);
+    }
+    {
+        const TPaintFigures &small = figures.front(), &large = figures.back();
+        char line[200];
+        std::snprintf(line, sizeof line, "classic %s %s; styled %s %s", bench::Ratio(large.Classic, small.Classic).c_str(),
+                      large.Classic <= 1.2 * small.Classic ? "ok" : "MISSED",
+                      bench::Ratio(large.Styled, small.Styled).c_str(),
+                      large.Styled < 0 ? "" : large.Styled <= 1.2 * small.Styled ? "ok" : "MISSED");
+        bench::Row("1,000,000 rows / 6 rows", line);
+    }
+    if (!theme.Active())
+        bench::Row("styled", "not measured: " + theme.Why());
+    else
+        bench::Row("styled", "Wine's uxtheme with its light.msstyles, active in this process only");
 
     {
         TBenchGrid b;
         b.Fill(5, 0);
-        double full = b.MicrosecondsPerPaint(300);
+        const double full = b.SecondsPerPaint(300);
         // One call as the call list appends it: a row, then its values inside the bracket.
         b.grid->AddRows(1);
-        int row = b.grid->RowCount() - 1;
+        const int row = b.grid->RowCount() - 1;
         b.grid->BeginUpdate();
         b.SetRow(row);
         b.grid->EndUpdate();
         RECT pending{0, 0, 0, 0};
         GetUpdateRect(b.grid->Handle(), &pending, FALSE);
-        double partial = b.MicrosecondsPerPaint(300, &pending);
-        std::printf("Appended call: repaints (%ld, %ld)-(%ld, %ld) = %ld x %ld pixels of %d x %d\n", pending.left,
-                    pending.top, pending.right, pending.bottom, pending.right - pending.left,
-                    pending.bottom - pending.top, b.grid->ClientWidth(), b.grid->ClientHeight());
-        std::printf("  %.1f us against %.1f us for a full repaint (%.0f%%)\n", partial, full, 100.0 * partial / full);
+        const double partial = b.SecondsPerPaint(300, &pending);
+        char line[200];
+        std::snprintf(line, sizeof line, "%s for %ld x %ld pixels, against %s for the full repaint (%s)",
+                      bench::Time(partial).c_str(), pending.right - pending.left, pending.bottom - pending.top,
+                      bench::Time(full).c_str(), bench::Ratio(partial, full).c_str());
+        bench::Row("repaint of one appended call", line);
     }
-
     {
         TBenchGrid b;
         b.Fill(6, 0);
@@ -144,15 +421,16 @@ int main()
             b.Paint();
         auto after = testsupport::TakeGdiSnapshot();
         std::string growth = testsupport::GdiGrowth(before, after);
-        std::printf("GDI objects held by the library: %d before, %d after 10,000 paints; probe slot %d -> %d: %s\n",
-                    before.WrappedGdi, after.WrappedGdi, before.ProbeIndex, after.ProbeIndex,
-                    growth.empty() ? "no growth" : growth.c_str());
-
+        char line[200];
+        std::snprintf(line, sizeof line, "%d before, %d after: %s", before.WrappedGdi, after.WrappedGdi,
+                      growth.empty() ? "no growth" : growth.c_str());
+        bench::Row("GDI objects over 10,000 paints", line);
         PaintCounters().TextCalls = 0;
         b.Paint();
-        int rowsShown = b.grid->VisibleRowCount();
-        std::printf("Text-drawing calls of one full paint: %ld (bound (visible rows %d + 1) x (columns 5 + 1) = %d)\n",
-                    PaintCounters().TextCalls, rowsShown, (rowsShown + 1) * 6);
+        const int rowsShown = b.grid->VisibleRowCount();
+        std::snprintf(line, sizeof line, "%ld (bound (visible rows %d + 1) x (columns 5 + 1) = %d)",
+                      PaintCounters().TextCalls, rowsShown, (rowsShown + 1) * 6);
+        bench::Row("text calls of one full paint", line);
     }
     return 0;
 }

@@ -66,8 +66,9 @@ private:
         size_t blockSize = k * kStep;
         auto* chunk = static_cast<char*>(::operator new(kChunk));
         FChunks.push_back(chunk);
-        for (size_t at = 0; at + blockSize <= kChunk; at += blockSize) {
-            auto* b = reinterpret_cast<TBlock*>(chunk + at);
+        // Pushed from the end, so that cells made one after another lie one after another.
+        for (size_t n = kChunk / blockSize; n-- > 0;) {
+            auto* b = reinterpret_cast<TBlock*>(chunk + n * blockSize);
             b->Next = FFree[k];
             FFree[k] = b;
         }
@@ -156,15 +157,20 @@ TCell* TCells::Cell(int ACol, int ARow)
 std::unique_ptr<TCell> TCells::CreateCell(int col, int row)
 {
     TCustomColumn* column = FColumns->Items(col);
+    return NewCell(column->CellKind(), column->Color(), col, row);
+}
+
+std::unique_ptr<TCell> TCells::NewCell(TCellKind kind, TColor color, int col, int row)
+{
     std::unique_ptr<TCell> cell;
-    switch (column->CellKind()) {
+    switch (kind) {
     case ckBoolean: cell = std::make_unique<TBooleanCell>(this); break;
     case ckDate: cell = std::make_unique<TDateTimeCell>(this); break;
     case ckFloat: cell = std::make_unique<TFloatCell>(this); break;
     case ckInteger: cell = std::make_unique<TIntegerCell>(this); break;
     default: cell = std::make_unique<TStringCell>(this); break;
     }
-    cell->SetColor(column->Color()); // still initialising: no change is reported
+    cell->SetColor(color); // still initialising: no change is reported
     cell->FInitialising = false;
     cell->FCol = col;
     cell->FRow = row;
@@ -176,18 +182,7 @@ void TCells::AddRows(int Count)
     if (Count <= 0)
         return;
     int newCount = ui::CheckedAdd(FRowCount, Count);
-    try {
-        // Room first, so that appending cannot fail half way; grown geometrically, as one row
-        // at a time is the common way to append.
-        for (auto& list : FLists)
-            if (list.capacity() < static_cast<size_t>(newCount))
-                list.reserve(std::max(static_cast<size_t>(newCount), list.capacity() * 2));
-    } catch (const std::bad_alloc&) {
-        OutOfMemory();
-    } catch (const std::length_error&) {
-        OutOfMemory();
-    }
-    // Row by row, each column in index order; on failure the lists go back to their old length.
+    // On failure the lists go back to their old length.
     auto rollBack = [this] {
         for (auto& list : FLists) {
             for (size_t k = static_cast<size_t>(FRowCount); k < list.size(); ++k)
@@ -196,10 +191,19 @@ void TCells::AddRows(int Count)
         }
     };
     try {
-        for (int r = FRowCount; r < newCount; ++r)
-            for (int i = 0; i < ListCount(); ++i)
-                FLists[i].push_back(CreateCell(i, r).release());
+        // Column by column, so that the column's class and colour are looked up once.
+        for (int i = 0; i < ListCount(); ++i) {
+            const TCustomColumn* column = FColumns->Items(i);
+            const TCellKind kind = column->CellKind();
+            const TColor color = column->Color();
+            TCellList& list = FLists[i];
+            for (int r = FRowCount; r < newCount; ++r)
+                list.push_back(NewCell(kind, color, i, r).release());
+        }
     } catch (const std::bad_alloc&) {
+        rollBack();
+        OutOfMemory();
+    } catch (const std::length_error&) {
         rollBack();
         OutOfMemory();
     } catch (...) {
@@ -227,13 +231,21 @@ void TCells::InsertRow(int ARow)
         throw ui::EIntOverflow();
     std::vector<std::unique_ptr<TCell>> fresh;
     fresh.reserve(FLists.size());
-    for (int i = 0; i < ListCount(); ++i) {
-        if (FLists[i].capacity() == FLists[i].size())
-            FLists[i].reserve(FLists[i].size() * 2 + 1);
-        fresh.push_back(CreateCell(i, ARow));
-    }
     for (int i = 0; i < ListCount(); ++i)
-        FLists[i].insert(FLists[i].begin() + ARow, fresh[i].release());
+        fresh.push_back(CreateCell(i, ARow));
+    // A deque's single insertion either happens or leaves the list as it was; the lists done
+    // before a failing one give their new slot back.
+    int done = 0;
+    try {
+        for (; done < ListCount(); ++done)
+            FLists[done].insert(FLists[done].begin() + ARow, fresh[done].get());
+    } catch (...) {
+        for (int i = 0; i < done; ++i)
+            FLists[i].erase(FLists[i].begin() + ARow);
+        throw;
+    }
+    for (auto& cell : fresh)
+        cell.release(); // owned by the lists now
     ++FRowCount;
     FSorted = false;
 }
@@ -265,9 +277,8 @@ void TCells::Clear()
 void TCells::StructureChanged(int action, int index1, int index2)
 {
     auto makeList = [this](int column) {
-        std::vector<TCell*> list;
+        TCellList list;
         try {
-            list.reserve(static_cast<size_t>(FRowCount));
             for (int r = 0; r < FRowCount; ++r)
                 list.push_back(CreateCell(column, r).release());
         } catch (...) {
@@ -312,7 +323,7 @@ void TCells::StructureChanged(int action, int index1, int index2)
             throw ui::EListError(index1);
         if (index2 < 0 || index2 >= ListCount())
             throw ui::EListError(index2);
-        std::vector<TCell*> moving = std::move(FLists[index1]);
+        TCellList moving = std::move(FLists[index1]);
         FLists.erase(FLists.begin() + index1);
         FLists.insert(FLists.begin() + index2, std::move(moving));
         break;
@@ -416,7 +427,7 @@ void TCells::ApplyOrder(const std::vector<int>& order)
     for (auto& list : FLists) {
         for (size_t k = 0; k < order.size(); ++k)
             scratch[k] = list[order[k]];
-        list.swap(scratch);
+        std::copy(scratch.begin(), scratch.end(), list.begin());
     }
 }
 
@@ -431,7 +442,7 @@ void TCells::SortRows(int ACol, TSortType sortType, bool descending)
     } else if (FRowCount >= 2) {
         // Every key is read before anything moves, so a value that does not convert raises
         // with the rows untouched.
-        const std::vector<TCell*>& column = FLists[ACol];
+        const TCellList& column = FLists[ACol];
         std::vector<int> order;
         switch (sortType) {
         case TSortType::stAlphabetic: {

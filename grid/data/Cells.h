@@ -5,6 +5,7 @@
 #include "grid/data/Columns.h"
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -77,6 +78,8 @@ using TCellChangeEvent = std::function<void(TCells* Sender, int ACol, int ARow)>
 
 // Column-major store of cells. Row operations touch every column list once; a lookup is two
 // indexed reads. All operations keep every list exactly RowCount long, also when they fail.
+// A list is a deque: removing a row moves only the cells on its shorter side, so the rows at
+// the top go as cheaply as those at the end (a call list drops its oldest row per call).
 class TCells {
 public:
     TCells(TColumns* columns, TGridHost* host) : FColumns(columns), FHost(host) {}
@@ -120,13 +123,15 @@ public:
     std::unique_ptr<TCell> CreateCell(int col, int row);
 
 private:
+    std::unique_ptr<TCell> NewCell(TCellKind kind, TColor color, int col, int row);
     void CheckRow(int row) const;
     void ReverseRows();
     void ApplyOrder(const std::vector<int>& order);
 
     TColumns* FColumns;
     TGridHost* FHost;
-    std::vector<std::vector<TCell*>> FLists;
+    using TCellList = std::deque<TCell*>;
+    std::vector<TCellList> FLists;
     int FRowCount = 0;
     bool FSorted = false;
     int FSortColumn = -1;

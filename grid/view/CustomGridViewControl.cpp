@@ -228,6 +228,14 @@ void TCustomGridViewControl::WndProc(ui::TMessage& message)
     case WM_NCPAINT:
         PaintThemedBorder();
         break;
+    case WM_THEMECHANGED:
+        ThemesChanged();
+        FThemes.Close();
+        break;
+    case WM_DESTROY:
+        // Theme data belongs to a theme and a window; the next styled paint opens it anew.
+        FThemes.Close();
+        break;
     default:
         break;
     }
@@ -248,7 +256,7 @@ void TCustomGridViewControl::PaintThemedBorder()
         return;
     ExcludeClipRect(dc, window.left + 2, window.top + 2, window.right - 2, window.bottom - 2);
     try {
-        DrawThemePart(Handle(), dc, window, 0, 1, L"listview");
+        FThemes.Draw(Handle(), dc, window, 0, 1, L"listview");
     } catch (...) {
         ReleaseDC(Handle(), dc);
         throw;

@@ -48,6 +48,7 @@
 #include "grid/data/Columns.h"
 #include "grid/data/GridHost.h"
 #include "grid/view/ScrollView.h"
+#include "grid/view/ThemesSupport.h"
 
 #include <cstdint>
 #include <memory>
@@ -326,6 +327,8 @@ public:
     void WndProc(ui::TMessage& message) override;
     // Screen readers see the header and the rows through TGridAccessible (GridAccessible.cpp).
     bool AnswerAccessibleObject(ui::TMessage& message) override;
+    // The styled parts' theme data, kept open for this window while the theme stays.
+    TWindowThemes& Themes() { return FThemes; }
 
 protected:
     void CreateParams(ui::TCreateParams& params) override;
@@ -446,6 +449,7 @@ private:
     bool FWantReturns = false;
     int FLastClientWidth = -1;
     int FLastClientHeight = -1;
+    TWindowThemes FThemes;
 };
 
 } // namespace grid

@@ -195,7 +195,7 @@ void TCustomGridViewControl::PaintBands(TPaintContext& pc)
         if (ui::IsRectEmptyOrInverted(r) || !Intersects(r, pc.ClipBox))
             return;
         if (styled)
-            DrawThemePart(Handle(), c.Handle(), r, 0, 0, L"rebar");
+            FThemes.Draw(Handle(), c.Handle(), r, 0, 0, L"rebar");
         else
             TGraphicsProvider::DrawButtonFrame(c, r, dark);
     };

@@ -218,7 +218,7 @@ void TCheckBoxColumnDisplay::DrawContent()
         ui::TPoint p = TCalcProvider::AlignBox(13, 13, CellRect(), h, v, 2);
         int state = BoolValue ? (Pressed ? kCheckCheckedPressed : kCheckCheckedNormal)
                               : (Pressed ? kCheckUncheckedPressed : kCheckUncheckedNormal);
-        DrawThemePart(grid->Handle(), c.Handle(), ui::Bounds(p.x, p.y, 13, 13), state, kButtonCheckBox, L"Button");
+        grid->Themes().Draw(grid->Handle(), c.Handle(), ui::Bounds(p.x, p.y, 13, 13), state, kButtonCheckBox, L"Button");
         return;
     }
     ui::TPoint p = TCalcProvider::AlignBox(11, 11, CellRect(), h, v, 2);
@@ -575,13 +575,13 @@ void TColumnPartDisplay::DrawPart()
 
 void TColumnPartDisplay::DrawEmptyHeader(const ui::TRect& rect)
 {
-    DrawThemePart(GridWindow(), Canvas->Handle(), rect, kHeaderNormal, kHeaderItemLeft, L"header");
+    FGrid->Themes().Draw(GridWindow(), Canvas->Handle(), rect, kHeaderNormal, kHeaderItemLeft, L"header");
 }
 
 void TColumnPartDisplay::DrawIndicatorHeader(const ui::TRect& rect)
 {
     if (ThemesActive() && FGrid->HeaderStyle() == THeaderStyle::hsAuto)
-        DrawThemePart(GridWindow(), Canvas->Handle(), rect, kHeaderNormal, kHeaderItem, L"header");
+        FGrid->Themes().Draw(GridWindow(), Canvas->Handle(), rect, kHeaderNormal, kHeaderItem, L"header");
     else
         TGraphicsProvider::DrawButtonFrame(*Canvas, rect, FGrid->HeaderStyle() == THeaderStyle::hsOldStyle);
 }
@@ -637,7 +637,7 @@ void TColumnPartDisplay::DrawHeaderFrame(bool themed)
     switch (FGrid->HeaderStyle()) {
     case THeaderStyle::hsAuto:
         if (themed) {
-            DrawThemePart(GridWindow(), c.Handle(), PartRect, kHeaderNormal, kHeaderItem, L"header");
+            FGrid->Themes().Draw(GridWindow(), c.Handle(), PartRect, kHeaderNormal, kHeaderItem, L"header");
             return;
         }
         DrawFlatFrame();

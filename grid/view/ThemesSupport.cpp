@@ -69,12 +69,86 @@ TThemeServices SetThemeServices(const TThemeServices& services)
     return old;
 }
 
+namespace {
+
+// -1 until asked; then whether the system draws with a theme.
+int& KeptActive()
+{
+    static int kept = -1;
+    return kept;
+}
+
+} // namespace
+
 bool ThemesActive()
 {
     if (Services().Active != nullptr)
         return Services().Active();
+    int& kept = KeptActive();
+    if (kept < 0) {
+        const TThemeLibrary& lib = Library();
+        kept = lib.Complete() && lib.IsAppThemed() && lib.IsThemeActive() ? 1 : 0;
+    }
+    return kept == 1;
+}
+
+void ThemesChanged() { KeptActive() = -1; }
+
+namespace {
+
+HTHEME_ OpenTheme(HWND window, const wchar_t* className)
+{
     const TThemeLibrary& lib = Library();
-    return lib.Complete() && lib.IsAppThemed() && lib.IsThemeActive();
+    if (!lib.Complete())
+        ThemeError();
+    HTHEME_ theme = lib.OpenThemeData(window, className);
+    if (theme == nullptr)
+        ThemeError();
+    return theme;
+}
+
+void DrawBackground(HTHEME_ theme, HDC dc, const RECT& rect, int state, int part)
+{
+    if (FAILED(Library().DrawThemeBackground(theme, dc, part, state, &rect, nullptr)))
+        ThemeError();
+}
+
+} // namespace
+
+void TWindowThemes::Draw(HWND window, HDC dc, const RECT& rect, int state, int part, const wchar_t* className)
+{
+    if (Services().DrawPart != nullptr) {
+        Services().DrawPart(window, dc, rect, state, part, className);
+        return;
+    }
+    if (window != FWindow) {
+        Close();
+        FWindow = window;
+    }
+    HTHEME_ theme = nullptr;
+    for (const TOpen& open : FOpen)
+        if (open.ClassName == className) {
+            theme = open.Theme;
+            break;
+        }
+    if (theme == nullptr) {
+        // Room first, so that an opened handle is never left without an owner.
+        TOpen open{className, nullptr};
+        FOpen.reserve(FOpen.size() + 1);
+        theme = OpenTheme(window, className);
+        open.Theme = theme;
+        FOpen.push_back(std::move(open));
+    }
+    DrawBackground(theme, dc, rect, state, part);
+}
+
+void TWindowThemes::Close()
+{
+    if (!FOpen.empty() && Library().Complete())
+        for (const TOpen& open : FOpen)
+            Library().CloseThemeData(open.Theme);
+    FOpen.clear();
+    FWindow = nullptr;
 }
 
 void DrawThemePart(HWND window, HDC dc, const RECT& rect, int state, int part, const std::wstring& className)
@@ -83,14 +157,9 @@ void DrawThemePart(HWND window, HDC dc, const RECT& rect, int state, int part, c
         Services().DrawPart(window, dc, rect, state, part, className);
         return;
     }
-    const TThemeLibrary& lib = Library();
-    if (!lib.Complete())
-        ThemeError();
-    HTHEME_ theme = lib.OpenThemeData(window, className.c_str());
-    if (theme == nullptr)
-        ThemeError();
-    HRESULT hr = lib.DrawThemeBackground(theme, dc, part, state, &rect, nullptr);
-    lib.CloseThemeData(theme);
+    HTHEME_ theme = OpenTheme(window, className.c_str());
+    HRESULT hr = Library().DrawThemeBackground(theme, dc, part, state, &rect, nullptr);
+    Library().CloseThemeData(theme);
     if (FAILED(hr))
         ThemeError();
 }

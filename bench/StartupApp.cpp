@@ -1,0 +1,26 @@
+// The program's own start, as its entry point does it, up to the first complete paint of the
+// main window; then it reports and ends instead of running the message loop.
+#include "StartupProbe.h"
+
+#include "app/Program.h"
+#include "ui/controls/Forms.h"
+
+#include <windows.h>
+
+using namespace ui;
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    try {
+        Application->Initialize();
+        CreateProgramForms();
+        // What TApplication::Run does before its loop.
+        ShowWindow(Application->Handle(), SW_SHOWNOACTIVATE);
+        Application->MainForm()->Show();
+        bench::ReportFirstCompletePaint();
+    } catch (...) {
+        Application->HandleException(Application);
+    }
+    Application->Finalize();
+    return 0;
+}
