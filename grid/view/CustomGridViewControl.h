@@ -91,6 +91,7 @@ enum TGridStateBit : uint16_t {
 };
 
 class TColumnPartDisplay;
+class TCellEditor;
 
 using TCellColoringEvent = std::function<void(ui::TObject* Sender, int ACol, int ARow, TColor& CellColor,
                                               TColor& GridColor, TCellState CellState)>;
@@ -100,6 +101,12 @@ using TCustomDrawCellEvent =
     std::function<void(ui::TObject* Sender, int ACol, int ARow, const ui::TRect& CellRect, TCellState CellState)>;
 using TSelectCellEvent = std::function<void(ui::TObject* Sender, int ACol, int ARow)>;
 using TSortColumnEvent = std::function<void(ui::TObject* Sender, int ACol, bool Ascending)>;
+using TBeforeEditEvent = std::function<void(ui::TObject* Sender, int ACol, int ARow, bool& Accept)>;
+using TAfterEditEvent =
+    std::function<void(ui::TObject* Sender, int ACol, int ARow, const std::wstring& Value, bool& Accept)>;
+using TGridEditEvent = std::function<void(ui::TObject* Sender, int ACol, int ARow, const std::wstring& Value)>;
+using TApplyCellEvent = std::function<void(ui::TObject* Sender, int ACol, int ARow, std::wstring& Value)>;
+using TInputAcceptEvent = std::function<void(ui::TObject* Sender, bool& Accept)>;
 
 // The grid control: geometry, selection and editing state, invalidation and the abstract cell
 // operations. Owns its column collection.
@@ -131,6 +138,9 @@ public:
     virtual void DeleteRow(int ARow) = 0;
     virtual void InsertRow(int ARow) = 0;
     virtual void MoveRow(int FromRow, int ToRow) = 0;
+    // The value of an in-cell element (a check box) read from and written to its cell.
+    virtual void PlayValueIn(ui::TComponent* element) = 0;
+    virtual void PlayValueOut(ui::TComponent* element) = 0;
 
     // --- update bracket: one flag, not a counter ---
     void BeginUpdate() { FState |= gsUpdating; }
@@ -217,6 +227,24 @@ public:
     virtual void CloseEditor();
     // Moves an open editor to its cell's current rectangle.
     virtual void PlaceEditor();
+    // The open editor (nullptr when none).
+    TCellEditor* Editor() const { return FEditor; }
+    // The check box of a TCheckBoxColumn cell, for the keyboard and mouse code: Space on the
+    // current cell, and a press and release at a client point (the press and the release must
+    // both lie in the same cell's box for the value to flip). True when the key or click was
+    // the check box's.
+    bool HandleCheckBoxKey(wchar_t key);
+    bool HandleCheckBoxMouseDown(int x, int y);
+    bool HandleCheckBoxMouseUp(int x, int y);
+    // The check-box cell held down by the mouse (it shows the pressed look).
+    bool CheckBoxPressed(int ACol, int ARow) const { return ACol == FCheckBoxPressCol && ARow == FCheckBoxPressRow; }
+
+    TBeforeEditEvent OnBeforeEdit;
+    TAfterEditEvent OnAfterEdit;
+    TGridEditEvent OnEdit;
+    // Stored with the grid's events but never raised.
+    TApplyCellEvent OnApplyCell;
+    TInputAcceptEvent OnInputAccept;
 
     // --- painting (CustomGridViewPaint.cpp) ---
     // Draws one cell of an existing row on the canvas of the paint in progress.
@@ -271,6 +299,10 @@ protected:
     virtual void DoDrawCellBackground(int ACol, int ARow, const ui::TRect& rect, TCellState CellState,
                                       bool& DefaultDrawing);
     virtual void DoCustomDrawCell(int ACol, int ARow, const ui::TRect& rect, TCellState CellState);
+    virtual void DoBeforeEdit(int ACol, int ARow, bool& Accept);
+    virtual void DoAfterEdit(int ACol, int ARow, const std::wstring& Value, bool& Accept);
+    virtual void DoEdit(int ACol, int ARow, const std::wstring& Value);
+    virtual void DoInputAccept(bool& Accept);
 
     uint16_t FState = 0;
     int FCurrentCol = 0;
@@ -301,6 +333,14 @@ private:
     void PaintThemedBorder();
     void InvertFocusFrame(const TGridLayout& l);
     void InvalidateFocusedCell();
+    // Editing (grid/input/GridEditing.cpp, grid/input/GridCheckBox.cpp).
+    void AttachEditor(TCellEditor* editor, TCustomColumn* column, int margin, TColor color);
+    void EditorKeyDown(WORD& key, ui::TShiftState shift);
+    void EditorExit();
+    void MoveAfterEnter();
+    TCellEditor* FEditor = nullptr;
+    int FCheckBoxPressCol = -1; // the check-box cell a mouse press went down on
+    int FCheckBoxPressRow = -1;
 
     TPaintContext* FPaint = nullptr; // the paint in progress, for DrawCell and DrawEmptyCell
     std::unique_ptr<TColumnPartDisplay> FPartDisplay;

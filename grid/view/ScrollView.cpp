@@ -195,23 +195,23 @@ const ui::TClassInfo& TScrollView::StaticClass()
     return info;
 }
 
+void RegisterGridCursor(ui::TCursor number, const wchar_t* resource, LPCWSTR fallback)
+{
+    if (FindResourceW(GetModuleHandleW(nullptr), resource, MAKEINTRESOURCEW(12)) != nullptr) { // RT_GROUP_CURSOR
+        ui::Screen->RegisterCursorResource(number, resource);
+        return;
+    }
+    // The screen destroys what it is given when replaced, so it gets a copy of its own.
+    HCURSOR copy = static_cast<HCURSOR>(CopyImage(LoadCursorW(nullptr, fallback), IMAGE_CURSOR, 0, 0, 0));
+    if (copy != nullptr)
+        ui::Screen->SetCursors(number, copy);
+}
+
 void RegisterRollCursors()
 {
-    struct {
-        ui::TCursor Number;
-        const wchar_t* Resource;
-        LPCWSTR Fallback;
-    } cursors[] = {{crRoll, L"ROLL", IDC_SIZEALL}, {crRollUp, L"ROLLUP", IDC_UPARROW}, {crRollDown, L"ROLLDOWN", IDC_SIZENS}};
-    for (auto& c : cursors) {
-        if (FindResourceW(GetModuleHandleW(nullptr), c.Resource, MAKEINTRESOURCEW(12)) != nullptr) { // RT_GROUP_CURSOR
-            ui::Screen->RegisterCursorResource(c.Number, c.Resource);
-        } else {
-            // The screen destroys what it is given when replaced, so it gets a copy of its own.
-            HCURSOR copy = static_cast<HCURSOR>(CopyImage(LoadCursorW(nullptr, c.Fallback), IMAGE_CURSOR, 0, 0, 0));
-            if (copy != nullptr)
-                ui::Screen->SetCursors(c.Number, copy);
-        }
-    }
+    RegisterGridCursor(crRoll, L"ROLL", IDC_SIZEALL);
+    RegisterGridCursor(crRollUp, L"ROLLUP", IDC_UPARROW);
+    RegisterGridCursor(crRollDown, L"ROLLDOWN", IDC_SIZENS);
 }
 
 TScrollView::TScrollView(ui::TComponent* AOwner)

@@ -175,5 +175,8 @@ private:
 // Registers the auto-scroll cursors from the program's cursor resources "ROLL", "ROLLUP" and
 // "ROLLDOWN"; a program without them gets copies of close system cursors instead.
 void RegisterRollCursors();
+// Registers the program's cursor resource under `number`, or a copy of the system cursor
+// `fallback` when the program carries no such resource (test programs).
+void RegisterGridCursor(ui::TCursor number, const wchar_t* resource, LPCWSTR fallback);
 
 } // namespace grid

@@ -13,32 +13,11 @@ using namespace grid;
 
 namespace {
 
-void Settle(gridtest::THostForm& host)
-{
-    RedrawWindow(host.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    testsupport::PumpFor(300);
-}
-
-// Copies the window's rectangle of the screen into a bitmap file.
 bool Shot(gridtest::THostForm& host, const std::wstring& folder, const std::wstring& name)
 {
-    Settle(host);
     RECT r;
     GetWindowRect(host.Handle(), &r);
-    ui::TBitmap picture(r.right - r.left, r.bottom - r.top);
-    HDC screen = GetDC(nullptr);
-    BitBlt(picture.Canvas().Handle(), 0, 0, picture.Width(), picture.Height(), screen, r.left, r.top, SRCCOPY);
-    ReleaseDC(nullptr, screen);
-    std::wstring path = folder + L"\\" + name + L".bmp";
-    try {
-        picture.SaveToFile(path);
-    } catch (const ui::Exception& e) {
-        std::fprintf(stderr, "cannot save %s: %s\n", testsupport::Narrow(path).c_str(),
-                     testsupport::Narrow(e.Message()).c_str());
-        return false;
-    }
-    std::printf("saved %s\n", testsupport::Narrow(path).c_str());
-    return true;
+    return gridtest::SaveScreenShot(host, r, folder, name);
 }
 
 void AddCall(TGridView& grid, const std::wstring (&values)[5])
