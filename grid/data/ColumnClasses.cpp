@@ -377,13 +377,7 @@ TComboBoxColumn::~TComboBoxColumn() { SetImages(nullptr); }
 
 void TComboBoxColumn::SetImages(ui::TImageList* v)
 {
-    if (FImages == v)
-        return;
-    if (FImages != nullptr)
-        FImages->RemoveFreeNotification(this);
-    FImages = v;
-    if (v != nullptr)
-        v->FreeNotification(this);
+    ReplaceReference(this, FImages, v);
 }
 
 void TComboBoxColumn::Notification(ui::TComponent* component, ui::TOperation operation)
@@ -435,26 +429,14 @@ const ui::TClassInfo* TGraphicColumn::DisplayClass() const { return &TGraphicCol
 
 void TImageColumn::SetImages(ui::TImageList* v)
 {
-    if (FImages == v)
-        return;
-    if (FImages != nullptr)
-        FImages->RemoveFreeNotification(this);
-    FImages = v;
-    if (v != nullptr)
-        v->FreeNotification(this);
-    InvalidateStrip();
+    if (ReplaceReference(this, FImages, v))
+        InvalidateStrip();
 }
 
 void TImageColumn::SetMasks(ui::TImageList* v)
 {
-    if (FMasks == v)
-        return;
-    if (FMasks != nullptr)
-        FMasks->RemoveFreeNotification(this);
-    FMasks = v;
-    if (v != nullptr)
-        v->FreeNotification(this);
-    InvalidateStrip();
+    if (ReplaceReference(this, FMasks, v))
+        InvalidateStrip();
 }
 
 void TImageColumn::Notification(ui::TComponent* component, ui::TOperation operation)

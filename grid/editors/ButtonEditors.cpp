@@ -334,13 +334,8 @@ TComboBoxEditor::~TComboBoxEditor() { SetImages(nullptr); }
 
 void TComboBoxEditor::SetImages(ui::TImageList* v)
 {
-    if (v == FImages)
+    if (!ReplaceReference(this, FImages, v))
         return;
-    if (FImages != nullptr)
-        FImages->RemoveFreeNotification(this);
-    FImages = v;
-    if (v != nullptr)
-        v->FreeNotification(this);
     UpdateTextRect();
     Invalidate();
 }
@@ -420,16 +415,14 @@ void TComboBoxEditor::WndProc(ui::TMessage& message)
         TPopupEditor::WndProc(message);
         // The chosen item's image left of the text, when it has one.
         if (ImagesShown() && FItemIndex >= 0 && FItemIndex < FImages->Count() && HandleAllocated()) {
-            HDC dc = GetDC(Handle());
+            TWindowDC dc(Handle(), false);
             ui::TCanvas canvas;
-            canvas.SetHandle(dc);
+            TCanvasBinding binding(canvas, dc);
             int h = FImages->Height(), ch = ClientHeight();
             int y = VerticalAlignment() == TVerticalAlignment::vaTop      ? 0
                     : VerticalAlignment() == TVerticalAlignment::vaBottom ? ch - h
                                                                           : ch / 2 - h / 2;
             FImages->Draw(canvas, 2, y, FItemIndex);
-            canvas.SetHandle(nullptr);
-            ReleaseDC(Handle(), dc);
         }
         return;
     default:

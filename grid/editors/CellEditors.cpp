@@ -16,32 +16,6 @@ namespace grid {
 
 namespace {
 
-// Gives a canvas a device context for one drawing step and always takes it back.
-class TCanvasBinding {
-public:
-    TCanvasBinding(ui::TCanvas& canvas, HDC dc) : FCanvas(canvas) { FCanvas.SetHandle(dc); }
-    ~TCanvasBinding() { FCanvas.SetHandle(nullptr); }
-    TCanvasBinding(const TCanvasBinding&) = delete;
-    TCanvasBinding& operator=(const TCanvasBinding&) = delete;
-
-private:
-    ui::TCanvas& FCanvas;
-};
-
-// A window's device context for drawing outside WM_PAINT.
-class TWindowDC {
-public:
-    TWindowDC(HWND wnd, bool wholeWindow) : FWnd(wnd), FDC(wholeWindow ? GetWindowDC(wnd) : GetDC(wnd)) {}
-    ~TWindowDC() { ReleaseDC(FWnd, FDC); }
-    TWindowDC(const TWindowDC&) = delete;
-    TWindowDC& operator=(const TWindowDC&) = delete;
-    operator HDC() const { return FDC; }
-
-private:
-    HWND FWnd;
-    HDC FDC;
-};
-
 std::wstring ClipboardText(HWND owner)
 {
     std::wstring text;
@@ -343,22 +317,18 @@ void TTextualEditor::SetShowPreview(bool v)
 
 int TTextualEditor::SelStart() const
 {
-    if (!HandleAllocated())
-        return 0;
-    DWORD start = 0, end = 0;
-    SendMessageW(const_cast<TTextualEditor*>(this)->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
-                 reinterpret_cast<LPARAM>(&end));
-    return static_cast<int>(start);
+    int start = 0, end = 0;
+    if (HandleAllocated())
+        ui::EditSelection(const_cast<TTextualEditor*>(this)->Handle(), start, end);
+    return start;
 }
 
 int TTextualEditor::SelLength() const
 {
-    if (!HandleAllocated())
-        return 0;
-    DWORD start = 0, end = 0;
-    SendMessageW(const_cast<TTextualEditor*>(this)->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
-                 reinterpret_cast<LPARAM>(&end));
-    return static_cast<int>(end - start);
+    int start = 0, end = 0;
+    if (HandleAllocated())
+        ui::EditSelection(const_cast<TTextualEditor*>(this)->Handle(), start, end);
+    return end - start;
 }
 
 void TTextualEditor::SetCaret(int position) { Select(position, 0); }

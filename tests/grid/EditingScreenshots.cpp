@@ -34,6 +34,7 @@ int wmain(int argc, wchar_t** argv)
     g.host->SetCaption(L"Editing");
     g.grid->SetCellText(3, 0, L"4");
     g.grid->SetCellText(4, 0, L"Mavi");
+    g.grid->SetCellText(5, 0, DateTimeToStr(DateFromParts(2026, 12, 8)));
     bool ok = true;
 
     g.grid->OpenCellEditor(0, 1, L"");
