@@ -1,6 +1,7 @@
 // The button editors and their small buttons.
 #include "grid/editors/ButtonEditors.h"
 
+#include "grid/common/GridClassInfo.h"
 #include "grid/view/ThemesSupport.h"
 #include "ui/core/ClassBuilder.h"
 
@@ -12,26 +13,11 @@
 
 namespace grid {
 
-const ui::TClassInfo& TSmallButton::StaticClass()
-{
-    static const ui::TClassInfo info =
-        ui::TClassBuilder<TSmallButton>(L"TSmallButton", &ui::TCustomControl::StaticClass()).Build();
-    return info;
-}
+GRID_PLAIN_CLASS(TSmallButton, ui::TCustomControl)
 
-const ui::TClassInfo& TExecuteButton::StaticClass()
-{
-    static const ui::TClassInfo info =
-        ui::TClassBuilder<TExecuteButton>(L"TExecuteButton", &TSmallButton::StaticClass()).Build();
-    return info;
-}
+GRID_PLAIN_CLASS(TExecuteButton, TSmallButton)
 
-const ui::TClassInfo& TDropDownButton::StaticClass()
-{
-    static const ui::TClassInfo info =
-        ui::TClassBuilder<TDropDownButton>(L"TDropDownButton", &TSmallButton::StaticClass()).Build();
-    return info;
-}
+GRID_PLAIN_CLASS(TDropDownButton, TSmallButton)
 
 const ui::TClassInfo& TCustomButtonCellEditor::StaticClass()
 {
@@ -43,12 +29,7 @@ const ui::TClassInfo& TCustomButtonCellEditor::StaticClass()
     return info;
 }
 
-const ui::TClassInfo& TPopupEditor::StaticClass()
-{
-    static const ui::TClassInfo info =
-        ui::TClassBuilder<TPopupEditor>(L"TPopupEditor", &TCustomButtonCellEditor::StaticClass()).Build();
-    return info;
-}
+GRID_PLAIN_CLASS(TPopupEditor, TCustomButtonCellEditor)
 
 const ui::TClassInfo& TComboBoxEditor::StaticClass()
 {
@@ -63,12 +44,7 @@ const ui::TClassInfo& TComboBoxEditor::StaticClass()
     return info;
 }
 
-const ui::TClassInfo& TDatePickerEditor::StaticClass()
-{
-    static const ui::TClassInfo info =
-        ui::TClassBuilder<TDatePickerEditor>(L"TDatePickerEditor", &TPopupEditor::StaticClass()).Build();
-    return info;
-}
+GRID_PLAIN_CLASS(TDatePickerEditor, TPopupEditor)
 
 // ---------------------------------------------------------------------------------------------
 // Small buttons
@@ -286,6 +262,12 @@ void TCustomButtonCellEditor::MouseDown(ui::TMouseButton button, ui::TShiftState
         Button()->SetPressed(true);
         DropDown();
     }
+}
+
+void TCustomButtonCellEditor::PointerInside(bool inside)
+{
+    if (!ComponentState().Contains(ui::TComponentStateFlag::csDesigning))
+        Button()->SetHot(inside);
 }
 
 void TCustomButtonCellEditor::WndProc(ui::TMessage& message)

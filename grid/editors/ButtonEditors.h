@@ -90,6 +90,7 @@ protected:
     void CreateHandleDone() override;
     void Resize() override;
     void MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y) override;
+    void PointerInside(bool inside) override;
 
 private:
     void PlaceButton();

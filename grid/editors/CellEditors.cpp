@@ -1,6 +1,7 @@
 // The editor base, the textual editor and the check-box editor.
 #include "grid/editors/CellEditors.h"
 
+#include "grid/common/GridClassInfo.h"
 #include "grid/data/Columns.h"
 #include "grid/view/ScrollView.h"
 #include "grid/view/SharedClasses.h"
@@ -62,12 +63,7 @@ const ui::TClassInfo& TTextualEditor::StaticClass()
     return info;
 }
 
-const ui::TClassInfo& TCanvasCellEditor::StaticClass()
-{
-    static const ui::TClassInfo info =
-        ui::TClassBuilder<TCanvasCellEditor>(L"TCanvasCellEditor", &TCellEditor::StaticClass()).Build();
-    return info;
-}
+GRID_PLAIN_CLASS(TCanvasCellEditor, TCellEditor)
 
 const ui::TClassInfo& TCheckBoxEditor::StaticClass()
 {
@@ -411,6 +407,11 @@ void TTextualEditor::MouseMove(ui::TShiftState shift, int x, int y)
     // The leftmost three pixels select the whole text, shown by the reversed arrow.
     SetCursor(x <= 2 ? crReversedArrow : ui::crDefault);
     TCellEditor::MouseMove(shift, x, y);
+    if (!FTrackingLeave && HandleAllocated()) {
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Handle(), 0};
+        FTrackingLeave = TrackMouseEvent(&track) != FALSE;
+        PointerInside(true);
+    }
 }
 
 void TTextualEditor::DoEnter()
@@ -450,6 +451,10 @@ void TTextualEditor::WndProc(ui::TMessage& message)
             message.Result = 0;
             return;
         }
+        break;
+    case WM_MOUSELEAVE:
+        FTrackingLeave = false;
+        PointerInside(false);
         break;
     case WM_PASTE:
         if (!FReadOnly && FStyle != TDropDownStyle::dsDropDownList)

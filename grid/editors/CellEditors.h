@@ -174,6 +174,8 @@ protected:
     void ReplaceSelection(const std::wstring& text);
     // Hands the control its formatting rectangle again (after a resize or a layout change).
     void UpdateTextRect();
+    // The pointer came over the editor or left it (buttons inside show a hot look).
+    virtual void PointerInside(bool inside) {}
 
 private:
     bool FAutoSelect = true;
@@ -181,6 +183,7 @@ private:
     bool FShowPreview = false;
     TDropDownStyle FStyle = TDropDownStyle::dsDropDown;
     bool FSettingText = false; // our own WM_SETTEXT is reported by SetText itself
+    bool FTrackingLeave = false;
 };
 
 // An editor without a system control: it paints itself on its canvas (PaintContent).

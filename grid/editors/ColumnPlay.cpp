@@ -1,24 +1,14 @@
 // The in-cell elements.
 #include "grid/editors/ColumnPlay.h"
 
+#include "grid/common/GridClassInfo.h"
 #include "grid/view/SharedClasses.h"
-#include "ui/core/ClassBuilder.h"
 
 namespace grid {
 
-const ui::TClassInfo& TColumnPlay::StaticClass()
-{
-    static const ui::TClassInfo info =
-        ui::TClassBuilder<TColumnPlay>(L"TColumnPlay", &TVirtualColElement::StaticClass()).Build();
-    return info;
-}
+GRID_PLAIN_CLASS(TColumnPlay, TVirtualColElement)
 
-const ui::TClassInfo& TCheckBoxColumnPlay::StaticClass()
-{
-    static const ui::TClassInfo info =
-        ui::TClassBuilder<TCheckBoxColumnPlay>(L"TCheckBoxColumnPlay", &TColumnPlay::StaticClass()).Build();
-    return info;
-}
+GRID_PLAIN_CLASS(TCheckBoxColumnPlay, TColumnPlay)
 
 void TColumnPlay::Change()
 {

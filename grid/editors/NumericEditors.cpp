@@ -1,6 +1,7 @@
 // The numeric editor, the spin editor and its buttons.
 #include "grid/editors/NumericEditors.h"
 
+#include "grid/common/GridClassInfo.h"
 #include "grid/view/ThemesSupport.h"
 #include "ui/core/ClassBuilder.h"
 
@@ -130,12 +131,7 @@ const ui::TClassInfo& TNumericEditor::StaticClass()
     return info;
 }
 
-const ui::TClassInfo& TSpinButtons::StaticClass()
-{
-    static const ui::TClassInfo info =
-        ui::TClassBuilder<TSpinButtons>(L"TSpinButtons", &ui::TCustomControl::StaticClass()).Build();
-    return info;
-}
+GRID_PLAIN_CLASS(TSpinButtons, ui::TCustomControl)
 
 const ui::TClassInfo& TSpinEditor::StaticClass()
 {

@@ -141,6 +141,7 @@ protected:
     void Resize() override;
     void KeyDown(WORD& key, ui::TShiftState shift) override;
     void KeyUp(WORD& key, ui::TShiftState shift) override;
+    void PointerInside(bool inside) override { FButtons->SetHotParts(inside ? 3 : 0); }
 
 private:
     void PlaceButtons();

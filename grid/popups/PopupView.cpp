@@ -1,10 +1,10 @@
 // The drop-down windows: popup base, item list and month calendar.
 #include "grid/popups/PopupView.h"
 
+#include "grid/common/GridClassInfo.h"
 #include "grid/common/GridCommon.h"
 #include "grid/view/SharedClasses.h"
 #include "grid/view/ThemesSupport.h"
-#include "ui/core/ClassBuilder.h"
 
 #include <windows.h>
 #undef DrawText
@@ -14,31 +14,13 @@
 
 namespace grid {
 
-const ui::TClassInfo& TPopupView::StaticClass()
-{
-    static const ui::TClassInfo info =
-        ui::TClassBuilder<TPopupView>(L"TPopupView", &TScrollView::StaticClass()).Build();
-    return info;
-}
+GRID_PLAIN_CLASS(TPopupView, TScrollView)
 
-const ui::TClassInfo& TPopupList::StaticClass()
-{
-    static const ui::TClassInfo info = ui::TClassBuilder<TPopupList>(L"TPopupList", &TPopupView::StaticClass()).Build();
-    return info;
-}
+GRID_PLAIN_CLASS(TPopupList, TPopupView)
 
-const ui::TClassInfo& TPopupSmallButton::StaticClass()
-{
-    static const ui::TClassInfo info =
-        ui::TClassBuilder<TPopupSmallButton>(L"TPopupSmallButton", &ui::TGraphicControl::StaticClass()).Build();
-    return info;
-}
+GRID_PLAIN_CLASS(TPopupSmallButton, ui::TGraphicControl)
 
-const ui::TClassInfo& TDatePopup::StaticClass()
-{
-    static const ui::TClassInfo info = ui::TClassBuilder<TDatePopup>(L"TDatePopup", &TPopupView::StaticClass()).Build();
-    return info;
-}
+GRID_PLAIN_CLASS(TDatePopup, TPopupView)
 
 // ---------------------------------------------------------------------------------------------
 // TPopupView
