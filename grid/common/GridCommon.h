@@ -1,6 +1,7 @@
 // Types, colour values and text conversions shared by every unit of the report grid.
 #pragma once
 
+#include "ui/core/Classes.h"
 #include "ui/core/TypInfo.h"
 #include "ui/graphics/Graphics.h"
 
@@ -32,6 +33,22 @@ using ui::clWindowFrame;
 using ui::clWindowText;
 
 inline TColor ValueToColor(const ui::TValue& value) { return ui::ColorFromValue(value); }
+
+// Points `slot` (a reference held by `owner`, not owned) at `value`, moving the owner's free
+// notification from the component it referred to before to the new one, so that the owner
+// hears when the referenced component goes. False when the slot already held `value`.
+template <class T>
+bool ReplaceReference(ui::TComponent* owner, T*& slot, T* value)
+{
+    if (slot == value)
+        return false;
+    if (slot != nullptr)
+        slot->RemoveFreeNotification(owner);
+    slot = value;
+    if (value != nullptr)
+        value->FreeNotification(owner);
+    return true;
+}
 
 // Text placement inside cells, headers and other boxes.
 enum class TAlignment { taLeftJustify, taRightJustify, taCenter };

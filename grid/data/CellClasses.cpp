@@ -123,7 +123,8 @@ void TDateTimeCell::SetAsInteger(int32_t value)
 
 void TDateTimeCell::SetAsString(const std::wstring& value)
 {
-    FValue = StrToDateTime(value);
+    // An empty text is the empty date (0), which is what a date editor's "None" gives.
+    FValue = value.find_first_not_of(L" \t") == std::wstring::npos ? 0 : StrToDateTime(value);
     TCell::SetAsString(value);
 }
 

@@ -1,6 +1,10 @@
 // The column class family.
 #include "grid/data/ColumnClasses.h"
 
+#include "grid/editors/ButtonEditors.h"
+#include "grid/editors/CellEditors.h"
+#include "grid/editors/ColumnPlay.h"
+#include "grid/editors/NumericEditors.h"
 #include "grid/view/Displays.h"
 
 #include "ui/core/ClassBuilder.h"
@@ -359,6 +363,57 @@ void RegisterColumnClasses()
 }
 
 // ---------------------------------------------------------------------------------------------
+// Editor classes
+
+const ui::TClassInfo* TTextualColumn::EditorClass() const { return &TTextualEditor::StaticClass(); }
+const ui::TClassInfo* TCheckBoxColumn::EditorClass() const { return &TCheckBoxEditor::StaticClass(); }
+const ui::TClassInfo* TCheckBoxColumn::PlayClass() const { return &TCheckBoxColumnPlay::StaticClass(); }
+const ui::TClassInfo* TNumericColumn::EditorClass() const { return &TSpinEditor::StaticClass(); }
+
+const ui::TClassInfo* TComboBoxColumn::EditorClass() const { return &TComboBoxEditor::StaticClass(); }
+const ui::TClassInfo* TDateColumn::EditorClass() const { return &TDatePickerEditor::StaticClass(); }
+
+TComboBoxColumn::~TComboBoxColumn() { SetImages(nullptr); }
+
+void TComboBoxColumn::SetImages(ui::TImageList* v)
+{
+    ReplaceReference(this, FImages, v);
+}
+
+void TComboBoxColumn::Notification(ui::TComponent* component, ui::TOperation operation)
+{
+    TTextualColumn::Notification(component, operation);
+    if (operation == ui::TOperation::opRemove && component == FImages)
+        FImages = nullptr;
+}
+
+void TComboBoxColumn::PrepareEditor()
+{
+    if (auto* editor = dynamic_cast<TComboBoxEditor*>(Editor())) {
+        editor->SetItems(FItems);
+        editor->SetImages(FImages);
+        editor->SetShowImages(FShowImages);
+        editor->SetDropDownCount(FDropDownCount);
+        editor->SetStyle(FStyle == TCompoBoxStyle::cbsDropDownList ? TDropDownStyle::dsDropDownList
+                                                                    : TDropDownStyle::dsDropDown);
+    }
+}
+
+void TDateColumn::PrepareEditor()
+{
+    if (auto* editor = dynamic_cast<TDatePickerEditor*>(Editor()))
+        editor->SetStyle(TDropDownStyle::dsDropDown);
+}
+
+void TNumericColumn::PrepareEditor()
+{
+    if (auto* editor = dynamic_cast<TNumericEditor*>(Editor())) {
+        editor->SetMin(FMin);
+        editor->SetMax(FMax);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
 // Painter classes and the pictures the drawing columns refer to
 
 const ui::TClassInfo* TTextualColumn::DisplayClass() const { return &TTextualColumnDisplay::StaticClass(); }
@@ -374,26 +429,14 @@ const ui::TClassInfo* TGraphicColumn::DisplayClass() const { return &TGraphicCol
 
 void TImageColumn::SetImages(ui::TImageList* v)
 {
-    if (FImages == v)
-        return;
-    if (FImages != nullptr)
-        FImages->RemoveFreeNotification(this);
-    FImages = v;
-    if (v != nullptr)
-        v->FreeNotification(this);
-    InvalidateStrip();
+    if (ReplaceReference(this, FImages, v))
+        InvalidateStrip();
 }
 
 void TImageColumn::SetMasks(ui::TImageList* v)
 {
-    if (FMasks == v)
-        return;
-    if (FMasks != nullptr)
-        FMasks->RemoveFreeNotification(this);
-    FMasks = v;
-    if (v != nullptr)
-        v->FreeNotification(this);
-    InvalidateStrip();
+    if (ReplaceReference(this, FMasks, v))
+        InvalidateStrip();
 }
 
 void TImageColumn::Notification(ui::TComponent* component, ui::TOperation operation)

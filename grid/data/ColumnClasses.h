@@ -18,6 +18,7 @@ class TTextualColumn : public TCustomColumn {
     UI_PUBLISHED_CLASS
 public:
     explicit TTextualColumn(ui::TComponent* AOwner);
+    const ui::TClassInfo* EditorClass() const override;
     const ui::TClassInfo* DisplayClass() const override;
     std::wstring FormatText(const std::wstring& text) const override { return FTextBefore + text + FTextAfter; }
     // Space and control characters do not open the editor.
@@ -41,7 +42,9 @@ class TCheckBoxColumn : public TCustomColumn {
     UI_PUBLISHED_CLASS
 public:
     explicit TCheckBoxColumn(ui::TComponent* AOwner);
+    const ui::TClassInfo* EditorClass() const override;
     const ui::TClassInfo* DisplayClass() const override;
+    const ui::TClassInfo* PlayClass() const override;
 };
 
 // Text with simple markup.
@@ -152,6 +155,13 @@ class TComboBoxColumn : public TTextualColumn {
     UI_PUBLISHED_CLASS
 public:
     explicit TComboBoxColumn(ui::TComponent* AOwner);
+    ~TComboBoxColumn() override;
+    const ui::TClassInfo* EditorClass() const override;
+    // Copies the items, images, show-images, drop-down count and style into the editor.
+    void PrepareEditor() override;
+    // The image list is a reference: the column does not own it.
+    ui::TImageList* Images() const { return FImages; }
+    void SetImages(ui::TImageList* v);
     int32_t DropDownCount() const { return FDropDownCount; }
     void SetDropDownCount(int32_t v) { FDropDownCount = v; }
     const std::vector<std::wstring>& Items() const { return FItems; }
@@ -166,6 +176,10 @@ private:
     std::vector<std::wstring> FItems;
     bool FShowImages = false;
     TCompoBoxStyle FStyle = TCompoBoxStyle::cbsDropDown;
+    ui::TImageList* FImages = nullptr;
+
+protected:
+    void Notification(ui::TComponent* component, ui::TOperation operation) override;
 };
 
 // Shows the row's ordinal.
@@ -181,7 +195,10 @@ class TNumericColumn : public TCustomColumn {
     UI_PUBLISHED_CLASS
 public:
     explicit TNumericColumn(ui::TComponent* AOwner);
+    const ui::TClassInfo* EditorClass() const override;
     const ui::TClassInfo* DisplayClass() const override;
+    // Copies Min and Max into the spin editor.
+    void PrepareEditor() override;
     std::wstring FormatText(const std::wstring& text) const override;
     bool AcceptsKey(wchar_t c) const override;
 
@@ -206,7 +223,10 @@ class TDateColumn : public TCustomColumn {
     UI_PUBLISHED_CLASS
 public:
     explicit TDateColumn(ui::TComponent* AOwner);
+    const ui::TClassInfo* EditorClass() const override;
     const ui::TClassInfo* DisplayClass() const override;
+    // The date editor opens in drop-down style (typing allowed).
+    void PrepareEditor() override;
     bool AcceptsKey(wchar_t c) const override;
     const std::wstring& EmptyCaption() const { return FEmptyCaption; }
     void SetEmptyCaption(const std::wstring& v) { FEmptyCaption = v; }

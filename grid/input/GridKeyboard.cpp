@@ -173,7 +173,7 @@ void TCustomGridViewControl::TypeChar(wchar_t key)
     TCustomColumn* column = FColumns->Items(FCurrentCol);
     bool rowExists = FCurrentRow >= 0 && FCurrentRow < RowCount();
     if (column->PlayClass() != nullptr && !FInputRowActive && rowExists)
-        ElementKey(FCurrentCol, FCurrentRow, key);
+        HandleCheckBoxKey(key);
     if (column->AcceptsKey(key)) {
         std::wstring initial(1, key);
         if (FInputRowActive)
@@ -218,6 +218,8 @@ void TCustomGridViewControl::SearchTimerTick()
     FInput->SearchText.clear();
     FInput->SearchTimer->SetEnabled(false);
 }
+
+void TCustomGridViewControl::InvalidateFocusedCell() { FocusChanged(); }
 
 void TCustomGridViewControl::FocusChanged()
 {

@@ -146,7 +146,13 @@ void TCustomGridViewControl::MouseDown(ui::TMouseButton button, ui::TShiftState 
                 StartSizing(hit.SizingCol);
             } else {
                 switch (hit.Area) {
-                case TGridArea::gaData: PressData(hit, shift); break;
+                case TGridArea::gaData:
+                    PressData(hit, shift);
+                    // A press on a check box shows it pressed; only the release on the same box
+                    // flips it.
+                    if (button == ui::TMouseButton::mbLeft)
+                        HandleCheckBoxMouseDown(x, y);
+                    break;
                 case TGridArea::gaHeader: PressHeader(hit); break;
                 case TGridArea::gaIndicator:
                     CloseEditor();
@@ -252,6 +258,10 @@ void TCustomGridViewControl::TrackHeader(const TGridHit& hit, int x, int y, ui::
 void TCustomGridViewControl::MouseUp(ui::TMouseButton button, ui::TShiftState shift, int x, int y)
 {
     TScrollView::MouseUp(button, shift, x, y);
+    // Every left release ends a check-box press, wherever it happens, so that the pressed look
+    // never stays behind; it flips the box only over the same cell's box.
+    if (button == ui::TMouseButton::mbLeft)
+        HandleCheckBoxMouseUp(x, y);
     bool headerPressed = (FState & gsHeaderPressed) != 0;
     int pressedHeader = PressedHeader();
     SetPressedHeader(-1);
@@ -280,8 +290,7 @@ void TCustomGridViewControl::MouseUp(ui::TMouseButton button, ui::TShiftState sh
             break;
         if (TCustomColumn* column = FColumns->Items(hit.Col);
             column->PlayClass() != nullptr && column->Options().Contains(TColumnOption::coEditing)) {
-            ui::TRect cell = CellRect(hit.Col, hit.Row);
-            ElementClick(hit.Col, hit.Row, ui::Point(x - cell.left, y - cell.top));
+            // The element took the release above; a cell with an element opens no editor.
         } else {
             OpenCellEditor(hit.Col, hit.Row, L"");
         }
@@ -436,7 +445,6 @@ void TCustomGridViewControl::DoHeaderClick(int ACol)
         OnHeaderClick(this, ACol);
 }
 
-bool TCustomGridViewControl::ElementClick(int, int, ui::TPoint) { return false; }
-void TCustomGridViewControl::ElementKey(int, int, wchar_t) {}
+
 
 } // namespace grid

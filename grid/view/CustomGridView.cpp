@@ -27,6 +27,11 @@ const ui::TClassInfo& TCustomGridView::StaticClass()
         .Event<TCellColoringEvent>(L"OnCellColoring", &C::OnCellColoring)
         .Event<TDrawCellBackgroundEvent>(L"OnDrawCellBackground", &C::OnDrawCellBackground)
         .Event<TCustomDrawCellEvent>(L"OnCustomDrawCell", &C::OnCustomDrawCell)
+        .Event<TBeforeEditEvent>(L"OnBeforeEdit", &C::OnBeforeEdit)
+        .Event<TAfterEditEvent>(L"OnAfterEdit", &C::OnAfterEdit)
+        .Event<TGridEditEvent>(L"OnEdit", &C::OnEdit)
+        .Event<TApplyCellEvent>(L"OnApplyCell", &C::OnApplyCell)
+        .Event<TInputAcceptEvent>(L"OnInputAccept", &C::OnInputAccept)
         .Build();
     return info;
 }

@@ -11,10 +11,6 @@ class TCustomGridView : public TCustomGridViewControl {
     UI_PUBLISHED_CLASS
 public:
     explicit TCustomGridView(ui::TComponent* AOwner);
-
-    // The value of an in-cell element (a check box) read from and written to its cell.
-    virtual void PlayValueIn(ui::TComponent* element) = 0;
-    virtual void PlayValueOut(ui::TComponent* element) = 0;
 };
 
 } // namespace grid

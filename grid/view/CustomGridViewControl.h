@@ -30,17 +30,17 @@
 // Call flow of a click (grid/input/GridMouse.cpp): WM_LBUTTONDOWN -> MouseDown -> focus, commit
 // and close an open editor -> HitTest (grid/input/GridHitTest: area, cell, sizing edge) ->
 // StartSizing (edge; GridSizing.cpp) | PressData -> SetCurrentCell (shift marks rows) -> OnSelectCell
-// | PressHeader (pressed look) | indicator row -> OnMouseDown. WM_MOUSEMOVE -> MouseMove ->
+// -> HandleCheckBoxMouseDown (GridCheckBox.cpp) | PressHeader (pressed look) | indicator row -> OnMouseDown. WM_MOUSEMOVE -> MouseMove ->
 // TrackSizing (guide lines) | TrackData (hot cell, text-fit hint, column cursor) | TrackHeader
 // (split cursor, hot header, or past 3 pixels StartColumnDrag: the drag box captures the mouse and
 // reports ColumnDragMove / ColumnDrop / EndColumnDrag; GridDrag.cpp). WM_LBUTTONUP -> MouseUp ->
-// EndSizing (width) | OnCellClick (same cell) -> OnHeaderClick (pressed header) -> by area: cell
-// element or OpenCellEditor, header sort (coCanSort -> ColumnChanged -> SortColumn, OnSortColumn),
+// HandleCheckBoxMouseUp (flips a box pressed and released on the same cell) -> EndSizing (width) | OnCellClick (same cell) -> OnHeaderClick (pressed header) -> by area: cell
+// with an element: nothing more, else OpenCellEditor (GridEditing.cpp), header sort (coCanSort -> ColumnChanged -> SortColumn, OnSortColumn),
 // input row OpenInputEditor. WM_MOUSEWHEEL -> MouseWheel -> OnMouseWheelDown/Up -> LineDown/PageDown.
 //
 // Call flow of a key (grid/input/GridKeyboard.cpp): WM_KEYDOWN -> KeyDown -> KeyMove (arrows,
 // pages, Home/End, input row; SetCurrentCell with the shift state) -> OnKeyDown. WM_CHAR ->
-// KeyPress -> OnKeyPress -> Enter (WantReturns, SelectionMoveDirection) | TypeChar -> ElementKey
+// KeyPress -> OnKeyPress -> Enter (WantReturns, SelectionMoveDirection) | TypeChar -> HandleCheckBoxKey
 // (check box) -> OpenCellEditor / OpenInputEditor (AcceptsKey) -> IncrementalSearch (500 ms timer)
 // -> MoveToRow.
 #pragma once
@@ -124,6 +124,7 @@ struct TGridInputState;
 class TColumnDragBox;
 class TDragArrow;
 class THintWindow;
+class TCellEditor;
 
 using TCellColoringEvent = std::function<void(ui::TObject* Sender, int ACol, int ARow, TColor& CellColor,
                                               TColor& GridColor, TCellState CellState)>;
@@ -137,6 +138,12 @@ using TCellClickEvent = std::function<void(ui::TObject* Sender, int ACol, int AR
 using THeaderClickEvent = std::function<void(ui::TObject* Sender, int ACol)>;
 using TMouseWheelUpDownEvent =
     std::function<void(ui::TObject* Sender, ui::TShiftState Shift, ui::TPoint MousePos, bool& Handled)>;
+using TBeforeEditEvent = std::function<void(ui::TObject* Sender, int ACol, int ARow, bool& Accept)>;
+using TAfterEditEvent =
+    std::function<void(ui::TObject* Sender, int ACol, int ARow, const std::wstring& Value, bool& Accept)>;
+using TGridEditEvent = std::function<void(ui::TObject* Sender, int ACol, int ARow, const std::wstring& Value)>;
+using TApplyCellEvent = std::function<void(ui::TObject* Sender, int ACol, int ARow, std::wstring& Value)>;
+using TInputAcceptEvent = std::function<void(ui::TObject* Sender, bool& Accept)>;
 
 // The grid control: geometry, selection and editing state, invalidation and the abstract cell
 // operations. Owns its column collection.
@@ -168,6 +175,9 @@ public:
     virtual void DeleteRow(int ARow) = 0;
     virtual void InsertRow(int ARow) = 0;
     virtual void MoveRow(int FromRow, int ToRow) = 0;
+    // The value of an in-cell element (a check box) read from and written to its cell.
+    virtual void PlayValueIn(ui::TComponent* element) = 0;
+    virtual void PlayValueOut(ui::TComponent* element) = 0;
 
     // --- the host the columns and cells report to ---
     ui::TComponent* HostComponent() override { return this; }
@@ -261,6 +271,24 @@ public:
     virtual void CloseEditor();
     // Moves an open editor to its cell's current rectangle.
     virtual void PlaceEditor();
+    // The open editor (nullptr when none).
+    TCellEditor* Editor() const { return FEditor; }
+    // The check box of a TCheckBoxColumn cell, for the keyboard and mouse code: Space on the
+    // current cell, and a press and release at a client point (the press and the release must
+    // both lie in the same cell's box for the value to flip). True when the key or click was
+    // the check box's.
+    bool HandleCheckBoxKey(wchar_t key);
+    bool HandleCheckBoxMouseDown(int x, int y);
+    bool HandleCheckBoxMouseUp(int x, int y);
+    // The check-box cell held down by the mouse (it shows the pressed look).
+    bool CheckBoxPressed(int ACol, int ARow) const { return ACol == FCheckBoxPressCol && ARow == FCheckBoxPressRow; }
+
+    TBeforeEditEvent OnBeforeEdit;
+    TAfterEditEvent OnAfterEdit;
+    TGridEditEvent OnEdit;
+    // Stored with the grid's events but never raised.
+    TApplyCellEvent OnApplyCell;
+    TInputAcceptEvent OnInputAccept;
 
     // --- painting (CustomGridViewPaint.cpp) ---
     // Draws one cell of an existing row on the canvas of the paint in progress.
@@ -339,11 +367,6 @@ protected:
     virtual void DoSortColumn(int ACol, bool Ascending);
     virtual void DoCellClick(int ACol, int ARow);
     virtual void DoHeaderClick(int ACol);
-    // The seam to a column's in-cell element (a check box): a click at a point relative to the
-    // cell's top-left corner, and a typed key. The grid that holds the cells connects them to the
-    // element; here they do nothing.
-    virtual bool ElementClick(int ACol, int ARow, ui::TPoint inCell);
-    virtual void ElementKey(int ACol, int ARow, wchar_t key);
     // Input handlers (grid/input).
     void MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y) override;
     void MouseMove(ui::TShiftState shift, int x, int y) override;
@@ -370,6 +393,10 @@ protected:
     virtual void DoDrawCellBackground(int ACol, int ARow, const ui::TRect& rect, TCellState CellState,
                                       bool& DefaultDrawing);
     virtual void DoCustomDrawCell(int ACol, int ARow, const ui::TRect& rect, TCellState CellState);
+    virtual void DoBeforeEdit(int ACol, int ARow, bool& Accept);
+    virtual void DoAfterEdit(int ACol, int ARow, const std::wstring& Value, bool& Accept);
+    virtual void DoEdit(int ACol, int ARow, const std::wstring& Value);
+    virtual void DoInputAccept(bool& Accept);
 
     uint16_t FState = 0;
     int FCurrentCol = 0;
@@ -399,6 +426,15 @@ private:
     ui::TRect FocusRect(const TGridLayout& l) const;
     void PaintThemedBorder();
     void InvertFocusFrame(const TGridLayout& l);
+    void InvalidateFocusedCell();
+    // Editing (grid/input/GridEditing.cpp, grid/input/GridCheckBox.cpp).
+    void AttachEditor(TCellEditor* editor, TCustomColumn* column, int margin, TColor color);
+    void EditorKeyDown(WORD& key, ui::TShiftState shift);
+    void EditorExit();
+    void MoveAfterEnter();
+    TCellEditor* FEditor = nullptr;
+    int FCheckBoxPressCol = -1; // the check-box cell a mouse press went down on
+    int FCheckBoxPressRow = -1;
 
     // Input steps (grid/input).
     bool HandleInputMessage(ui::TMessage& message);

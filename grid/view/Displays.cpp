@@ -25,8 +25,6 @@ namespace {
 
 // Parts and states of the visual-style classes the painters use.
 constexpr int kHeaderItem = 1, kHeaderItemLeft = 2, kHeaderNormal = 1;
-constexpr int kButtonCheckBox = 3, kCheckUncheckedNormal = 1, kCheckUncheckedPressed = 3, kCheckCheckedNormal = 5,
-              kCheckCheckedPressed = 7;
 
 // The brush is hollow while text is drawn, so the cell's fill shows through, and solid again
 // afterwards for the fills that follow.
@@ -212,25 +210,13 @@ void TCheckBoxColumnDisplay::DrawContent()
     TCustomColumn* column = Column();
     int h = column ? static_cast<int>(column->Alignment()) : 2;
     int v = column ? static_cast<int>(column->VerticalAlignment()) : 1;
-    ui::TCanvas& c = Canvas();
     TCustomGridViewControl* grid = column ? column->Grid() : nullptr;
-    if (ThemesActive() && grid != nullptr && grid->HandleAllocated()) {
-        ui::TPoint p = TCalcProvider::AlignBox(13, 13, CellRect(), h, v, 2);
-        int state = BoolValue ? (Pressed ? kCheckCheckedPressed : kCheckCheckedNormal)
-                              : (Pressed ? kCheckUncheckedPressed : kCheckUncheckedNormal);
-        grid->Themes().Draw(grid->Handle(), c.Handle(), ui::Bounds(p.x, p.y, 13, 13), state, kButtonCheckBox, L"Button");
-        return;
-    }
-    ui::TPoint p = TCalcProvider::AlignBox(11, 11, CellRect(), h, v, 2);
-    c.Pen().SetColor(clBtnShadow);
-    c.Brush().SetStyle(ui::TBrushStyle::bsSolid);
-    c.Brush().SetColor(Pressed ? clBtnFace : clWindow);
-    c.Rectangle(p.x, p.y, p.x + 11, p.y + 11);
-    if (BoolValue) {
-        c.Pen().SetColor(clWindowText);
-        for (int d = 0; d < 3; ++d)
-            c.Polyline({ui::Point(p.x + 2, p.y + 4 + d), ui::Point(p.x + 4, p.y + 6 + d), ui::Point(p.x + 9, p.y + 1 + d)});
-    }
+    bool themed = ThemesActive() && grid != nullptr && grid->HandleAllocated();
+    int size = TGraphicsProvider::CheckBoxSize(themed);
+    ui::TPoint p = TCalcProvider::AlignBox(size, size, CellRect(), h, v, 2);
+    // The cell shows the element's pressed look while it is held down on this cell.
+    TGraphicsProvider::DrawCheckBox(Canvas(), themed ? grid->Handle() : nullptr, p, themed, BoolValue, Pressed,
+                                    Pressed);
 }
 
 void TImageColumnDisplay::DrawContent()

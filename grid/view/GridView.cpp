@@ -1,6 +1,8 @@
 // The in-memory grid: row operations, cell access, sorting and footer formulas.
 #include "grid/view/GridView.h"
 
+#include "grid/editors/ColumnPlay.h"
+
 #include "grid/data/ColumnClasses.h"
 #include "grid/view/Displays.h"
 #include "ui/core/ClassBuilder.h"
@@ -159,7 +161,11 @@ bool TGridView::PrepareCellFont(int ACol, int ARow)
     const TCell* cell = FCells->Peek(ACol, ARow);
     switch (kind) {
     case ckPicture: display->PictureValue = reinterpret_cast<ui::TGraphic*>(cell->Data()); break;
-    case ckBoolean: display->BoolValue = cell->AsBoolean(); break;
+    case ckBoolean:
+        display->BoolValue = cell->AsBoolean();
+        if (auto* checkBox = dynamic_cast<TCheckBoxColumnDisplay*>(display))
+            checkBox->Pressed = CheckBoxPressed(ACol, ARow);
+        break;
     case ckDate: display->DateValue = cell->AsDateTime(); break;
     case ckFloat: display->FloatValue = cell->AsFloat(); break;
     case ckInteger: display->IntValue = cell->AsInteger(); break;
@@ -285,7 +291,22 @@ void TGridView::FooterFormulas()
     }
 }
 
-void TGridView::PlayValueIn(ui::TComponent*) {}
-void TGridView::PlayValueOut(ui::TComponent*) {}
+void TGridView::PlayValueIn(ui::TComponent* element)
+{
+    auto* play = dynamic_cast<TCheckBoxColumnPlay*>(element);
+    if (play == nullptr || play->Col() < 0 || play->Col() >= Columns()->Count() || play->Row() < 0 ||
+        play->Row() >= RowCount())
+        return;
+    play->SetValue(FCells->Cell(play->Col(), play->Row())->AsBoolean());
+}
+
+void TGridView::PlayValueOut(ui::TComponent* element)
+{
+    auto* play = dynamic_cast<TCheckBoxColumnPlay*>(element);
+    if (play == nullptr || play->Col() < 0 || play->Col() >= Columns()->Count() || play->Row() < 0 ||
+        play->Row() >= RowCount())
+        return;
+    FCells->Cell(play->Col(), play->Row())->SetAsBoolean(play->Value());
+}
 
 } // namespace grid

@@ -1,6 +1,8 @@
 // Painting and colour routines shared by the grid suite.
 #include "grid/view/SharedClasses.h"
 
+#include "grid/view/ThemesSupport.h"
+
 #include "ui/core/SysUtils.h"
 
 #include <cassert>
@@ -234,6 +236,41 @@ void TDrawProvider::DrawGraphic(ui::TCanvas& canvas, int x, int y, ui::TGraphic&
             StorePixel(b, TGraphicsProvider::BlendColors(PixelOf(s), PixelOf(b), s[3]));
     }
     canvas.Draw(x, y, background);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Check box picture
+
+int TGraphicsProvider::CheckBoxThemeState(bool hot, bool checked, bool pressed)
+{
+    // "Button" check box states: 1 unchecked, 2 unchecked hot, 3 unchecked pressed, 5 checked,
+    // 6 checked hot, 7 checked pressed. Pressed shows only under the pointer.
+    if (!hot)
+        return checked ? 5 : 1;
+    if (checked)
+        return pressed ? 7 : 6;
+    return pressed ? 3 : 2;
+}
+
+void TGraphicsProvider::DrawCheckBox(ui::TCanvas& canvas, HWND themeWindow, ui::TPoint topLeft, bool themed,
+                                     bool checked, bool hot, bool pressed)
+{
+    constexpr int kButtonCheckBoxPart = 3;
+    if (themed) {
+        DrawThemePart(themeWindow, canvas.Handle(), ui::Bounds(topLeft.x, topLeft.y, 13, 13),
+                      CheckBoxThemeState(hot, checked, pressed), kButtonCheckBoxPart, L"Button");
+        return;
+    }
+    int x = topLeft.x, y = topLeft.y;
+    canvas.Pen().SetColor(clBtnShadow);
+    canvas.Brush().SetStyle(ui::TBrushStyle::bsSolid);
+    canvas.Brush().SetColor(pressed ? clBtnFace : clWindow);
+    canvas.Rectangle(x, y, x + 11, y + 11);
+    if (!checked)
+        return;
+    canvas.Pen().SetColor(clWindowText);
+    for (int d = 0; d < 3; ++d)
+        canvas.Polyline({ui::Point(x + 2, y + 4 + d), ui::Point(x + 4, y + 6 + d), ui::Point(x + 9, y + 1 + d)});
 }
 
 } // namespace grid

@@ -5,6 +5,9 @@
 #include "grid/common/GridCommon.h"
 #include "ui/core/Types.h"
 
+#include <windows.h>
+#undef DrawText
+
 #include <cstdint>
 
 namespace grid {
@@ -47,6 +50,14 @@ public:
     // The grid's indicator cell: raised or flat (at absolute x positions, for a cell at x = 0),
     // optionally inverted and with the current-row arrow.
     static void DrawIndicatorCell(ui::TCanvas& canvas, const ui::TRect& rect, bool raised, bool inverted, bool arrow);
+
+    // The check box picture that the cell painter and the check-box editor share: 13 x 13 from
+    // the "Button" style class when themed (drawn for `themeWindow`), else an 11 x 11 square in
+    // clBtnShadow filled with clWindow (clBtnFace when pressed) with a three-line tick.
+    static int CheckBoxSize(bool themed) { return themed ? 13 : 11; }
+    static int CheckBoxThemeState(bool hot, bool checked, bool pressed);
+    static void DrawCheckBox(ui::TCanvas& canvas, HWND themeWindow, ui::TPoint topLeft, bool themed, bool checked,
+                             bool hot, bool pressed);
 };
 
 // Masked pictures.

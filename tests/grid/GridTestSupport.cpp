@@ -4,6 +4,8 @@
 #include "ui/core/ClassBuilder.h"
 #include "ui/core/Description.h"
 
+#include <cstdio>
+
 namespace gridtest {
 
 const ui::TClassInfo& THostForm::StaticClass()
@@ -62,6 +64,26 @@ grid::TGridView* LoadCallListGrid(THostForm& host)
     ui::RegisterComponentClass(grid::TGridView::StaticClass());
     ui::ReadDescription(host, CallListDescription(), L"CallList");
     return dynamic_cast<grid::TGridView*>(host.FindComponent(L"GridView1"));
+}
+
+bool SaveScreenShot(THostForm& host, const RECT& r, const std::wstring& folder, const std::wstring& name)
+{
+    RedrawWindow(host.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    testsupport::PumpFor(300);
+    ui::TBitmap picture(r.right - r.left, r.bottom - r.top);
+    HDC screen = GetDC(nullptr);
+    BitBlt(picture.Canvas().Handle(), 0, 0, picture.Width(), picture.Height(), screen, r.left, r.top, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    std::wstring path = folder + L"\\" + name + L".bmp";
+    try {
+        picture.SaveToFile(path);
+    } catch (const ui::Exception& e) {
+        std::fprintf(stderr, "cannot save %s: %s\n", testsupport::Narrow(path).c_str(),
+                     testsupport::Narrow(e.Message()).c_str());
+        return false;
+    }
+    std::printf("saved %s\n", testsupport::Narrow(path).c_str());
+    return true;
 }
 
 RECT PendingUpdate(HWND wnd)

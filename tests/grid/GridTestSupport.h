@@ -27,6 +27,10 @@ grid::TGridView* LoadCallListGrid(THostForm& host);
 // The description text of that grid inside a THostForm.
 std::wstring CallListDescription();
 
+// Repaints the host (and its children), lets the paint settle, and saves the screen rectangle
+// `screen` as folder\name.bmp; says on the console what it saved or why it could not.
+bool SaveScreenShot(THostForm& host, const RECT& screen, const std::wstring& folder, const std::wstring& name);
+
 // The part of the window waiting to be repainted (empty rectangle when none).
 RECT PendingUpdate(HWND wnd);
 

@@ -292,24 +292,30 @@ void TCustomEdit::SelectAll()
         SendMessageW(Handle(), EM_SETSEL, 0, -1);
 }
 
+void EditSelection(HWND wnd, int& start, int& end)
+{
+    DWORD first = 0, last = 0;
+    SendMessageW(wnd, EM_GETSEL, reinterpret_cast<WPARAM>(&first), reinterpret_cast<LPARAM>(&last));
+    start = static_cast<int>(first);
+    end = static_cast<int>(last);
+}
+
 int TCustomEdit::SelStart() const
 {
     if (!HandleAllocated())
         return 0;
-    DWORD start = 0, end = 0;
-    SendMessageW(const_cast<TCustomEdit*>(this)->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
-                 reinterpret_cast<LPARAM>(&end));
-    return static_cast<int>(start);
+    int start = 0, end = 0;
+    EditSelection(const_cast<TCustomEdit*>(this)->Handle(), start, end);
+    return start;
 }
 
 int TCustomEdit::SelLength() const
 {
     if (!HandleAllocated())
         return 0;
-    DWORD start = 0, end = 0;
-    SendMessageW(const_cast<TCustomEdit*>(this)->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
-                 reinterpret_cast<LPARAM>(&end));
-    return static_cast<int>(end - start);
+    int start = 0, end = 0;
+    EditSelection(const_cast<TCustomEdit*>(this)->Handle(), start, end);
+    return end - start;
 }
 
 void TCustomEdit::SetSelStart(int v) { SendMessageW(Handle(), EM_SETSEL, v, v); }

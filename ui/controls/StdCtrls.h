@@ -168,6 +168,9 @@ protected:
     void TextChanged() override;
 };
 
+// The selection of an edit control window: its start and end (the caret is at the start).
+void EditSelection(HWND wnd, int& start, int& end);
+
 // The height of a text line in a font, as text measurement gives it.
 int FontLineHeight(TFont& font);
 

@@ -1,0 +1,559 @@
+// The drop-down windows: popup base, item list and month calendar.
+#include "grid/popups/PopupView.h"
+
+#include "grid/common/GridClassInfo.h"
+#include "grid/common/GridCommon.h"
+#include "grid/view/SharedClasses.h"
+#include "grid/view/ThemesSupport.h"
+
+#include <windows.h>
+#undef DrawText
+
+#include <algorithm>
+#include <cmath>
+
+namespace grid {
+
+GRID_PLAIN_CLASS(TPopupView, TScrollView)
+
+GRID_PLAIN_CLASS(TPopupList, TPopupView)
+
+GRID_PLAIN_CLASS(TPopupSmallButton, ui::TGraphicControl)
+
+GRID_PLAIN_CLASS(TDatePopup, TPopupView)
+
+// ---------------------------------------------------------------------------------------------
+// TPopupView
+
+TPopupView::TPopupView(ui::TComponent* AOwner) : TScrollView(AOwner)
+{
+    // The capture is the popup's own business: the class library must not drop it on a release.
+    SetControlStyle(ControlStyle() - ui::TControlStyle{ui::TControlStyleFlag::csCaptureMouse});
+    SetVisible(false);
+    SetColor(clWindow);
+    HorzScrollBar()->SetVisible(false);
+    VertScrollBar()->SetVisible(false);
+}
+
+void TPopupView::CreateParams(ui::TCreateParams& params)
+{
+    TScrollView::CreateParams(params);
+    // A child of the desktop: it can be clicked without ever becoming the active window, so the
+    // editor that dropped it down keeps the activation and the keyboard.
+    params.Style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_BORDER | WS_VSCROLL;
+    params.ExStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_STATICEDGE;
+    params.ClassStyle = CS_SAVEBITS | CS_DBLCLKS;
+    params.WndParent = GetDesktopWindow();
+}
+
+void TPopupView::CreateHandleDone()
+{
+    TScrollView::CreateHandleDone();
+    ::SetParent(Handle(), nullptr);
+    // Drawn as if it had the focus, without taking it.
+    DefWindowProcW(Handle(), WM_SETFOCUS, 0, 0);
+    VertScrollBar()->LargeChange = 10;
+}
+
+void TPopupView::Popup(int x, int y)
+{
+    HWND wnd = Handle();
+    SetWindowPos(wnd, HWND_TOPMOST, x, y, Width(), Height(), SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    FClosed = false;
+    FArmed = false;
+    SetVisible(true);
+    SetCapture(wnd);
+}
+
+void TPopupView::CloseUp()
+{
+    if (FClosed)
+        return;
+    FClosed = true;
+    FTrackingLeave = false;
+    if (HandleAllocated() && GetCapture() == Handle())
+        ReleaseCapture();
+    if (HandleAllocated())
+        SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                     SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+    SetVisible(false);
+    if (OnClose)
+        OnClose(this);
+}
+
+void TPopupView::DoSelect(const std::wstring& text)
+{
+    if (OnSelect)
+        OnSelect(this, text);
+}
+
+void TPopupView::MouseMove(ui::TShiftState shift, int x, int y)
+{
+    TScrollView::MouseMove(shift, x, y);
+    if (FClosed || !HandleAllocated())
+        return;
+    ui::TRect client = ClientRect();
+    if (PtInRect(&client, POINT{x, y}) && GetCapture() == Handle()) {
+        // Inside, the popup gets its mouse input the ordinary way (and its scroll bar works).
+        ReleaseCapture();
+    }
+    if (PtInRect(&client, POINT{x, y}) && !FTrackingLeave) {
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Handle(), 0};
+        FTrackingLeave = TrackMouseEvent(&track) != FALSE;
+    }
+}
+
+void TPopupView::MouseUp(ui::TMouseButton button, ui::TShiftState shift, int x, int y)
+{
+    TScrollView::MouseUp(button, shift, x, y);
+    if (FClosed)
+        return;
+    if (!FArmed) {
+        FArmed = true;
+        return;
+    }
+    ui::TRect client = ClientRect();
+    if (PtInRect(&client, POINT{x, y}))
+        SelectAt(x, y);
+    CloseUp();
+}
+
+void TPopupView::PaintBorder()
+{
+    HDC dc = GetWindowDC(Handle());
+    RECT r;
+    GetWindowRect(Handle(), &r);
+    OffsetRect(&r, -r.left, -r.top);
+    HBRUSH caption = CreateSolidBrush(ui::ColorToRef(ui::clActiveCaption));
+    FrameRect(dc, &r, caption);
+    DeleteObject(caption);
+    InflateRect(&r, -1, -1);
+    FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    ReleaseDC(Handle(), dc);
+}
+
+void TPopupView::WndProc(ui::TMessage& message)
+{
+    switch (message.Msg) {
+    case WM_NCPAINT:
+        TScrollView::WndProc(message);
+        PaintBorder();
+        return;
+    case WM_MOUSEACTIVATE:
+        message.Result = MA_NOACTIVATE;
+        return;
+    case WM_MOUSELEAVE: {
+        FTrackingLeave = false;
+        POINT p;
+        GetCursorPos(&p);
+        RECT window;
+        GetWindowRect(Handle(), &window);
+        if (PtInRect(&window, p)) {
+            // Over the scroll bar: still the popup's, watch for it leaving the whole window.
+            TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE | TME_NONCLIENT, Handle(), 0};
+            TrackMouseEvent(&track);
+        } else if (!FClosed) {
+            SetCapture(Handle());
+        }
+        break;
+    }
+    case WM_NCMOUSELEAVE: {
+        POINT p;
+        GetCursorPos(&p);
+        RECT window;
+        GetWindowRect(Handle(), &window);
+        if (!FClosed && !PtInRect(&window, p) && GetCapture() != Handle())
+            SetCapture(Handle());
+        break;
+    }
+    default:
+        break;
+    }
+    TScrollView::WndProc(message);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TPopupList
+
+TPopupList::TPopupList(ui::TComponent* AOwner) : TPopupView(AOwner)
+{
+    SetBounds(0, 0, 84, 54);
+    VertUnitSize = FItemHeight;
+}
+
+void TPopupList::SetItemHeight(int v)
+{
+    FItemHeight = v <= 0 ? 1 : v;
+    VertUnitSize = FItemHeight;
+}
+
+int TPopupList::ItemCount() const { return FItems ? static_cast<int>(FItems->size()) : 0; }
+
+int TPopupList::ScrollableCount() const { return ItemCount() - ClientHeight() / FItemHeight; }
+
+void TPopupList::Popup(int x, int y)
+{
+    HandleNeeded();
+    VertScrollArea = ClientRect();
+    int max = std::max(0, ScrollableCount());
+    VertScrollBar()->SetParams(-1, 0, max, 1, max > 0, max > 0);
+    VertScrollBar()->SetPosition(0);
+    FHotIndex = 0;
+    if (FItems != nullptr) {
+        auto it = std::find(FItems->begin(), FItems->end(), Text());
+        if (it != FItems->end()) {
+            FHotIndex = static_cast<int>(it - FItems->begin());
+            VertScrollBar()->SetPosition(FHotIndex);
+        }
+    }
+    FPreviousHotIndex = FHotIndex;
+    FChosenIndex = -1;
+    Invalidate();
+    TPopupView::Popup(x, y);
+}
+
+ui::TRect TPopupList::RowRect(int index) const
+{
+    int top = (index - VertScrollBar()->Position()) * FItemHeight;
+    return ui::Rect(0, top, ClientWidth(), top + FItemHeight);
+}
+
+void TPopupList::MouseMove(ui::TShiftState shift, int x, int y)
+{
+    TPopupView::MouseMove(shift, x, y);
+    ui::TRect client = ClientRect();
+    if (!PtInRect(&client, POINT{x, y}))
+        return;
+    int hot = y / FItemHeight + VertScrollBar()->Position();
+    if (hot == FHotIndex || hot >= ItemCount())
+        return;
+    FPreviousHotIndex = FHotIndex;
+    FHotIndex = hot;
+    ui::TRect old = RowRect(FPreviousHotIndex), now = RowRect(FHotIndex);
+    InvalidateRect(Handle(), &old, FALSE);
+    InvalidateRect(Handle(), &now, FALSE);
+}
+
+void TPopupList::SelectAt(int, int y)
+{
+    int index = y / FItemHeight + VertScrollBar()->Position();
+    // A click below the last item chooses nothing.
+    if (index < 0 || index >= ItemCount())
+        return;
+    FChosenIndex = index;
+    DoSelect((*FItems)[static_cast<size_t>(index)]);
+}
+
+void TPopupList::Paint()
+{
+    ui::TCanvas& c = Canvas();
+    c.SetFont(*Font());
+    int bottom = ClientHeight();
+    int top = 0;
+    for (int i = VertScrollBar()->Position(); i < ItemCount() && top < bottom; ++i, top += FItemHeight) {
+        ui::TRect row = ui::Rect(0, top, ClientWidth(), top + FItemHeight);
+        bool hot = i == FHotIndex;
+        c.Brush().SetStyle(ui::TBrushStyle::bsSolid);
+        c.Brush().SetColor(hot ? clHighlight : clWindow);
+        c.Font().SetColor(hot ? clHighlightText : clWindowText);
+        c.FillRect(row);
+        DrawItem(i, row);
+    }
+    if (top < bottom) {
+        c.Brush().SetColor(clWindow);
+        c.FillRect(ui::Rect(0, top, ClientWidth(), bottom));
+    }
+}
+
+void TPopupList::DrawItem(int index, const ui::TRect& rect)
+{
+    ui::TCanvas& c = Canvas();
+    ui::TRect text = rect;
+    text.left = rect.left + 2;
+    if (FShowImages && FImages != nullptr) {
+        if (index < FImages->Count())
+            FImages->Draw(c, rect.left + 2, rect.top + FItemHeight / 2 - FImages->Height() / 2, index);
+        text.left = rect.left + FImages->Width() + 5;
+    }
+    TGraphicsProvider::DrawText(c, text, false, (*FItems)[static_cast<size_t>(index)], 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TPopupSmallButton
+
+TPopupSmallButton::TPopupSmallButton(ui::TComponent* AOwner) : ui::TGraphicControl(AOwner) {}
+
+void TPopupSmallButton::MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y)
+{
+    ui::TGraphicControl::MouseDown(button, shift, x, y);
+    FPressed = true;
+    Invalidate();
+}
+
+void TPopupSmallButton::MouseUp(ui::TMouseButton button, ui::TShiftState shift, int x, int y)
+{
+    FPressed = false;
+    Invalidate();
+    ui::TGraphicControl::MouseUp(button, shift, x, y);
+}
+
+void TPopupSmallButton::Paint()
+{
+    ui::TCanvas& c = Canvas();
+    ui::TRect r = ClientRect();
+    c.SetFont(*Font());
+    if (ThemesActive() && Parent() != nullptr && Parent()->HandleAllocated()) {
+        DrawThemePart(Parent()->Handle(), c.Handle(), r, FPressed ? 3 : 1, 1, L"button");
+    } else {
+        c.Brush().SetStyle(ui::TBrushStyle::bsSolid);
+        c.Brush().SetColor(clBtnFace);
+        c.FillRect(r);
+        ui::TRect edge = r;
+        DrawEdge(c.Handle(), &edge, FPressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+    }
+    c.Font().SetColor(clWindowText);
+    TGraphicsProvider::DrawText(c, r, false, Caption(), 2);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Calendar arithmetic
+
+namespace {
+
+// Days from 1970-01-01 of a proleptic Gregorian date (Howard Hinnant's civil-days method).
+long DaysFromCivil(int y, int m, int d)
+{
+    y -= m <= 2;
+    long era = (y >= 0 ? y : y - 399) / 400;
+    long yoe = y - era * 400;
+    long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+// 1899-12-30 is day -25569 from 1970-01-01.
+constexpr long kDateZero = -25569;
+
+constexpr int kCellLeft = 14, kCellTop = 36, kCellWidth = 17, kCellHeight = 15;
+
+} // namespace
+
+double DateFromParts(int year, int month, int day) { return static_cast<double>(DaysFromCivil(year, month, day) - kDateZero); }
+
+void DateToParts(double date, int& year, int& month, int& day)
+{
+    long z = static_cast<long>(std::floor(date)) + kDateZero + 719468;
+    long era = (z >= 0 ? z : z - 146096) / 146097;
+    long doe = z - era * 146097;
+    long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    long mp = (5 * doy + 2) / 153;
+    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    year = static_cast<int>(yoe + era * 400 + (month <= 2));
+}
+
+int DayOfWeek(double date)
+{
+    // 1899-12-30 was a Saturday (7).
+    long days = static_cast<long>(std::floor(date));
+    return static_cast<int>(((days + 6) % 7 + 7) % 7) + 1;
+}
+
+double FirstCellDate(int year, int month)
+{
+    double first = DateFromParts(year, month, 1);
+    return first - (DayOfWeek(first) - 1);
+}
+
+bool DayCellAt(int x, int y, int& column, int& row)
+{
+    if (x < kCellLeft || y < kCellTop)
+        return false;
+    column = (x - kCellLeft) / kCellWidth;
+    row = (y - kCellTop) / kCellHeight;
+    return column < 7 && row < 6;
+}
+
+const wchar_t* MonthName(int month)
+{
+    static const wchar_t* names[] = {L"January", L"February", L"March",     L"April",   L"May",      L"June",
+                                     L"July",    L"August",   L"September", L"October", L"November", L"December"};
+    return month >= 1 && month <= 12 ? names[month - 1] : L"";
+}
+
+// ---------------------------------------------------------------------------------------------
+// TDatePopup
+
+TDatePopup::TDatePopup(ui::TComponent* AOwner)
+    : TPopupView(AOwner), FToday(new TPopupSmallButton(this)), FNone(new TPopupSmallButton(this))
+{
+    SetBounds(0, 0, 151, 163);
+    FToday->SetCaption(L"Today");
+    FToday->SetBounds(18, 131, 48, 20);
+    FToday->SetParent(this);
+    FToday->OnClick = [this](ui::TObject*) { ButtonClick(true); };
+    FNone->SetCaption(L"None");
+    FNone->SetBounds(79, 131, 48, 20);
+    FNone->SetParent(this);
+    FNone->OnClick = [this](ui::TObject*) { ButtonClick(false); };
+}
+
+void TDatePopup::CreateHandleDone()
+{
+    TPopupView::CreateHandleDone();
+    VertScrollBar()->SetVisible(false);
+}
+
+void TDatePopup::SetDate(double v)
+{
+    FDate = std::floor(v);
+    FSelectedDate = FDate;
+    DateToParts(FDate, FYear, FMonth, FDay);
+}
+
+void TDatePopup::PreviousMonth()
+{
+    if (--FMonth < 1) {
+        FMonth = 12;
+        --FYear;
+    }
+    Invalidate();
+}
+
+void TDatePopup::NextMonth()
+{
+    if (++FMonth > 12) {
+        FMonth = 1;
+        ++FYear;
+    }
+    Invalidate();
+}
+
+double TDatePopup::CellDate(int column, int row) const { return FirstCellDate(FYear, FMonth) + row * 7 + column; }
+
+void TDatePopup::HighlightAt(int x, int y)
+{
+    int column = 0, row = 0;
+    if (!DayCellAt(x, y, column, row))
+        return;
+    double date = CellDate(column, row);
+    if (date == FSelectedDate)
+        return;
+    double first = FirstCellDate(FYear, FMonth);
+    auto cellRect = [&](double d) {
+        int index = static_cast<int>(d - first);
+        int c = index % 7, r = index / 7;
+        return ui::Bounds(kCellLeft + kCellWidth * c, kCellTop + kCellHeight * r, kCellWidth, kCellHeight);
+    };
+    if (FSelectedDate >= first && FSelectedDate < first + 42) {
+        ui::TRect old = cellRect(FSelectedDate);
+        InvalidateRect(Handle(), &old, FALSE);
+    }
+    FSelectedDate = date;
+    ui::TRect now = cellRect(date);
+    InvalidateRect(Handle(), &now, FALSE);
+}
+
+void TDatePopup::MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y)
+{
+    TPopupView::MouseDown(button, shift, x, y);
+    int w = ClientWidth();
+    if (x >= 0 && x < 18 && y >= 0 && y < 18) {
+        PreviousMonth();
+        return;
+    }
+    if (x >= w - 18 && x < w && y >= 0 && y < 18) {
+        NextMonth();
+        return;
+    }
+    int column = 0, row = 0;
+    if (DayCellAt(x, y, column, row)) {
+        FTracking = true;
+        HighlightAt(x, y);
+    }
+}
+
+void TDatePopup::MouseMove(ui::TShiftState shift, int x, int y)
+{
+    TPopupView::MouseMove(shift, x, y);
+    if (FTracking)
+        HighlightAt(x, y);
+}
+
+void TDatePopup::MouseUp(ui::TMouseButton button, ui::TShiftState shift, int x, int y)
+{
+    FTracking = false;
+    // The title band (month arrows) keeps the calendar open.
+    if (x >= 0 && x < ClientWidth() && y >= 0 && y < 19) {
+        TScrollView::MouseUp(button, shift, x, y);
+        return;
+    }
+    TPopupView::MouseUp(button, shift, x, y);
+}
+
+void TDatePopup::SelectAt(int x, int y)
+{
+    int column = 0, row = 0;
+    if (DayCellAt(x, y, column, row))
+        DoSelect(DateTimeToStr(CellDate(column, row)));
+}
+
+void TDatePopup::ButtonClick(bool today)
+{
+    // "None" gives an empty text: an empty date cell, which reads back as no date.
+    DoSelect(today ? DateTimeToStr(Today()) : std::wstring());
+    CloseUp();
+}
+
+void TDatePopup::Paint()
+{
+    ui::TCanvas& c = Canvas();
+    c.SetFont(*Font());
+    int w = ClientWidth(), h = ClientHeight();
+    c.Brush().SetStyle(ui::TBrushStyle::bsSolid);
+    c.Brush().SetColor(clWindow);
+    c.FillRect(ui::Rect(0, 0, w, h));
+    bool themed = ThemesActive();
+    c.Brush().SetColor(themed ? TGraphicsProvider::BlendColors(ui::clGradientInactiveCaption, clWindow, 249) : clBtnFace);
+    c.FillRect(ui::Rect(2, 2, w - 2, 18));
+    c.Font().SetColor(clWindowText);
+    std::wstring title = std::wstring(MonthName(FMonth)) + L" " + std::to_wstring(FYear);
+    TGraphicsProvider::DrawText(c, ui::Rect(0, 0, w, 19), false, title, 2);
+    c.Pen().SetColor(clWindowText);
+    c.Brush().SetColor(clWindowText);
+    c.Polygon({ui::Point(12, 5), ui::Point(12, 13), ui::Point(8, 9)});
+    c.Polygon({ui::Point(w - 13, 5), ui::Point(w - 13, 13), ui::Point(w - 9, 9)});
+    static const wchar_t* letters[] = {L"S", L"M", L"T", L"W", L"T", L"F", L"S"};
+    for (int i = 0; i < 7; ++i)
+        TGraphicsProvider::DrawText(c, ui::Rect(14 + 17 * i, 20, 29 + 17 * i, 34), false, letters[i], 1);
+    c.Pen().SetColor(clGrayText);
+    c.MoveTo(14, 34);
+    c.LineTo(w - 15, 34);
+    c.MoveTo(14, 126);
+    c.LineTo(w - 15, 126);
+    double first = FirstCellDate(FYear, FMonth);
+    double today = Today();
+    for (int r = 0; r < 6; ++r)
+        for (int col = 0; col < 7; ++col) {
+            double date = first + r * 7 + col;
+            int x = kCellLeft + kCellWidth * col, y = kCellTop + kCellHeight * r;
+            ui::TRect cell = ui::Bounds(x, y, kCellWidth, kCellHeight);
+            c.Brush().SetStyle(ui::TBrushStyle::bsSolid);
+            if (date == FSelectedDate) {
+                c.Brush().SetColor(themed ? RGBColor(251, 230, 148) : RGBColor(192, 192, 192));
+                c.FillRect(cell);
+            }
+            if (date == today) {
+                c.Brush().SetColor(themed ? RGBColor(128, 0, 0) : clHighlight);
+                c.FrameRect(cell);
+            }
+            int year = 0, month = 0, day = 0;
+            DateToParts(date, year, month, day);
+            c.Font().SetColor(month == FMonth ? clWindowText : clGrayText);
+            TGraphicsProvider::DrawText(c, ui::Bounds(x, y, 15, 15), false, std::to_wstring(day), 1);
+        }
+    (void)h;
+}
+
+} // namespace grid
