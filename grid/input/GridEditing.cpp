@@ -12,24 +12,6 @@
 
 namespace grid {
 
-namespace {
-
-// The nearest visible column before (step -1) or after (step +1) `current` in display order;
-// -1 when there is none.
-int NeighbourColumn(const TColumns& columns, int current, int step)
-{
-    if (current < 0 || current >= columns.Count())
-        return -1;
-    for (int p = columns.Items(current)->Position() + step; p >= 0 && p < columns.Count(); p += step) {
-        TCustomColumn* column = columns.DisplayItems(p);
-        if (column->Visible())
-            return column->Index();
-    }
-    return -1;
-}
-
-} // namespace
-
 void TCustomGridViewControl::DoBeforeEdit(int ACol, int ARow, bool& Accept)
 {
     if (OnBeforeEdit)
@@ -257,7 +239,8 @@ void TCustomGridViewControl::PlaceEditor()
 
 void TCustomGridViewControl::MoveAfterEnter()
 {
-    switch (SelectionMoveDirection()) {
+    switch (FSelectionMoveDirection) {
+    // Up stops at the first row: row -1 would leave no row current.
     case TSelectionMoveDirection::mdUp:
         if (FCurrentRow > 0)
             SetCurrentCell(FCurrentCol, FCurrentRow - 1);
@@ -266,16 +249,9 @@ void TCustomGridViewControl::MoveAfterEnter()
         if (FCurrentRow + 1 < RowCount())
             SetCurrentCell(FCurrentCol, FCurrentRow + 1);
         break;
-    case TSelectionMoveDirection::mdLeft:
-    case TSelectionMoveDirection::mdRight: {
-        int step = SelectionMoveDirection() == TSelectionMoveDirection::mdLeft ? -1 : 1;
-        int col = NeighbourColumn(*FColumns, FCurrentCol, step);
-        if (col >= 0)
-            SetCurrentCell(col, FCurrentRow);
-        break;
-    }
-    case TSelectionMoveDirection::mdNone:
-        break;
+    case TSelectionMoveDirection::mdLeft: SelectPreviousColumn(); break;
+    case TSelectionMoveDirection::mdRight: SelectNextColumn(); break;
+    case TSelectionMoveDirection::mdNone: break;
     }
 }
 

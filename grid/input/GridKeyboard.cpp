@@ -143,22 +143,8 @@ void TCustomGridViewControl::KeyPress(wchar_t& key)
     if (key == 0 || key == VK_ESCAPE)
         return;
     if (key == VK_RETURN) {
-        if (FWantReturns) {
-            switch (FSelectionMoveDirection) {
-            // Up stops at the first row: row -1 would leave no row current.
-            case TSelectionMoveDirection::mdUp:
-                if (FCurrentRow > 0)
-                    SetCurrentCell(FCurrentCol, FCurrentRow - 1);
-                break;
-            case TSelectionMoveDirection::mdDown:
-                if (FCurrentRow + 1 < RowCount())
-                    SetCurrentCell(FCurrentCol, FCurrentRow + 1);
-                break;
-            case TSelectionMoveDirection::mdLeft: SelectPreviousColumn(); break;
-            case TSelectionMoveDirection::mdRight: SelectNextColumn(); break;
-            default: break;
-            }
-        }
+        if (FWantReturns)
+            MoveAfterEnter();
         key = 0;
         return;
     }

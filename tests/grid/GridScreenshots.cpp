@@ -22,33 +22,17 @@ void Settle(gridtest::THostForm& host)
     testsupport::PumpFor(300);
 }
 
-enum class TRepaint { rpFirst, rpAsIs };
+using gridtest::TRepaint;
 
-// Copies the window's rectangle of the screen (with `margin` pixels around it, for the popups
-// that float beside it) into a bitmap file. rpAsIs keeps what is on the screen, such as the
-// inverted guide lines that a repaint would wipe.
+// Saves the window's rectangle of the screen, with `margin` pixels around it for the popups that
+// float beside it.
 bool Shot(gridtest::THostForm& host, const std::wstring& folder, const std::wstring& name,
           TRepaint repaint = TRepaint::rpFirst, int margin = 0)
 {
-    if (repaint == TRepaint::rpFirst)
-        Settle(host);
     RECT r;
     GetWindowRect(host.Handle(), &r);
     InflateRect(&r, margin, margin);
-    ui::TBitmap picture(r.right - r.left, r.bottom - r.top);
-    HDC screen = GetDC(nullptr);
-    BitBlt(picture.Canvas().Handle(), 0, 0, picture.Width(), picture.Height(), screen, r.left, r.top, SRCCOPY);
-    ReleaseDC(nullptr, screen);
-    std::wstring path = folder + L"\\" + name + L".bmp";
-    try {
-        picture.SaveToFile(path);
-    } catch (const ui::Exception& e) {
-        std::fprintf(stderr, "cannot save %s: %s\n", testsupport::Narrow(path).c_str(),
-                     testsupport::Narrow(e.Message()).c_str());
-        return false;
-    }
-    std::printf("saved %s\n", testsupport::Narrow(path).c_str());
-    return true;
+    return gridtest::SaveScreenShot(host, r, folder, name, repaint);
 }
 
 void AddCall(TGridView& grid, const std::wstring (&values)[5])

@@ -66,10 +66,13 @@ grid::TGridView* LoadCallListGrid(THostForm& host)
     return dynamic_cast<grid::TGridView*>(host.FindComponent(L"GridView1"));
 }
 
-bool SaveScreenShot(THostForm& host, const RECT& r, const std::wstring& folder, const std::wstring& name)
+bool SaveScreenShot(THostForm& host, const RECT& r, const std::wstring& folder, const std::wstring& name,
+                    TRepaint repaint)
 {
-    RedrawWindow(host.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    testsupport::PumpFor(300);
+    if (repaint == TRepaint::rpFirst) {
+        RedrawWindow(host.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        testsupport::PumpFor(300);
+    }
     ui::TBitmap picture(r.right - r.left, r.bottom - r.top);
     HDC screen = GetDC(nullptr);
     BitBlt(picture.Canvas().Handle(), 0, 0, picture.Width(), picture.Height(), screen, r.left, r.top, SRCCOPY);

@@ -29,7 +29,11 @@ std::wstring CallListDescription();
 
 // Repaints the host (and its children), lets the paint settle, and saves the screen rectangle
 // `screen` as folder\name.bmp; says on the console what it saved or why it could not.
-bool SaveScreenShot(THostForm& host, const RECT& screen, const std::wstring& folder, const std::wstring& name);
+// rpAsIs saves what is on the screen without the repaint, such as inverted guide lines that a
+// repaint would wipe.
+enum class TRepaint { rpFirst, rpAsIs };
+bool SaveScreenShot(THostForm& host, const RECT& screen, const std::wstring& folder, const std::wstring& name,
+                    TRepaint repaint = TRepaint::rpFirst);
 
 // The part of the window waiting to be repainted (empty rectangle when none).
 RECT PendingUpdate(HWND wnd);
