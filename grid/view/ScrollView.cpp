@@ -59,7 +59,13 @@ void TControlScrollBar::SetPosition(int32_t v)
 void TControlScrollBar::SetVisible(bool v)
 {
     FVisible = v;
-    ShowScrollBar(FOwner->Handle(), Bar(), v);
+    // Showing or hiding a bar changes the window's frame, which repaints the whole window; the
+    // grid settles its ranges after every row operation, so only a real change may reach it.
+    HWND wnd = FOwner->Handle();
+    LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
+    bool shown = (style & (FKind == sbHorizontal ? WS_HSCROLL : WS_VSCROLL)) != 0;
+    if (shown != v)
+        ShowScrollBar(wnd, Bar(), v);
 }
 
 void TControlScrollBar::SetParams(int32_t position, int32_t min, int32_t max, int32_t pageSize, bool enabled,
@@ -101,8 +107,19 @@ void TControlScrollBar::Update()
     info.nPage = static_cast<UINT>(std::max<int32_t>(FPageSize, 0));
     info.nPos = FPosition;
     HWND wnd = FOwner->Handle();
-    SetScrollInfo(wnd, Bar(), &info, TRUE);
-    EnableScrollBar(wnd, Bar(), FEnabled ? ESB_ENABLE_BOTH : ESB_DISABLE_BOTH);
+    // Setting what the bar already shows would still redraw it; after a call the call list asks
+    // for the same range every time.
+    SCROLLINFO now{};
+    now.cbSize = sizeof now;
+    now.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    bool same = GetScrollInfo(wnd, Bar(), &now) && now.nMin == info.nMin && now.nMax == info.nMax &&
+                now.nPage == info.nPage && now.nPos == info.nPos;
+    if (!same)
+        SetScrollInfo(wnd, Bar(), &info, TRUE);
+    if (!FEnabledSent || *FEnabledSent != FEnabled || !same) {
+        EnableScrollBar(wnd, Bar(), FEnabled ? ESB_ENABLE_BOTH : ESB_DISABLE_BOTH);
+        FEnabledSent = FEnabled;
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

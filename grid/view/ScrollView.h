@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace grid {
 
@@ -66,6 +67,7 @@ private:
 
     TScrollView* FOwner;
     bool FEnabled = true;
+    std::optional<bool> FEnabledSent; // what the window's bar was last told, none before the first
     uint8_t FKind = sbHorizontal;
     int32_t FMax = 100;
     int32_t FMin = 0;
