@@ -175,20 +175,15 @@ void TForm1::Dalvex1CallerID(TObject*, const std::wstring& DeviceID, const std::
     Label5->SetText(IntToStr(CallCounter));
 
     // The five writes go in without a repaint or change notice each; the appended row is
-    // already queued for repainting and shows them all once the loop paints it. Whatever a
-    // write raises, the grid must not be left updating, or it would never repaint a cell again.
-    GridView1->BeginUpdate();
-    try {
+    // already queued for repainting and shows them all once the loop paints it.
+    {
+        grid::TGridUpdate update(*GridView1);
         GridView1->Cell(3, row)->SetAsString(Line);
         GridView1->Cell(4, row)->SetAsString(AnsiToWide(phoneText));
         GridView1->Cell(0, row)->SetAsString(DateTime);
         GridView1->Cell(1, row)->SetAsString(DeviceID);
         GridView1->Cell(2, row)->SetAsString(IntToStr(CallCounter));
-    } catch (...) {
-        GridView1->EndUpdate();
-        throw;
     }
-    GridView1->EndUpdate();
 
     SpeakerBeep(1000, 100);
     TrayIcon1->ShowBalloon(WideToAnsi(L"Çağrı: " + IntToStr(CallCounter)), phoneText, tray::TBalloonIconKind::bkInfo, 10);

@@ -408,6 +408,24 @@ void TCustomGridViewControl::InvalidateCell(int ACol, int ARow)
     InvalidateGridRect(r);
 }
 
+void TCustomGridViewControl::InvalidateRowsFrom(int ARow)
+{
+    // Everything a row operation moves: the rows from ARow to the bottom of the data area, with
+    // their indicator cells, and the footer whose sums follow the rows. The header, the input
+    // row and the column parts stay as they are, and repainting them (styled header items are
+    // the dearest thing the grid draws) would be work with nothing to show for it.
+    if (!HandleAllocated())
+        return;
+    TGridLayout l = Layout();
+    ui::TRect data = l.DataRect();
+    int top = std::max(static_cast<int>(data.top), static_cast<int>(l.RowRect(ARow).top));
+    if (l.GridLineWidth() > 0 && top > data.top)
+        --top; // the row above ends in the grid line the moved rows start under
+    InvalidateGridRect(ui::Rect(0, top, l.ClientWidth, data.bottom));
+    if (l.AreaShown(TGridArea::gaFooter))
+        InvalidateGridRect(l.FooterRect());
+}
+
 void TCustomGridViewControl::InvalidateRow(int ARow)
 {
     if (RowCount() == 0)

@@ -240,6 +240,8 @@ public:
     void InvalidateColumnPart(TCustomColumn* column, TGridArea area);
     void InvalidateCell(int ACol, int ARow);
     void InvalidateRow(int ARow);
+    // The rows from ARow down to the bottom of the data area, and the footer.
+    void InvalidateRowsFrom(int ARow);
     void InvalidateGridRect(const ui::TRect& rect);
 
     // --- selection and editing state ---
@@ -486,6 +488,20 @@ private:
     int FLastClientWidth = -1;
     int FLastClientHeight = -1;
     TWindowThemes FThemes;
+};
+
+// The update bracket held for a scope: cells written inside raise no change and repaint nothing,
+// and the bracket ends however the scope is left, so a failed write never leaves the grid
+// updating (and thus never repainting a cell again).
+class TGridUpdate {
+public:
+    explicit TGridUpdate(TCustomGridViewControl& grid) : FGrid(grid) { FGrid.BeginUpdate(); }
+    ~TGridUpdate() { FGrid.EndUpdate(); }
+    TGridUpdate(const TGridUpdate&) = delete;
+    TGridUpdate& operator=(const TGridUpdate&) = delete;
+
+private:
+    TCustomGridViewControl& FGrid;
 };
 
 } // namespace grid

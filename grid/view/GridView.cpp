@@ -227,7 +227,7 @@ void TGridView::DeleteRow(int ARow)
         CloseEditor();
     FCells->DeleteRow(ARow);
     EraseRowMark(ARow);
-    Invalidate();
+    InvalidateRowsFrom(ARow);
     UpdateVertScrollRange();
     if (ARow == CurrentRow())
         CloseEditor();

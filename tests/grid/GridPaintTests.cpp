@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 using namespace grid;
@@ -409,4 +410,63 @@ TEST(GridPaint, RepeatedPaintsKeepHandlesAndTextCallsBounded)
     int visibleRows = g.grid->VisibleRowCount();
     EXPECT_LE(PaintCounters().TextCalls, (visibleRows + 1) * (5 + 1));
     EXPECT_GE(PaintCounters().TextCalls, 6 * 5) << "each cell drawn";
+}
+
+TEST(GridPaint, RowOperationsRepaintEverythingThatMovedAndLeaveTheHeaders)
+{
+    // Painting only what a row operation queued, over the picture from before it, must give the
+    // picture a full paint gives; and the header, which no row operation changes, stays queued out.
+    TPaintGrid g;
+    g.SetOption(TGridOption::goFooter, true);
+    g.SetOption(TGridOption::goIndicator, true);
+    auto fill = [&](int row, int n) {
+        g.grid->BeginUpdate();
+        for (int col = 0; col < 5; ++col)
+            g.grid->Cell(col, row)->SetAsString(std::to_wstring(n * 10 + col));
+        g.grid->EndUpdate();
+    };
+    auto check = [&](const char* what, const std::function<void()>& operation) {
+        UpdateWindow(g.grid->Handle());
+        std::unique_ptr<ui::TBitmap> picture = g.Paint();
+        operation();
+        RECT header = g.grid->Layout().HeaderRect();
+        HRGN pending = CreateRectRgn(0, 0, 0, 0);
+        GetUpdateRgn(g.grid->Handle(), pending, FALSE);
+        EXPECT_FALSE(RectInRegion(pending, &header)) << what << ": the header is not repainted";
+        DeleteObject(pending);
+        EXPECT_TRUE(RepaintPendingOver(*g.grid, *picture)) << what;
+        std::unique_ptr<ui::TBitmap> full = g.Paint();
+        POINT at = FirstDifference(*picture, *full);
+        EXPECT_EQ(at.x, -1) << what << ": stale pixel at " << at.x << ", " << at.y;
+    };
+
+    // Four rows fit above the footer without a scroll bar, whose coming or going would rightly
+    // repaint everything.
+    for (int n = 0; n < 4; ++n) {
+        g.grid->AddRows(1);
+        fill(n, n);
+    }
+    ASSERT_FALSE(g.grid->VertScrollBar()->Visible());
+    g.grid->SetCurrentCell(2, 3, {});
+    int next = 4;
+    // The call list's turn: the oldest row goes, a new one comes and is filled in the bracket.
+    check("a call", [&] {
+        g.grid->DeleteRow(0);
+        g.grid->AddRows(1);
+        fill(g.grid->RowCount() - 1, next++);
+    });
+    check("the last row deleted", [&] { g.grid->DeleteRow(g.grid->RowCount() - 1); });
+    check("a middle row deleted", [&] { g.grid->DeleteRow(2); });
+
+    // Scrolled down, a row deleted above the first row shown moves every row in view.
+    for (int n = 0; n < 30; ++n) {
+        g.grid->AddRows(1);
+        fill(g.grid->RowCount() - 1, next++);
+    }
+    g.grid->VertScrollBar()->SetPosition(10);
+    check("a row above the view deleted", [&] { g.grid->DeleteRow(1); });
+    check("the row under the current cell deleted", [&] { g.grid->DeleteRow(g.grid->CurrentRow()); });
+    while (g.grid->RowCount() > 1)
+        g.grid->DeleteRow(0);
+    check("the only row deleted", [&] { g.grid->DeleteRow(0); });
 }

@@ -18,6 +18,32 @@ std::unique_ptr<ui::TBitmap> PaintToBitmap(grid::TGridView& grid, const RECT* cl
     return bmp;
 }
 
+bool RepaintPendingOver(grid::TGridView& grid, ui::TBitmap& bmp)
+{
+    HRGN pending = CreateRectRgn(0, 0, 0, 0);
+    bool queued = GetUpdateRgn(grid.Handle(), pending, FALSE) > NULLREGION;
+    if (queued) {
+        HDC dc = bmp.Canvas().Handle();
+        SelectClipRgn(dc, pending);
+        SendMessageW(grid.Handle(), WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+        SelectClipRgn(dc, nullptr);
+        GdiFlush();
+    }
+    DeleteObject(pending);
+    ValidateRect(grid.Handle(), nullptr);
+    return queued;
+}
+
+POINT FirstDifference(ui::TBitmap& a, ui::TBitmap& b)
+{
+    GdiFlush();
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            if (a.PixelAt(x, y) != b.PixelAt(x, y))
+                return POINT{x, y};
+    return POINT{-1, -1};
+}
+
 bool IsDark(ui::TColor c)
 {
     return (c & 0xFF) < 128 && ((c >> 8) & 0xFF) < 128 && ((c >> 16) & 0xFF) < 128;

@@ -16,6 +16,14 @@ namespace gridtest {
 // `clip`, when given, limits the paint as an update region would.
 std::unique_ptr<ui::TBitmap> PaintToBitmap(grid::TGridView& grid, const RECT* clip = nullptr);
 
+// Paints over `bmp` (an earlier paint of the grid) only what the grid's window has queued for
+// repainting, as the next WM_PAINT would, and clears the queue. Returns false when nothing was
+// queued.
+bool RepaintPendingOver(grid::TGridView& grid, ui::TBitmap& bmp);
+
+// The first pixel where two bitmaps of the same size differ; (-1, -1) when none does.
+POINT FirstDifference(ui::TBitmap& a, ui::TBitmap& b);
+
 // Colour as red-green-blue, system colours resolved.
 inline ui::TColor Rgb(ui::TColor c) { return ui::ColorToRGB(c) & 0xFFFFFF; }
 
