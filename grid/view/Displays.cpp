@@ -559,15 +559,24 @@ void TColumnPartDisplay::DrawPart()
     }
 }
 
+COLORREF TColumnPartDisplay::HeaderBackground() const
+{
+    // What erasing the window leaves there, the grid's colour: a styled header item is drawn over
+    // it, the same on every paint whether or not the window was erased first.
+    return ui::ColorToRef(FGrid->Color());
+}
+
 void TColumnPartDisplay::DrawEmptyHeader(const ui::TRect& rect)
 {
-    FGrid->Themes().Draw(GridWindow(), Canvas->Handle(), rect, kHeaderNormal, kHeaderItemLeft, L"header");
+    FGrid->Themes().Draw(GridWindow(), Canvas->Handle(), rect, kHeaderNormal, kHeaderItemLeft, L"header",
+                         HeaderBackground());
 }
 
 void TColumnPartDisplay::DrawIndicatorHeader(const ui::TRect& rect)
 {
     if (ThemesActive() && FGrid->HeaderStyle() == THeaderStyle::hsAuto)
-        FGrid->Themes().Draw(GridWindow(), Canvas->Handle(), rect, kHeaderNormal, kHeaderItem, L"header");
+        FGrid->Themes().Draw(GridWindow(), Canvas->Handle(), rect, kHeaderNormal, kHeaderItem, L"header",
+                             HeaderBackground());
     else
         TGraphicsProvider::DrawButtonFrame(*Canvas, rect, FGrid->HeaderStyle() == THeaderStyle::hsOldStyle);
 }
@@ -623,7 +632,8 @@ void TColumnPartDisplay::DrawHeaderFrame(bool themed)
     switch (FGrid->HeaderStyle()) {
     case THeaderStyle::hsAuto:
         if (themed) {
-            FGrid->Themes().Draw(GridWindow(), c.Handle(), PartRect, kHeaderNormal, kHeaderItem, L"header");
+            FGrid->Themes().Draw(GridWindow(), c.Handle(), PartRect, kHeaderNormal, kHeaderItem, L"header",
+                                 HeaderBackground());
             return;
         }
         DrawFlatFrame();

@@ -206,6 +206,7 @@ private:
     void DrawInputCell();
     void DrawFooterCell();
     HWND GridWindow() const;
+    COLORREF HeaderBackground() const;
 
     TCustomGridViewControl* FGrid;
 };

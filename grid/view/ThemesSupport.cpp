@@ -14,6 +14,7 @@ using DrawThemeBackgroundFn = HRESULT(WINAPI*)(HTHEME_, HDC, int, int, const REC
 using DrawThemeEdgeFn = HRESULT(WINAPI*)(HTHEME_, HDC, int, int, const RECT*, UINT, UINT, RECT*);
 using IsThemeActiveFn = BOOL(WINAPI*)();
 using IsAppThemedFn = BOOL(WINAPI*)();
+using IsPartiallyTransparentFn = BOOL(WINAPI*)(HTHEME_, int, int);
 
 // The library stays loaded for the life of the process, like the system's own users of it.
 struct TThemeLibrary {
@@ -24,6 +25,7 @@ struct TThemeLibrary {
     DrawThemeEdgeFn DrawThemeEdge = nullptr;
     IsThemeActiveFn IsThemeActive = nullptr;
     IsAppThemedFn IsAppThemed = nullptr;
+    IsPartiallyTransparentFn IsPartiallyTransparent = nullptr;
 
     TThemeLibrary()
     {
@@ -36,6 +38,8 @@ struct TThemeLibrary {
         DrawThemeEdge = reinterpret_cast<DrawThemeEdgeFn>(GetProcAddress(Module, "DrawThemeEdge"));
         IsThemeActive = reinterpret_cast<IsThemeActiveFn>(GetProcAddress(Module, "IsThemeActive"));
         IsAppThemed = reinterpret_cast<IsAppThemedFn>(GetProcAddress(Module, "IsAppThemed"));
+        IsPartiallyTransparent = reinterpret_cast<IsPartiallyTransparentFn>(
+            GetProcAddress(Module, "IsThemeBackgroundPartiallyTransparent"));
     }
     bool Complete() const
     {
@@ -107,6 +111,16 @@ HTHEME_ OpenTheme(HWND window, const wchar_t* className)
     return theme;
 }
 
+// The solid colour a part that lets the background show through is drawn over.
+void FillUnder(HDC dc, const RECT& rect, COLORREF background)
+{
+    if (background == CLR_INVALID)
+        return;
+    COLORREF old = SetBkColor(dc, background);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+    SetBkColor(dc, old);
+}
+
 void DrawBackground(HTHEME_ theme, HDC dc, const RECT& rect, int state, int part)
 {
     if (FAILED(Library().DrawThemeBackground(theme, dc, part, state, &rect, nullptr)))
@@ -115,7 +129,8 @@ void DrawBackground(HTHEME_ theme, HDC dc, const RECT& rect, int state, int part
 
 } // namespace
 
-void TWindowThemes::Draw(HWND window, HDC dc, const RECT& rect, int state, int part, const wchar_t* className)
+void TWindowThemes::Draw(HWND window, HDC dc, const RECT& rect, int state, int part, const wchar_t* className,
+                         COLORREF background)
 {
     if (Services().DrawPart != nullptr) {
         Services().DrawPart(window, dc, rect, state, part, className);
@@ -139,11 +154,98 @@ void TWindowThemes::Draw(HWND window, HDC dc, const RECT& rect, int state, int p
         open.Theme = theme;
         FOpen.push_back(std::move(open));
     }
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0)
+        return;
+    // Without a picture (the system short of bitmaps) the part is drawn as it always could be.
+    HBITMAP picture = FindPicture(theme, part, state, width, height, background);
+    if (picture == nullptr && (background != CLR_INVALID || Opaque(theme, part, state)))
+        picture = MakePicture(theme, dc, part, state, width, height, background);
+    bool copied = false;
+    if (picture != nullptr) {
+        HGDIOBJ old = SelectObject(FPictureDC, picture);
+        copied = BitBlt(dc, rect.left, rect.top, width, height, FPictureDC, 0, 0, SRCCOPY) != FALSE;
+        SelectObject(FPictureDC, old);
+    }
+    if (copied)
+        return;
+    FillUnder(dc, rect, background);
     DrawBackground(theme, dc, rect, state, part);
+}
+
+bool TWindowThemes::Opaque(HANDLE theme, int part, int state)
+{
+    for (const TTransparency& t : FTransparency)
+        if (t.Theme == theme && t.Part == part && t.State == state)
+            return t.Opaque;
+    const TThemeLibrary& lib = Library();
+    bool opaque = lib.IsPartiallyTransparent != nullptr && !lib.IsPartiallyTransparent(theme, part, state);
+    FTransparency.push_back({theme, part, state, opaque});
+    return opaque;
+}
+
+HBITMAP TWindowThemes::FindPicture(HANDLE theme, int part, int state, int width, int height,
+                                   COLORREF background) const
+{
+    for (const TPicture& p : FPictures)
+        if (p.Theme == theme && p.Part == part && p.State == state && p.Width == width && p.Height == height &&
+            p.Background == background)
+            return p.Bitmap;
+    return nullptr;
+}
+
+HBITMAP TWindowThemes::MakePicture(HANDLE theme, HDC dc, int part, int state, int width, int height,
+                                   COLORREF background)
+{
+    if (FPictureDC == nullptr) {
+        FPictureDC = CreateCompatibleDC(dc);
+        if (FPictureDC == nullptr)
+            return nullptr;
+        FPictureDCBitmap = GetCurrentObject(FPictureDC, OBJ_BITMAP);
+    }
+    FPictures.reserve(FPictures.size() + 1); // room first: a made bitmap always has its owner
+    // A 32-bit device-independent bitmap: copying from it is a plain pixel copy to both window
+    // and memory targets (a device bitmap costs a conversion on every copy under Wine).
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap == nullptr)
+        return nullptr;
+    if (FPictures.size() >= kMaxPictures) {
+        DeleteObject(FPictures.front().Bitmap);
+        FPictures.erase(FPictures.begin());
+    }
+    FPictures.push_back({theme, part, state, width, height, background, bitmap});
+    HGDIOBJ old = SelectObject(FPictureDC, bitmap);
+    RECT whole{0, 0, width, height};
+    FillUnder(FPictureDC, whole, background);
+    HRESULT hr = Library().DrawThemeBackground(theme, FPictureDC, part, state, &whole, nullptr);
+    SelectObject(FPictureDC, old);
+    if (FAILED(hr)) {
+        DeleteObject(bitmap);
+        FPictures.pop_back();
+        ThemeError();
+    }
+    return bitmap;
 }
 
 void TWindowThemes::Close()
 {
+    for (const TPicture& p : FPictures)
+        DeleteObject(p.Bitmap);
+    FPictures.clear();
+    FTransparency.clear();
+    if (FPictureDC != nullptr) {
+        SelectObject(FPictureDC, FPictureDCBitmap);
+        DeleteDC(FPictureDC);
+        FPictureDC = nullptr;
+    }
     if (!FOpen.empty() && Library().Complete())
         for (const TOpen& open : FOpen)
             Library().CloseThemeData(open.Theme);
