@@ -291,7 +291,7 @@ int main(int argc, char** argv)
                       "each; handler + floor: %.0f calls/s at most, this run %s of it", turn * 1e6, best,
                       bench::Ratio(best, withRepaint).c_str());
         bench::Row("Wine's floor", line);
-        std::snprintf(line, sizeof line, "grid %ldx%ld in %ldx%ld, counter %ldx%ld",
+        std::snprintf(line, sizeof line, "grid %ldx%ld in %dx%d, counter %ldx%ld",
                       painted[0].second.right - painted[0].second.left, painted[0].second.bottom - painted[0].second.top,
                       Form1->GridView1->ClientWidth(), Form1->GridView1->ClientHeight(),
                       painted[1].second.right - painted[1].second.left, painted[1].second.bottom - painted[1].second.top);

@@ -16,6 +16,7 @@
 
 #include "tests/device/SimHelpers.h"
 #include "tests/support/InputSupport.h"
+#include "tests/support/ProgramWindows.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -43,42 +44,25 @@ std::vector<std::pair<unsigned, unsigned>> Beeps;
 const std::vector<std::wstring> kNoticeLines = {L"Cihaz ile ilgili başka program çalışıyorsa lütfen sonlandırınız.",
                                                 L"Aynı anda, 1 uygulama cihaza  bağlantı sağlayabilir."};
 
-class CallList : public testing::Test {
+class CallList : public testsupport::TProgramWindows {
 protected:
     static void SetUpTestSuite()
     {
-        ASSERT_NE(nullptr, simtest::Simulator()) << "the simulator DLL could not be loaded and registered";
-        tray::SetShellNotifyIcon([](DWORD message, const tray::TTrayIconData& data) {
+        StartProgram([](DWORD message, const tray::TTrayIconData& data) {
             ShellCalls.push_back({message, data});
             return true;
-        });
-        SetBeepFunction([](unsigned frequency, unsigned duration) { Beeps.push_back({frequency, duration}); });
-        Application->Initialize();
-        CreateProgramForms();
-        Form1->Show();
+        }, [](unsigned frequency, unsigned duration) { Beeps.push_back({frequency, duration}); });
     }
-    static void TearDownTestSuite()
-    {
-        Application->Finalize();
-        SetBeepFunction({});
-        tray::SetShellNotifyIcon({});
-    }
+    static void TearDownTestSuite() { StopProgram(); }
 
     void SetUp() override
     {
-        Form1->Timer1->SetEnabled(false);
-        Sim = simtest::TestInterface(Form1->Dalvex1->OleObject());
-        ASSERT_TRUE(Sim);
-        Form1->ResetCallList();
+        TProgramWindows::SetUp();
         ASSERT_EQ(Grid()->RowCount(), 0);
         ShellCalls.clear();
         Beeps.clear();
-        SetMessageBoxHandler([](const std::wstring&, const std::wstring& text, TMsgDlgType, TMsgDlgButtons) {
-            ADD_FAILURE() << "unexpected message box: " << Narrow(text);
-            return mrOk;
-        });
+        FailOnMessageBoxes();
     }
-    void TearDown() override { SetMessageBoxHandler({}); }
 
     static grid::TGridView* Grid() { return Form1->GridView1; }
     // Raises OnCallerID from the device control, as a call on the line would.
@@ -112,7 +96,6 @@ protected:
         return balloons;
     }
 
-    TComPtr<IDalvexSimulator> Sim;
 };
 
 } // namespace

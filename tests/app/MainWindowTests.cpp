@@ -11,6 +11,7 @@
 #include "ui/controls/Dialogs.h"
 
 #include "tests/device/SimHelpers.h"
+#include "tests/support/ProgramWindows.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -67,16 +68,11 @@ const std::wstring kBoxC =
     L"telefon hattındaki elektriğin, cihaza ulaştığını gösterir. Normal bir durumdur.\r\n"
     L"Fakat mutlaka, \"Caller ID sinyali var\" anlamına GELMEZ ";
 
-class MainWindowTest : public testing::Test {
+// The windows as they run, poll timer and all.
+class MainWindowTest : public testsupport::TProgramWindows {
 protected:
-    static void SetUpTestSuite()
-    {
-        ASSERT_NE(nullptr, simtest::Simulator()) << "the simulator DLL could not be loaded and registered";
-        Application->Initialize();
-        CreateProgramForms();
-        Form1->Show();
-    }
-    static void TearDownTestSuite() { Application->Finalize(); }
+    static void SetUpTestSuite() { StartProgram(); }
+    static void TearDownTestSuite() { StopProgram(); }
 
     void SetUp() override
     {
@@ -91,7 +87,6 @@ protected:
             return mrOk;
         });
     }
-    void TearDown() override { SetMessageBoxHandler({}); }
 
     // Runs `command` while a timer watches for guide windows shown modally: each is recorded by
     // its name and closed by a posted click on its picture (at 0, 0 in every guide).

@@ -10,6 +10,7 @@
 #include "ui/controls/Dialogs.h"
 
 #include "tests/device/SimHelpers.h"
+#include "tests/support/ProgramWindows.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -29,33 +30,20 @@ namespace {
 const std::vector<std::wstring> kNoticeLines = {L"Cihaz ile ilgili başka program çalışıyorsa lütfen sonlandırınız.",
                                                 L"Aynı anda, 1 uygulama cihaza  bağlantı sağlayabilir."};
 
-class TestPage : public testing::Test {
+// Polls run when a test says so, not on the window's own timer.
+class TestPage : public testsupport::TProgramWindows {
 protected:
-    static void SetUpTestSuite()
-    {
-        ASSERT_NE(nullptr, simtest::Simulator()) << "the simulator DLL could not be loaded and registered";
-        Application->Initialize();
-        CreateProgramForms();
-        Form1->Show();
-    }
-    static void TearDownTestSuite() { Application->Finalize(); }
+    static void SetUpTestSuite() { StartProgram(); }
+    static void TearDownTestSuite() { StopProgram(); }
 
     void SetUp() override
     {
-        // Polls run when a test says so, not on the window's own timer.
-        Form1->Timer1->SetEnabled(false);
-        Sim = simtest::TestInterface(Form1->Dalvex1->OleObject());
-        ASSERT_TRUE(Sim);
+        TProgramWindows::SetUp();
         ASSERT_TRUE(simtest::Status(Sim.Get()).Started) << "the first show started the control";
         Unplug();
         Form1->Label9->SetText(L"--");
-        Form1->ResetCallList();
-        SetMessageBoxHandler([](const std::wstring&, const std::wstring& text, TMsgDlgType, TMsgDlgButtons) {
-            ADD_FAILURE() << "unexpected message box: " << Narrow(text);
-            return mrOk;
-        });
+        FailOnMessageBoxes();
     }
-    void TearDown() override { SetMessageBoxHandler({}); }
 
     void Plug(const std::wstring& model, const std::wstring& serial)
     {
@@ -70,8 +58,6 @@ protected:
         ASSERT_EQ(S_OK, simtest::RaiseStrings(Sim.Get(), DISPID_Dalvex_OnSignalA, levels));
     }
     std::wstring Status() const { return Form1->Label9->Caption(); }
-
-    TComPtr<IDalvexSimulator> Sim;
 };
 
 } // namespace

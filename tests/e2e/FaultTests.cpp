@@ -2,106 +2,37 @@
 // the control failing once, and the control disconnecting underneath it. The test reads what
 // the user sees from outside the process: the notice box through WM_GETTEXT, the listed rows
 // from the grid's pixels, and whether the program still answers and ends cleanly.
+#include "ProgramDriver.h"
+
 #include "tests/support/SystemMessage.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
 
+using e2e::FindChild;
+using e2e::WaitUntil;
+using testsupport::Narrow;
 using testsupport::SystemMessage;
 
-std::string Narrow(const std::wstring& text)
-{
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-// Waits, looking every 20 ms, until `condition` holds or `timeoutMs` passes.
-template <class F>
-bool WaitUntil(F condition, DWORD timeoutMs = 20000)
-{
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (condition())
-            return true;
-        if (GetTickCount() - start >= timeoutMs)
-            return condition();
-        Sleep(20);
-    }
-}
-
-std::wstring ClassOf(HWND wnd)
-{
-    wchar_t name[128] = {};
-    GetClassNameW(wnd, name, 128);
-    return name;
-}
-
-std::wstring ReadText(HWND wnd)
-{
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(wnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length))
-        return L"";
-    std::wstring text(length + 1, L'\0');
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutW(wnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 2000,
-                        &copied);
-    text.resize(copied);
-    return text;
-}
-
 // The window's text as it stands between two changes: the program may be changing it while it
-// is read (the length and the text are two messages), so it is read until two reads agree.
-std::wstring TextOf(HWND wnd)
+// is read, so it is read until two reads agree.
+std::wstring SettledText(HWND wnd)
 {
-    std::wstring text = ReadText(wnd);
+    std::wstring text = e2e::WindowText(wnd);
     for (int i = 0; i < 50; ++i) {
-        std::wstring again = ReadText(wnd);
+        std::wstring again = e2e::WindowText(wnd);
         if (again == text)
             break;
         text = std::move(again);
     }
     return text;
-}
-
-struct TFind {
-    std::wstring ClassPart; // part of the window class name
-    std::wstring Text;      // exact text, or empty for any
-    bool VisibleOnly = false;
-    HWND Found = nullptr;
-};
-
-BOOL CALLBACK FindChild(HWND child, LPARAM param)
-{
-    // Called by Windows: nothing may unwind through the enumeration.
-    try {
-        auto* find = reinterpret_cast<TFind*>(param);
-        if (ClassOf(child).find(find->ClassPart) == std::wstring::npos)
-            return TRUE;
-        if (find->VisibleOnly && !IsWindowVisible(child))
-            return TRUE;
-        if (!find->Text.empty() && TextOf(child) != find->Text)
-            return TRUE;
-        find->Found = child;
-        return FALSE;
-    } catch (...) {
-        return FALSE;
-    }
-}
-
-HWND FindChildWindow(HWND parent, const std::wstring& classPart, const std::wstring& text, bool visibleOnly = false)
-{
-    TFind find{classPart, text, visibleOnly, nullptr};
-    EnumChildWindows(parent, FindChild, reinterpret_cast<LPARAM>(&find));
-    return find.Found;
 }
 
 bool IsTimeStamped(const std::wstring& line)
@@ -110,55 +41,27 @@ bool IsTimeStamped(const std::wstring& line)
            line[8] == L':';
 }
 
-// The real program, started with a script for the simulated device; closed when the test ends.
+// The real program, started with a script for the simulated device, followed through its notice
+// box and its grid's pixels; closed when the test ends.
 class TRealProgram {
 public:
-    explicit TRealProgram(const std::string& script)
+    explicit TRealProgram(const std::string& script) : FProgram(script)
     {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        FScript = std::wstring(temp) + L"callerid-faults.sim";
-        std::ofstream(FScript.c_str(), std::ios::binary) << script;
-        std::wstring path = L"Z:";
-        for (char c : std::string(CALLERID_EXE))
-            path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
-        std::wstring commandLine = L"\"" + path + L"\"";
-        STARTUPINFOW si{};
-        si.cb = sizeof(si);
-        SetEnvironmentVariableW(L"CALLERID_SIM_SCRIPT", FScript.c_str());
-        FStarted = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                                  &FProcess) != FALSE;
-        SetEnvironmentVariableW(L"CALLERID_SIM_SCRIPT", nullptr);
-        if (!FStarted)
-            return;
-        WaitUntil([&] {
-            FMain = FindWindowW(nullptr, L"Cihaz Test");
-            return FMain != nullptr && IsWindowVisible(FMain) &&
-                   (FMemo = FindChildWindow(FMain, L"Memo", L"", true)) != nullptr;
-        });
-    }
-    ~TRealProgram()
-    {
-        if (FStarted && WaitForSingleObject(FProcess.hProcess, 0) == WAIT_TIMEOUT) {
-            if (FMain != nullptr)
-                PostMessageW(FMain, WM_CLOSE, 0, 0);
-            if (WaitForSingleObject(FProcess.hProcess, 20000) != WAIT_OBJECT_0)
-                TerminateProcess(FProcess.hProcess, 99);
-        }
-        if (FStarted) {
-            CloseHandle(FProcess.hThread);
-            CloseHandle(FProcess.hProcess);
-        }
-        DeleteFileW(FScript.c_str());
+        FMain = FProgram.Main();
+        if (FMain != nullptr)
+            WaitUntil([&] {
+                FMemo = FindChild(FMain, L"CallerIdTest.TMemo");
+                return FMemo != nullptr && IsWindowVisible(FMemo);
+            });
     }
 
-    bool Running() const { return FStarted && FMain != nullptr && FMemo != nullptr; }
+    bool Running() const { return FMain != nullptr && FMemo != nullptr; }
     HWND Main() const { return FMain; }
 
     std::vector<std::wstring> MemoLines() const
     {
         std::vector<std::wstring> lines;
-        const std::wstring text = TextOf(FMemo);
+        const std::wstring text = SettledText(FMemo);
         size_t pos = 0;
         while (pos < text.size()) {
             size_t end = text.find(L"\r\n", pos);
@@ -187,7 +90,7 @@ public:
         FLastLines = now;
     }
     const std::vector<std::wstring>& Logged() const { return FLogged; }
-    bool WaitForLogged(size_t count, DWORD timeoutMs = 20000)
+    bool WaitForLogged(size_t count, unsigned timeoutMs = 20000)
     {
         return WaitUntil(
             [&] {
@@ -197,7 +100,7 @@ public:
             timeoutMs);
     }
     // Watches the notice box for the given time: for checking that nothing more is logged.
-    void Watch(DWORD milliseconds)
+    void Watch(unsigned milliseconds)
     {
         WaitUntil(
             [&] {
@@ -210,7 +113,7 @@ public:
     // The rows the grid shows: bands below the header with dark (text) pixels in them.
     int ListedRows() const
     {
-        HWND grid = FindChildWindow(FMain, L"GridView", L"");
+        HWND grid = FindChild(FMain, L"CallerIdTest.TGridView");
         if (grid == nullptr)
             return -1;
         RECT client;
@@ -263,57 +166,21 @@ public:
         DWORD_PTR ignored = 0;
         if (!SendMessageTimeoutW(FMain, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored))
             return ::testing::AssertionFailure() << "the program does not answer messages";
-        PostMessageW(FMain, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(FProcess.hProcess, 20000) != WAIT_OBJECT_0)
-            return ::testing::AssertionFailure() << "the program did not end after its window was closed";
-        DWORD code = 12345;
-        GetExitCodeProcess(FProcess.hProcess, &code);
-        if (code != 0)
-            return ::testing::AssertionFailure() << "the program ended with code " << std::hex << code;
+        if (!FProgram.Close())
+            return ::testing::AssertionFailure() << "the program did not end with code 0 after its window was closed";
         return ::testing::AssertionSuccess();
     }
 
-    void Screenshot(const char* name) const
-    {
-        RECT r;
-        GetWindowRect(FMain, &r);
-        const int w = r.right - r.left, h = r.bottom - r.top;
-        BITMAPINFOHEADER bi{};
-        bi.biSize = sizeof(bi);
-        bi.biWidth = w;
-        bi.biHeight = h;
-        bi.biPlanes = 1;
-        bi.biBitCount = 24;
-        void* bits = nullptr;
-        HDC screen = GetDC(nullptr);
-        HBITMAP dib = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS, &bits, nullptr, 0);
-        HDC memory = CreateCompatibleDC(screen);
-        HGDIOBJ old = SelectObject(memory, dib);
-        BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-        GdiFlush();
-        const DWORD stride = ((w * 3 + 3) / 4) * 4;
-        BITMAPFILEHEADER bf{};
-        bf.bfType = 0x4D42;
-        bf.bfOffBits = sizeof(bf) + sizeof(bi);
-        bf.bfSize = bf.bfOffBits + stride * h;
-        std::ofstream out(std::string(CALLERID_SCREENSHOTS) + "/" + name, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(&bf), sizeof(bf));
-        out.write(reinterpret_cast<const char*>(&bi), sizeof(bi));
-        out.write(static_cast<const char*>(bits), stride * h);
-        SelectObject(memory, old);
-        DeleteDC(memory);
-        DeleteObject(dib);
-        ReleaseDC(nullptr, screen);
-    }
+    void Screenshot(const char* name) const { e2e::SaveWindowShot(FMain, name); }
 
     // Answers the question gate on the "?" page and presses its button, as a user does.
     bool PressSettingsButton()
     {
-        HWND page = FindChildWindow(FMain, L"TabSheet", L"?");
+        HWND page = FindChild(FMain, L"CallerIdTest.TTabSheet", [](const std::wstring& t) { return t == L"?"; });
         if (page == nullptr)
             return false;
-        HWND edit = FindChildWindow(page, L"Edit", L"");
-        HWND button = FindChildWindow(page, L"Btn", L"Tamam");
+        HWND edit = FindChild(page, L"CallerIdTest.TEdit");
+        HWND button = FindChild(page, L"CallerIdTest.TBitBtn", [](const std::wstring& t) { return t == L"Tamam"; });
         if (edit == nullptr || button == nullptr)
             return false;
         SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"8"), SMTO_ABORTIFHUNG, 2000, nullptr);
@@ -322,9 +189,7 @@ public:
     }
 
 private:
-    std::wstring FScript;
-    PROCESS_INFORMATION FProcess{};
-    bool FStarted = false;
+    e2e::TProgram FProgram;
     HWND FMain = nullptr;
     HWND FMemo = nullptr;
     std::vector<std::wstring> FLastLines;
@@ -372,7 +237,7 @@ TEST(DeviceControlFaults, EachCallFailingOnceLogsOneLineAndThePollAndTheListGoOn
                                         << program.ListedRows();
     // Start failed at the first show and was retried by the poll: that is how calls came at all.
     // The hide that failed was done again by the poll too.
-    HWND control = FindChildWindow(program.Main(), L"DalvexSimulator.Control", L"");
+    HWND control = FindChild(program.Main(), L"DalvexSimulator.Control");
     ASSERT_NE(nullptr, control) << "the control's own window";
     EXPECT_FALSE(IsWindowVisible(control)) << "the control's window was hidden by a later poll";
     ExpectLogged(program.Logged(), {SystemMessage(E_FAIL), SystemMessage(E_ACCESSDENIED), SystemMessage(0x8007001F),
@@ -393,7 +258,7 @@ TEST(DeviceControlFaults, EachCallFailingOnceLogsOneLineAndThePollAndTheListGoOn
         PostMessageW(settings, WM_CLOSE, 0, 0);
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(settings); }));
     }
-    program.Screenshot("faults-each-call-failing-once.bmp");
+    program.Screenshot("faults-each-call-failing-once");
     program.Watch(1200);
     EXPECT_EQ(6u, program.Logged().size()) << "nothing more was logged:\n" << Lines(program.Logged());
     EXPECT_TRUE(program.EndsCleanly());
@@ -422,7 +287,7 @@ TEST(DeviceControlFaults, AControlThatDisconnectsIsReportedOnceAndTheProgramRuns
     program.Watch(2000);
     EXPECT_EQ(1u, program.Logged().size()) << "logged:\n" << Lines(program.Logged());
     EXPECT_EQ(0, program.ListedRows());
-    program.Screenshot("faults-control-disconnected.bmp");
+    program.Screenshot("faults-control-disconnected");
     EXPECT_TRUE(program.EndsCleanly());
 }
 
