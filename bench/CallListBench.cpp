@@ -7,12 +7,8 @@
 //   scripts/bench.sh, or build/<flavour>/bench/calllist_bench.exe [calls]   (default 100000; under scripts/wine-run.sh)
 #include "BenchSupport.h"
 
+#include "app/Program.h"
 #include "app/Unit1.h"
-#include "app/Unit2.h"
-#include "app/Unit3.h"
-#include "app/Unit4.h"
-#include "app/Unit5.h"
-#include "app/Unit6.h"
 #include "device/simulator/DalvexSimulator.h"
 #include "tests/support/GdiLeakCheck.h"
 #include "tray/TrayIcon.h"
@@ -194,13 +190,7 @@ int main(int argc, char** argv)
     });
 
     Application->Initialize();
-    Application->SetTitle(L"Caller ID Test");
-    Application->CreateForm(Form1);
-    Application->CreateForm(Form2);
-    Application->CreateForm(Form3);
-    Application->CreateForm(ADSlbag);
-    Application->CreateForm(Form6);
-    Application->CreateForm(splnedir);
+    CreateProgramForms();
     Form1->Show();
     Form1->Timer1->SetEnabled(false); // only calls are measured
     Pump();
