@@ -15,6 +15,7 @@ public:
 
 protected:
     void CreateParams(ui::TCreateParams& params) override;
+    bool CreatedWithParent() const override { return false; }
 };
 
 } // namespace grid

@@ -4,6 +4,8 @@
 
 #include "grid/data/CellClasses.h"
 #include "grid/data/ColumnClasses.h"
+#include "grid/popups/ColumnDragBox.h"
+#include "grid/popups/ControlsCommon.h"
 #include "ui/core/SysUtils.h"
 
 #include <gtest/gtest.h>
@@ -448,4 +450,26 @@ TEST(GridView, DeletingAndClearingRowsSettleTheScrollRangeBeforeAnyPaint)
     g.grid->ClearRows();
     EXPECT_EQ(bar->Max(), 0);
     EXPECT_EQ(bar->Position(), 0) << "an empty grid is not scrolled";
+}
+
+TEST(GridView, PopupsGetTheirWindowsOnlyWhenShown)
+{
+    // The drag box, its arrows, the hint windows and the roll marker show now and then; a grid
+    // that never shows them makes no windows for them.
+    TShownGrid g;
+    const std::vector<ui::TWinControl*> popups = {g.grid->DragBox(), g.grid->DragArrow(0), g.grid->DragArrow(1),
+                                                  g.grid->TextFitHint(), g.grid->CellHintWindow(),
+                                                  g.grid->RollMarker()};
+    for (ui::TWinControl* popup : popups) {
+        ASSERT_NE(popup, nullptr);
+        EXPECT_FALSE(popup->HandleAllocated()) << ui::WideToAnsi(popup->ClassName());
+    }
+    g.grid->AddRows(1);
+    g.grid->Cell(0, 0)->SetAsString(L"a text far too wide for its column, for the fit hint to show it");
+    TCustomColumn* column = g.grid->Columns()->Items(0);
+    column->SetOptions(column->Options() + TColumnOptions{TColumnOption::coShowTextFitHint});
+    ui::TRect cell = g.grid->CellRect(0, 0);
+    SendMessageW(g.grid->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(cell.left + 3, cell.top + 3));
+    ASSERT_TRUE(g.grid->TextFitHint()->HandleAllocated()) << "made when it first shows";
+    EXPECT_TRUE(IsWindowVisible(g.grid->TextFitHint()->Handle()));
 }

@@ -533,7 +533,7 @@ void TWinControl::CreateWnd()
     // Windowed children get their windows together with ours, in creation order.
     std::vector<TControl*> children = FControls;
     for (TControl* child : children)
-        if (auto* w = dynamic_cast<TWinControl*>(child))
+        if (auto* w = dynamic_cast<TWinControl*>(child); w != nullptr && (w->Visible() || w->CreatedWithParent()))
             w->HandleNeeded();
     AlignControls();
 }

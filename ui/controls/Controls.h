@@ -347,6 +347,10 @@ protected:
     virtual void DestroyWnd();
     // Called after the window exists: controls push their state into it.
     virtual void CreateHandleDone() {}
+    // Whether the window is made together with its parent's even while hidden. A popup that
+    // shows now and then answers false: its window is made when it is first shown or asked
+    // for, and a window that never shows costs nothing at start-up.
+    virtual bool CreatedWithParent() const { return true; }
     // Paints the window's own content and then its windowless children.
     virtual void PaintWindow(HDC dc);
     void PaintControls(HDC dc);
