@@ -7,11 +7,12 @@
 //   scripts/bench.sh, or scripts/with-display.sh scripts/wine-run.sh build/win64/bench/grid_paint_bench.exe
 //
 // Visual styles: Wine has none active by default. The styled figures use Wine's own uxtheme with
-// its "light" theme, switched on inside this process only (see TWineTheme); where that fails the
-// styled column says so and stays empty.
+// its "light" theme, switched on inside this process only (gridtest::TWineTheme); where that
+// fails the styled column says so and stays empty.
 #include "BenchSupport.h"
 #include "GridTestSupport.h"
 #include "GridView1Description.h"
+#include "PaintTestSupport.h"
 
 #include "grid/view/Displays.h"
 #include "grid/view/ThemesSupport.h"
@@ -258,63 +259,6 @@ private:
     std::unique_ptr<ui::TBitmap> FTarget;
 };
 
-// Wine's "light" visual style, made active for this process only: uxtheme applies it (and writes
-// it to the prefix's settings as the active style), then the setting goes back to what it was,
-// so that no other program of the prefix starts themed.
-class TWineTheme {
-public:
-    TWineTheme()
-    {
-        HMODULE ux = LoadLibraryW(L"uxtheme.dll");
-        using SetStyleFn = HRESULT(WINAPI*)(LPCWSTR, LPCWSTR, LPCWSTR, DWORD);
-        using EnumFn = HRESULT(WINAPI*)(LPWSTR, LPWSTR, DWORD, LPWSTR);
-        auto setStyle = ux ? reinterpret_cast<SetStyleFn>(GetProcAddress(ux, MAKEINTRESOURCEA(65))) : nullptr;
-        // Wine exports these by ordinal only: SetSystemVisualStyle 65, EnumThemeColors 9,
-        // EnumThemeSizes 10.
-        auto colours = ux ? reinterpret_cast<EnumFn>(GetProcAddress(ux, MAKEINTRESOURCEA(9))) : nullptr;
-        auto sizes = ux ? reinterpret_cast<EnumFn>(GetProcAddress(ux, MAKEINTRESOURCEA(10))) : nullptr;
-        if (setStyle == nullptr || colours == nullptr || sizes == nullptr) {
-            FWhy = "uxtheme.dll lacks the entry points to apply a style";
-            return;
-        }
-        wchar_t file[MAX_PATH];
-        GetWindowsDirectoryW(file, MAX_PATH);
-        lstrcatW(file, L"\\resources\\themes\\light\\light.msstyles");
-        // Both fill a THEMENAMES record: name, display name and tooltip, MAX_PATH + 1 each.
-        wchar_t colour[3 * (MAX_PATH + 1)] = L"", size[3 * (MAX_PATH + 1)] = L"";
-        if (FAILED(colours(file, nullptr, 0, colour)) || FAILED(sizes(file, nullptr, 0, size))) {
-            FWhy = "light.msstyles was not found or has no colours and sizes";
-            return;
-        }
-        FOldActive = ReadActive();
-        HRESULT hr = setStyle(file, colour, size, 0);
-        WriteActive(FOldActive);
-        // What a window's WM_THEMECHANGED does; no grid window may be there to receive it.
-        ThemesChanged();
-        if (FAILED(hr) || !ThemesActive())
-            FWhy = "uxtheme could not apply light.msstyles";
-    }
-    bool Active() const { return FWhy.empty(); }
-    const std::string& Why() const { return FWhy; }
-
-private:
-    static constexpr const wchar_t* kKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager";
-    static std::wstring ReadActive()
-    {
-        wchar_t value[16] = L"0";
-        DWORD bytes = sizeof value;
-        RegGetValueW(HKEY_CURRENT_USER, kKey, L"ThemeActive", RRF_RT_REG_SZ, nullptr, value, &bytes);
-        return value;
-    }
-    static void WriteActive(const std::wstring& value)
-    {
-        RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"ThemeActive", REG_SZ, value.c_str(),
-                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    }
-    std::wstring FOldActive;
-    std::string FWhy;
-};
-
 bool Classic() { return false; }
 
 // One row of the paint table.
@@ -356,7 +300,7 @@ int main()
     }
 
     // With visual styles: switched on once, for the rest of this process.
-    TWineTheme theme;
+    gridtest::TWineTheme theme;
     for (auto& f : figures) {
         if (!theme.Active())
             break;

@@ -164,6 +164,8 @@ TCustomGridViewControl::TCustomGridViewControl(ui::TComponent* AOwner) : TScroll
     SetTabStop(true);
     SetColor(clWindow);
     SetParentColor(false);
+    // Columns name their painters; the names must be known before the first column is made.
+    RegisterColumnDisplays();
     FPartDisplay = std::make_unique<TColumnPartDisplay>(this);
     FColumns = new TColumns(this, this);
     FColumns->OnColumnChange = [this](ui::TObject*, TCustomColumn* column, int kind) { ColumnChanged(column, kind); };
@@ -175,10 +177,7 @@ TCustomGridViewControl* TColumns::Grid() const { return dynamic_cast<TCustomGrid
 
 TCustomGridViewControl* TCustomColumn::Grid() const { return FColumns != nullptr ? FColumns->Grid() : nullptr; }
 
-bool TCustomGridViewControl::HostDesigning() const
-{
-    return ComponentState().Contains(ui::TComponentStateFlag::csDesigning);
-}
+bool TCustomGridViewControl::HostDesigning() const { return IsDesigning(); }
 
 TCustomGridViewControl::~TCustomGridViewControl()
 {

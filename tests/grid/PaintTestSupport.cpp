@@ -65,6 +65,16 @@ int DarkRowBands(ui::TBitmap& bmp, const RECT& r)
     return bands;
 }
 
+int DifferingPixels(ui::TBitmap& a, ui::TBitmap& b, const RECT& r)
+{
+    GdiFlush();
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            n += a.PixelAt(x, y) != b.PixelAt(x, y);
+    return n;
+}
+
 namespace {
 
 bool FakeActive() { return true; }
@@ -96,5 +106,82 @@ TFakeThemes::TFakeThemes(bool active)
 }
 
 TFakeThemes::~TFakeThemes() { grid::SetThemeServices(FOld); }
+
+namespace {
+
+constexpr const wchar_t* kThemeManagerKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager";
+
+// The settings in which uxtheme keeps the active style. Wine's own prefix names its "light"
+// style there as active, yet loads none for a program that has not applied one itself.
+constexpr const wchar_t* kThemeSettings[] = {L"ThemeActive", L"DllName", L"ColorName", L"SizeName", L"LoadedBefore"};
+
+// Wine exports these by ordinal only: ApplyTheme 4, EnumThemeColors 9, EnumThemeSizes 10,
+// SetSystemVisualStyle 65.
+using ApplyThemeFn = HRESULT(WINAPI*)(HANDLE, char*, HWND);
+using SetStyleFn = HRESULT(WINAPI*)(LPCWSTR, LPCWSTR, LPCWSTR, DWORD);
+using EnumFn = HRESULT(WINAPI*)(LPWSTR, LPWSTR, DWORD, LPWSTR);
+
+template <class F>
+F Ordinal(HMODULE module, int ordinal)
+{
+    return module != nullptr ? reinterpret_cast<F>(GetProcAddress(module, MAKEINTRESOURCEA(ordinal))) : nullptr;
+}
+
+} // namespace
+
+TWineTheme::TWineTheme()
+{
+    for (const wchar_t* name : kThemeSettings) {
+        wchar_t value[MAX_PATH + 1] = L"";
+        DWORD bytes = sizeof value;
+        TSetting setting{name, L"", false};
+        if (RegGetValueW(HKEY_CURRENT_USER, kThemeManagerKey, name, RRF_RT_REG_SZ, nullptr, value, &bytes) ==
+            ERROR_SUCCESS) {
+            setting.Value = value;
+            setting.Present = true;
+        }
+        FSaved.push_back(setting);
+    }
+    HMODULE ux = LoadLibraryW(L"uxtheme.dll");
+    auto setStyle = Ordinal<SetStyleFn>(ux, 65);
+    auto colours = Ordinal<EnumFn>(ux, 9);
+    auto sizes = Ordinal<EnumFn>(ux, 10);
+    if (setStyle == nullptr || colours == nullptr || sizes == nullptr) {
+        FWhy = "uxtheme.dll lacks the entry points to apply a style";
+        return;
+    }
+    wchar_t file[MAX_PATH];
+    GetWindowsDirectoryW(file, MAX_PATH);
+    lstrcatW(file, L"\\resources\\themes\\light\\light.msstyles");
+    // Both fill a THEMENAMES record: name, display name and tooltip, MAX_PATH + 1 each.
+    wchar_t colour[3 * (MAX_PATH + 1)] = L"", size[3 * (MAX_PATH + 1)] = L"";
+    if (FAILED(colours(file, nullptr, 0, colour)) || FAILED(sizes(file, nullptr, 0, size))) {
+        FWhy = "light.msstyles was not found or has no colours and sizes";
+        return;
+    }
+    HRESULT hr = setStyle(file, colour, size, 0);
+    FApplied = SUCCEEDED(hr);
+    // What a window's WM_THEMECHANGED does; no grid window may be there to receive it.
+    grid::ThemesChanged();
+    if (FAILED(hr) || !grid::ThemesActive())
+        FWhy = "uxtheme could not apply light.msstyles";
+}
+
+TWineTheme::~TWineTheme()
+{
+    // No theme file: the classic look again for this process. Switching off rewrites the
+    // settings too; they go back to what they were before.
+    if (FApplied)
+        if (auto apply = Ordinal<ApplyThemeFn>(GetModuleHandleW(L"uxtheme.dll"), 4))
+            apply(nullptr, nullptr, nullptr);
+    for (const TSetting& setting : FSaved) {
+        if (setting.Present)
+            RegSetKeyValueW(HKEY_CURRENT_USER, kThemeManagerKey, setting.Name.c_str(), REG_SZ, setting.Value.c_str(),
+                            static_cast<DWORD>((setting.Value.size() + 1) * sizeof(wchar_t)));
+        else
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, kThemeManagerKey, setting.Name.c_str());
+    }
+    grid::ThemesChanged();
+}
 
 } // namespace gridtest

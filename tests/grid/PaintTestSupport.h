@@ -28,6 +28,8 @@ int FirstDarkRow(ui::TBitmap& bmp, const RECT& r);
 int LastDarkColumn(ui::TBitmap& bmp, const RECT& r);
 // Number of separate bands of rows containing dark pixels (text lines).
 int DarkRowBands(ui::TBitmap& bmp, const RECT& r);
+// How many pixels of rectangle r differ between two bitmaps of the same size.
+int DifferingPixels(ui::TBitmap& a, ui::TBitmap& b, const RECT& r);
 
 // Theme services that claim visual styles are active (or, with active false, that they are off:
 // Wine may run with a theme of its own) and record each styled part instead of drawing it (a
@@ -46,6 +48,30 @@ public:
 
 private:
     grid::TThemeServices FOld;
+};
+
+// Wine's own "light" visual style, made active for this process while the object lives, so that
+// the styled paths are drawn by the real theme services (Wine loads no style for a program by
+// default). Applying it rewrites the prefix's style settings; ending the object switches the
+// style off for this process and puts the settings back as they were.
+class TWineTheme {
+public:
+    TWineTheme();
+    ~TWineTheme();
+    TWineTheme(const TWineTheme&) = delete;
+    TWineTheme& operator=(const TWineTheme&) = delete;
+    bool Active() const { return FWhy.empty(); }
+    // Why the style could not be applied (empty when it is active).
+    const std::string& Why() const { return FWhy; }
+
+private:
+    struct TSetting {
+        std::wstring Name, Value;
+        bool Present;
+    };
+    std::vector<TSetting> FSaved; // the style settings as they were before
+    std::string FWhy;
+    bool FApplied = false;
 };
 
 } // namespace gridtest

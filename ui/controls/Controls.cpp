@@ -778,6 +778,46 @@ void TWinControl::PaintWindow(HDC dc)
     }
 }
 
+namespace {
+
+// The device context's state (origin, clip, selected objects) as it was, restored at scope end.
+class TSavedDC {
+public:
+    explicit TSavedDC(HDC dc) : FDC(dc), FSaved(SaveDC(dc)) {}
+    ~TSavedDC() { RestoreDC(FDC, FSaved); }
+    TSavedDC(const TSavedDC&) = delete;
+    TSavedDC& operator=(const TSavedDC&) = delete;
+
+private:
+    HDC FDC;
+    int FSaved;
+};
+
+// BeginPaint when asked to open the window's paint cycle, and the matching EndPaint at scope end.
+class TPaintBracket {
+public:
+    TPaintBracket(HWND window, bool open) : FWindow(open ? window : nullptr)
+    {
+        if (FWindow != nullptr)
+            FDC = BeginPaint(FWindow, &FPaint);
+    }
+    ~TPaintBracket()
+    {
+        if (FWindow != nullptr)
+            EndPaint(FWindow, &FPaint);
+    }
+    TPaintBracket(const TPaintBracket&) = delete;
+    TPaintBracket& operator=(const TPaintBracket&) = delete;
+    HDC DC() const { return FDC; }
+
+private:
+    HWND FWindow;
+    PAINTSTRUCT FPaint{};
+    HDC FDC = nullptr;
+};
+
+} // namespace
+
 void TWinControl::PaintControls(HDC dc)
 {
     for (TControl* c : FControls) {
@@ -786,36 +826,24 @@ void TWinControl::PaintControls(HDC dc)
         TRect r = c->BoundsRect();
         if (!RectVisible(dc, &r))
             continue;
-        int saved = SaveDC(dc);
+        // Each control paints with its own origin and clip; the next one starts from the
+        // window's again, whatever happened to this one.
+        TSavedDC saved(dc);
         OffsetViewportOrgEx(dc, r.left, r.top, nullptr);
         IntersectClipRect(dc, 0, 0, RectWidth(r), RectHeight(r));
-        try {
-            c->PaintTo(dc);
-        } catch (...) {
-            RestoreDC(dc, saved);
-            throw;
-        }
-        RestoreDC(dc, saved);
+        c->PaintTo(dc);
     }
 }
 
 void TWinControl::PaintHandler(TMessage& message)
 {
-    HDC dc = reinterpret_cast<HDC>(message.WParam);
-    PAINTSTRUCT ps{};
-    bool own = dc == nullptr;
-    if (own)
-        dc = BeginPaint(FHandle, &ps);
-    try {
-        PaintWindow(dc);
-        PaintControls(dc);
-    } catch (...) {
-        if (own)
-            EndPaint(FHandle, &ps);
-        throw;
-    }
-    if (own)
-        EndPaint(FHandle, &ps);
+    // A paint into a given device context (WM_PAINT with a DC, as PaintTo sends) draws there;
+    // otherwise the window's own paint cycle is opened and always closed again.
+    HDC given = reinterpret_cast<HDC>(message.WParam);
+    TPaintBracket bracket(FHandle, given == nullptr);
+    HDC dc = given != nullptr ? given : bracket.DC();
+    PaintWindow(dc);
+    PaintControls(dc);
 }
 
 bool TWinControl::ForwardMouseToChild(TMessage& message)
