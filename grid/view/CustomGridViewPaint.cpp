@@ -93,7 +93,8 @@ void TCustomGridViewControl::Paint()
     pc.Focused = GridFocused();
     // DrawCell and the colour hooks find the paint in progress; a paint nested in another gives
     // the outer one back when it ends.
-    ui::TScopedValue<TPaintContext*> current(FPaint, &pc);
+    ui::TAssignOnExit<TPaintContext*> restore(FPaint, FPaint);
+    FPaint = &pc;
     const TGridLayout& l = pc.Layout;
     HorzScrollArea = ui::Rect(pc.Data.left, 0, l.ClientWidth, l.ClientHeight);
     VertScrollArea = ui::Rect(0, pc.Data.top, pc.Data.right, pc.Data.bottom);

@@ -20,18 +20,4 @@ private:
     T FOnExit;
 };
 
-// Sets a variable for the length of the scope and gives it back its earlier value afterwards.
-template <class T>
-class TScopedValue {
-public:
-    TScopedValue(T& target, T value) : FTarget(target), FOld(std::move(target)) { FTarget = std::move(value); }
-    ~TScopedValue() { FTarget = std::move(FOld); }
-    TScopedValue(const TScopedValue&) = delete;
-    TScopedValue& operator=(const TScopedValue&) = delete;
-
-private:
-    T& FTarget;
-    T FOld;
-};
-
 } // namespace ui
