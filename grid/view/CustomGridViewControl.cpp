@@ -5,6 +5,7 @@
 #include "grid/view/Displays.h"
 #include "grid/view/ThemesSupport.h"
 #include "ui/core/ClassBuilder.h"
+#include "ui/core/ScopeGuard.h"
 
 #include <algorithm>
 
@@ -250,17 +251,11 @@ void TCustomGridViewControl::PaintThemedBorder()
     RECT window;
     GetWindowRect(Handle(), &window);
     OffsetRect(&window, -window.left, -window.top);
-    HDC dc = GetWindowDC(Handle());
-    if (dc == nullptr)
+    ui::TWindowDC dc(Handle(), ui::TWindowDC::waWhole);
+    if (dc.DC() == nullptr)
         return;
-    ExcludeClipRect(dc, window.left + 2, window.top + 2, window.right - 2, window.bottom - 2);
-    try {
-        FThemes.Draw(Handle(), dc, window, 0, 1, L"listview");
-    } catch (...) {
-        ReleaseDC(Handle(), dc);
-        throw;
-    }
-    ReleaseDC(Handle(), dc);
+    ExcludeClipRect(dc.DC(), window.left + 2, window.top + 2, window.right - 2, window.bottom - 2);
+    FThemes.Draw(Handle(), dc.DC(), window, 0, 1, L"listview");
 }
 
 void TCustomGridViewControl::SetPressedHeader(int ACol)

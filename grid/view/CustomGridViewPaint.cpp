@@ -530,20 +530,13 @@ void TCustomGridViewControl::InvertFocusFrame(const TGridLayout& l)
     ui::TRect r = FocusRect(l);
     if (ui::IsRectEmptyOrInverted(r))
         return;
-    HDC dc = GetDC(Handle());
-    if (dc == nullptr)
+    ui::TWindowDC dc(Handle(), ui::TWindowDC::waClient);
+    if (dc.DC() == nullptr)
         return;
+    // The canvas goes first and gives the context back with its own objects selected.
     ui::TCanvas canvas;
-    canvas.SetHandle(dc);
-    try {
-        TGraphicsProvider::DrawFocusFrame(canvas, r, false);
-    } catch (...) {
-        canvas.SetHandle(nullptr);
-        ReleaseDC(Handle(), dc);
-        throw;
-    }
-    canvas.SetHandle(nullptr);
-    ReleaseDC(Handle(), dc);
+    canvas.SetHandle(dc.DC());
+    TGraphicsProvider::DrawFocusFrame(canvas, r, false);
 }
 
 void TCustomGridViewControl::ScrollBy(int dx, int dy)

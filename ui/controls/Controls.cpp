@@ -4,6 +4,7 @@
 #include "ui/controls/Forms.h"
 #include "ui/controls/Menus.h"
 #include "ui/core/ClassBuilder.h"
+#include "ui/core/ScopeGuard.h"
 #include "ui/core/SysUtils.h"
 
 #include <windowsx.h>
@@ -777,46 +778,6 @@ void TWinControl::PaintWindow(HDC dc)
         DefaultHandler(paint);
     }
 }
-
-namespace {
-
-// The device context's state (origin, clip, selected objects) as it was, restored at scope end.
-class TSavedDC {
-public:
-    explicit TSavedDC(HDC dc) : FDC(dc), FSaved(SaveDC(dc)) {}
-    ~TSavedDC() { RestoreDC(FDC, FSaved); }
-    TSavedDC(const TSavedDC&) = delete;
-    TSavedDC& operator=(const TSavedDC&) = delete;
-
-private:
-    HDC FDC;
-    int FSaved;
-};
-
-// BeginPaint when asked to open the window's paint cycle, and the matching EndPaint at scope end.
-class TPaintBracket {
-public:
-    TPaintBracket(HWND window, bool open) : FWindow(open ? window : nullptr)
-    {
-        if (FWindow != nullptr)
-            FDC = BeginPaint(FWindow, &FPaint);
-    }
-    ~TPaintBracket()
-    {
-        if (FWindow != nullptr)
-            EndPaint(FWindow, &FPaint);
-    }
-    TPaintBracket(const TPaintBracket&) = delete;
-    TPaintBracket& operator=(const TPaintBracket&) = delete;
-    HDC DC() const { return FDC; }
-
-private:
-    HWND FWindow;
-    PAINTSTRUCT FPaint{};
-    HDC FDC = nullptr;
-};
-
-} // namespace
 
 void TWinControl::PaintControls(HDC dc)
 {
