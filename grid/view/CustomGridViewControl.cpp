@@ -252,10 +252,10 @@ void TCustomGridViewControl::PaintThemedBorder()
     GetWindowRect(Handle(), &window);
     OffsetRect(&window, -window.left, -window.top);
     ui::TWindowDC dc(Handle(), ui::TWindowDC::waWhole);
-    if (dc.DC() == nullptr)
+    if (dc == nullptr)
         return;
-    ExcludeClipRect(dc.DC(), window.left + 2, window.top + 2, window.right - 2, window.bottom - 2);
-    FThemes.Draw(Handle(), dc.DC(), window, 0, 1, L"listview");
+    ExcludeClipRect(dc, window.left + 2, window.top + 2, window.right - 2, window.bottom - 2);
+    FThemes.Draw(Handle(), dc, window, 0, 1, L"listview");
 }
 
 void TCustomGridViewControl::SetPressedHeader(int ACol)

@@ -531,11 +531,11 @@ void TCustomGridViewControl::InvertFocusFrame(const TGridLayout& l)
     if (ui::IsRectEmptyOrInverted(r))
         return;
     ui::TWindowDC dc(Handle(), ui::TWindowDC::waClient);
-    if (dc.DC() == nullptr)
+    if (dc == nullptr)
         return;
     // The canvas goes first and gives the context back with its own objects selected.
     ui::TCanvas canvas;
-    canvas.SetHandle(dc.DC());
+    canvas.SetHandle(dc);
     TGraphicsProvider::DrawFocusFrame(canvas, r, false);
 }
 

@@ -23,8 +23,8 @@ private:
     T FOnExit;
 };
 
-// A window's device context, of its client area or of the whole window with its frame, given
-// back to the window when the scope ends. DC() is nullptr when none was had.
+// A window's device context, of its client area or of the whole window with its frame, for
+// drawing outside WM_PAINT; given back to the window when the scope ends. nullptr when none was had.
 class TWindowDC {
 public:
     enum TArea { waClient, waWhole };
@@ -36,7 +36,7 @@ public:
     }
     TWindowDC(const TWindowDC&) = delete;
     TWindowDC& operator=(const TWindowDC&) = delete;
-    HDC DC() const { return FDC; }
+    operator HDC() const { return FDC; }
 
 private:
     HWND FWindow;
