@@ -7,16 +7,16 @@
 //   scripts/bench.sh, or scripts/with-display.sh scripts/wine-run.sh build/win64/bench/grid_paint_bench.exe
 //
 // Visual styles: Wine has none active by default. The styled figures use Wine's own uxtheme with
-// its "light" theme, switched on inside this process only (see TWineTheme); where that fails the
-// styled column says so and stays empty.
+// its "light" theme, switched on inside this process only (gridtest::TWineTheme); where that
+// fails the styled column says so and stays empty.
 #include "BenchSupport.h"
 #include "GridTestSupport.h"
 #include "GridView1Description.h"
+#include "PaintTestSupport.h"
 
 #include "grid/view/Displays.h"
 #include "grid/view/ThemesSupport.h"
 #include "tests/support/GdiLeakCheck.h"
-#include "tests/support/WineTheme.h"
 #include "ui/core/Description.h"
 
 #include <windows.h>
@@ -300,8 +300,7 @@ int main()
     }
 
     // With visual styles: switched on once, for the rest of this process.
-    testsupport::TWineTheme theme;
-    ThemesChanged(); // what a window's WM_THEMECHANGED does; no grid window is there to receive it
+    gridtest::TWineTheme theme;
     for (auto& f : figures) {
         if (!theme.Active())
             break;

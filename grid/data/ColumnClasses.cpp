@@ -5,7 +5,6 @@
 #include "grid/editors/CellEditors.h"
 #include "grid/editors/ColumnPlay.h"
 #include "grid/editors/NumericEditors.h"
-#include "grid/view/Displays.h"
 
 #include "ui/core/ClassBuilder.h"
 
@@ -416,16 +415,16 @@ void TNumericColumn::PrepareEditor()
 // ---------------------------------------------------------------------------------------------
 // Painter classes and the pictures the drawing columns refer to
 
-const ui::TClassInfo* TTextualColumn::DisplayClass() const { return &TTextualColumnDisplay::StaticClass(); }
-const ui::TClassInfo* TCheckBoxColumn::DisplayClass() const { return &TCheckBoxColumnDisplay::StaticClass(); }
-const ui::TClassInfo* THtmlColumn::DisplayClass() const { return &THtmlColumnDisplay::StaticClass(); }
-const ui::TClassInfo* TImageColumn::DisplayClass() const { return &TImageColumnDisplay::StaticClass(); }
-const ui::TClassInfo* TProgressColumn::DisplayClass() const { return &TProgressColumnDisplay::StaticClass(); }
-const ui::TClassInfo* TRateColumn::DisplayClass() const { return &TRateColumnDisplay::StaticClass(); }
-const ui::TClassInfo* TIncrementColumn::DisplayClass() const { return &TIncrementColumnDisplay::StaticClass(); }
-const ui::TClassInfo* TNumericColumn::DisplayClass() const { return &TNumericColumnDisplay::StaticClass(); }
-const ui::TClassInfo* TDateColumn::DisplayClass() const { return &TDateColumnDisplay::StaticClass(); }
-const ui::TClassInfo* TGraphicColumn::DisplayClass() const { return &TGraphicColumnDisplay::StaticClass(); }
+std::wstring TTextualColumn::DisplayClassName() const { return L"TTextualColumnDisplay"; }
+std::wstring TCheckBoxColumn::DisplayClassName() const { return L"TCheckBoxColumnDisplay"; }
+std::wstring THtmlColumn::DisplayClassName() const { return L"THtmlColumnDisplay"; }
+std::wstring TImageColumn::DisplayClassName() const { return L"TImageColumnDisplay"; }
+std::wstring TProgressColumn::DisplayClassName() const { return L"TProgressColumnDisplay"; }
+std::wstring TRateColumn::DisplayClassName() const { return L"TRateColumnDisplay"; }
+std::wstring TIncrementColumn::DisplayClassName() const { return L"TIncrementColumnDisplay"; }
+std::wstring TNumericColumn::DisplayClassName() const { return L"TNumericColumnDisplay"; }
+std::wstring TDateColumn::DisplayClassName() const { return L"TDateColumnDisplay"; }
+std::wstring TGraphicColumn::DisplayClassName() const { return L"TGraphicColumnDisplay"; }
 
 void TImageColumn::SetImages(ui::TImageList* v)
 {

@@ -19,7 +19,7 @@ class TTextualColumn : public TCustomColumn {
 public:
     explicit TTextualColumn(ui::TComponent* AOwner);
     const ui::TClassInfo* EditorClass() const override;
-    const ui::TClassInfo* DisplayClass() const override;
+    std::wstring DisplayClassName() const override;
     std::wstring FormatText(const std::wstring& text) const override { return FTextBefore + text + FTextAfter; }
     // Space and control characters do not open the editor.
     bool AcceptsKey(wchar_t c) const override { return c > 32; }
@@ -43,7 +43,7 @@ class TCheckBoxColumn : public TCustomColumn {
 public:
     explicit TCheckBoxColumn(ui::TComponent* AOwner);
     const ui::TClassInfo* EditorClass() const override;
-    const ui::TClassInfo* DisplayClass() const override;
+    std::wstring DisplayClassName() const override;
     const ui::TClassInfo* PlayClass() const override;
 };
 
@@ -52,7 +52,7 @@ class THtmlColumn : public TCustomColumn {
     UI_PUBLISHED_CLASS
 public:
     explicit THtmlColumn(ui::TComponent* AOwner);
-    const ui::TClassInfo* DisplayClass() const override;
+    std::wstring DisplayClassName() const override;
 };
 
 // An image of an image list, chosen by the cell's integer.
@@ -60,7 +60,7 @@ class TImageColumn : public TCustomColumn {
     UI_PUBLISHED_CLASS
 public:
     explicit TImageColumn(ui::TComponent* AOwner);
-    const ui::TClassInfo* DisplayClass() const override;
+    std::wstring DisplayClassName() const override;
     bool Masked() const { return FMasked; }
     void SetMasked(bool v);
     bool Transparent() const { return FTransparent; }
@@ -86,7 +86,7 @@ class TProgressColumn : public TCustomColumn {
     UI_PUBLISHED_CLASS
 public:
     explicit TProgressColumn(ui::TComponent* AOwner);
-    const ui::TClassInfo* DisplayClass() const override;
+    std::wstring DisplayClassName() const override;
     TColor BorderColor() const { return FBorderColor; }
     void SetBorderColor(TColor v) { FBorderColor = v; }
     bool HideWhenEmpty() const { return FHideWhenEmpty; }
@@ -120,7 +120,7 @@ class TRateColumn : public TCustomColumn {
     UI_PUBLISHED_CLASS
 public:
     explicit TRateColumn(ui::TComponent* AOwner);
-    const ui::TClassInfo* DisplayClass() const override;
+    std::wstring DisplayClassName() const override;
     bool HideWhenEmpty() const { return FHideWhenEmpty; }
     void SetHideWhenEmpty(bool v);
     bool Masked() const { return FMasked; }
@@ -187,7 +187,7 @@ class TIncrementColumn : public TCustomColumn {
     UI_PUBLISHED_CLASS
 public:
     explicit TIncrementColumn(ui::TComponent* AOwner);
-    const ui::TClassInfo* DisplayClass() const override;
+    std::wstring DisplayClassName() const override;
 };
 
 // A number, optionally formatted by a mask, followed by TextAfter.
@@ -196,7 +196,7 @@ class TNumericColumn : public TCustomColumn {
 public:
     explicit TNumericColumn(ui::TComponent* AOwner);
     const ui::TClassInfo* EditorClass() const override;
-    const ui::TClassInfo* DisplayClass() const override;
+    std::wstring DisplayClassName() const override;
     // Copies Min and Max into the spin editor.
     void PrepareEditor() override;
     std::wstring FormatText(const std::wstring& text) const override;
@@ -224,7 +224,7 @@ class TDateColumn : public TCustomColumn {
 public:
     explicit TDateColumn(ui::TComponent* AOwner);
     const ui::TClassInfo* EditorClass() const override;
-    const ui::TClassInfo* DisplayClass() const override;
+    std::wstring DisplayClassName() const override;
     // The date editor opens in drop-down style (typing allowed).
     void PrepareEditor() override;
     bool AcceptsKey(wchar_t c) const override;
@@ -243,7 +243,7 @@ class TGraphicColumn : public TCustomColumn {
     UI_PUBLISHED_CLASS
 public:
     explicit TGraphicColumn(ui::TComponent* AOwner);
-    const ui::TClassInfo* DisplayClass() const override;
+    std::wstring DisplayClassName() const override;
     int32_t BorderWidth() const { return FBorderWidth; }
     void SetBorderWidth(int32_t v);
     int32_t Margin() const { return FMargin; }

@@ -439,7 +439,16 @@ ui::TComponent* TCustomColumn::CreatePart(const ui::TClassInfo* info, ui::TCompo
 }
 
 ui::TComponent* TCustomColumn::Editor() { return CreatePart(EditorClass(), FEditor, FEditorMade); }
-ui::TComponent* TCustomColumn::Display() { return CreatePart(DisplayClass(), FDisplay, FDisplayMade); }
+const ui::TClassInfo* TCustomColumn::DisplayClass() const { return ui::FindClass(DisplayClassName()); }
+
+ui::TComponent* TCustomColumn::Display()
+{
+    // Asked for every cell painted: the name is looked up only until the painter exists.
+    if (FDisplayMade)
+        return FDisplay;
+    const ui::TClassInfo* info = DisplayClass();
+    return info != nullptr ? CreatePart(info, FDisplay, FDisplayMade) : nullptr;
+}
 ui::TComponent* TCustomColumn::Play() { return CreatePart(PlayClass(), FPlay, FPlayMade); }
 
 void TCustomColumn::SetParentComponent(ui::TComponent* parent)

@@ -210,16 +210,21 @@ public:
     TCustomGridViewControl* Grid() const;
 
     // --- the column class family's overridable operations ---
-    // Classes of the owned editor, painter and in-cell element; nullptr means none.
+    // Classes of the owned editor and in-cell element; nullptr means none.
     virtual const ui::TClassInfo* EditorClass() const { return nullptr; }
-    virtual const ui::TClassInfo* DisplayClass() const = 0;
     virtual const ui::TClassInfo* PlayClass() const { return nullptr; }
+    // The painter is named, not linked: the painters belong to the grid's view, which registers
+    // them by name when a grid is made (RegisterColumnDisplays).
+    virtual std::wstring DisplayClassName() const = 0;
+    // The registered class of that name; nullptr while the view has not registered it.
+    const ui::TClassInfo* DisplayClass() const;
     virtual std::wstring FormatText(const std::wstring& text) const { return text; }
     virtual bool AcceptsKey(wchar_t c) const { return false; }
     virtual void PrepareEditor() {}
 
     // The owned editor, painter and element, created on first use from the classes above
-    // (a constructor cannot call the overrides of the class being built).
+    // (a constructor cannot call the overrides of the class being built). A painter whose class
+    // is not registered yet is looked up again at the next call rather than remembered as none.
     ui::TComponent* Editor();
     ui::TComponent* Display();
     ui::TComponent* Play();

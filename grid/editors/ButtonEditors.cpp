@@ -4,6 +4,7 @@
 #include "grid/common/GridClassInfo.h"
 #include "grid/view/ThemesSupport.h"
 #include "ui/core/ClassBuilder.h"
+#include "ui/core/ScopeGuard.h"
 
 #include <windows.h>
 #include <windowsx.h>
@@ -397,7 +398,7 @@ void TComboBoxEditor::WndProc(ui::TMessage& message)
         TPopupEditor::WndProc(message);
         // The chosen item's image left of the text, when it has one.
         if (ImagesShown() && FItemIndex >= 0 && FItemIndex < FImages->Count() && HandleAllocated()) {
-            TWindowDC dc(Handle(), false);
+            ui::TWindowDC dc(Handle(), ui::TWindowDC::waClient);
             ui::TCanvas canvas;
             TCanvasBinding binding(canvas, dc);
             int h = FImages->Height(), ch = ClientHeight();

@@ -8,6 +8,7 @@
 #include "grid/view/ThemesSupport.h"
 #include "ui/controls/StdCtrls.h"
 #include "ui/core/ClassBuilder.h"
+#include "ui/core/ScopeGuard.h"
 #include "ui/core/SysUtils.h"
 
 #include <windows.h>
@@ -163,7 +164,7 @@ void TCellEditor::PaintBorder()
 {
     if (FBorderStyle != TEditorBorderStyle::bsSingle || !HandleAllocated())
         return;
-    TWindowDC dc(Handle(), true);
+    ui::TWindowDC dc(Handle(), ui::TWindowDC::waWhole);
     RECT r;
     GetWindowRect(Handle(), &r);
     OffsetRect(&r, -r.left, -r.top);
@@ -471,7 +472,7 @@ void TTextualEditor::WndProc(ui::TMessage& message)
     case WM_PAINT:
         TCellEditor::WndProc(message);
         if (FShowPreview && HandleAllocated()) {
-            TWindowDC dc(Handle(), false);
+            ui::TWindowDC dc(Handle(), ui::TWindowDC::waClient);
             TCanvasBinding binding(EditorCanvas(), dc);
             PaintContent();
         }

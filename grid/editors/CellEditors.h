@@ -33,20 +33,6 @@ private:
     ui::TCanvas& FCanvas;
 };
 
-// A window's device context (client area, or the whole window) for drawing outside WM_PAINT.
-class TWindowDC {
-public:
-    TWindowDC(HWND wnd, bool wholeWindow) : FWnd(wnd), FDC(wholeWindow ? GetWindowDC(wnd) : GetDC(wnd)) {}
-    ~TWindowDC() { ReleaseDC(FWnd, FDC); }
-    TWindowDC(const TWindowDC&) = delete;
-    TWindowDC& operator=(const TWindowDC&) = delete;
-    operator HDC() const { return FDC; }
-
-private:
-    HWND FWnd;
-    HDC FDC;
-};
-
 // The screen cursor number of the reversed arrow shown over an editor's left edge.
 constexpr ui::TCursor crReversedArrow = 100;
 

@@ -26,8 +26,6 @@ int MeasureText(const ui::TFont& font, const std::wstring& text)
     return size.cx;
 }
 
-bool Designing(const ui::TComponent& c) { return c.ComponentState().Contains(ui::TComponentStateFlag::csDesigning); }
-
 } // namespace
 
 void RegisterGridCursors()
@@ -75,8 +73,35 @@ int TCustomGridViewControl::SizingChange() const { return FInput->SizingChange; 
 int TCustomGridViewControl::DraggedColumn() const { return FInput->DragCol; }
 THintWindow* TCustomGridViewControl::TextFitHint() const { return FInput->FitHint; }
 
+bool TCustomGridViewControl::DesignHitTest(int x, int y) const
+{
+    // A press that started in the header strip owns every message until its release.
+    if ((FState & (gsColumnSizing | gsHeaderPressed)) != 0 || FInput->Pressed)
+        return true;
+    return FOptions.Contains(TGridOption::goHeader) && y >= 0 && y < FHeaderSize && x >= 0 && x < ClientWidth();
+}
+
+bool TCustomGridViewControl::LeftToDesigner(ui::TMessage& message)
+{
+    bool wheel = message.Msg == WM_MOUSEWHEEL || message.Msg == WM_MOUSEHWHEEL;
+    bool mouse = (message.Msg >= WM_MOUSEFIRST && message.Msg <= WM_MOUSELAST) || wheel;
+    if (!mouse || !IsDesigning())
+        return false;
+    ui::TPoint p = ui::Point(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
+    if (wheel)
+        p = ScreenToClient(p);
+    if (DesignHitTest(p.x, p.y))
+        return false;
+    DefaultHandler(message);
+    return true;
+}
+
 bool TCustomGridViewControl::HandleInputMessage(ui::TMessage& message)
 {
+    // In design mode the grid takes the mouse only to size columns in the header strip; the
+    // rest of its surface is the designer's (it selects the grid rather than a cell).
+    if (LeftToDesigner(message))
+        return true;
     switch (message.Msg) {
     case WM_LBUTTONDBLCLK:
         FInput->DblClickPoint = ui::Point(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
@@ -130,7 +155,7 @@ void TCustomGridViewControl::MouseDown(ui::TMouseButton button, ui::TShiftState 
         return;
     if (button == ui::TMouseButton::mbRight && (FState & gsMultiSelection))
         return;
-    if (!Designing(*this) && CanFocus() && !Focused())
+    if (!IsDesigning() && CanFocus() && !Focused())
         SetFocus();
     if (FColumns->Count() > 0) {
         if (EditorOpen()) {
@@ -245,7 +270,7 @@ void TCustomGridViewControl::TrackHeader(const TGridHit& hit, int x, int y, ui::
 {
     SetGridCursor(hit.SizingCol >= 0 ? crHorzSplit : ui::crDefault);
     int picked = FInput->PickedCol;
-    if (FInput->Pressed && picked >= 0 && shift.Contains(ui::TShiftStateFlag::ssLeft) && !Designing(*this) &&
+    if (FInput->Pressed && picked >= 0 && shift.Contains(ui::TShiftStateFlag::ssLeft) && !IsDesigning() &&
         !FOptions.Contains(TGridOption::goDissableColumnMoving) &&
         FColumns->Items(picked)->Options().Contains(TColumnOption::coCanClick) &&
         PastDragThreshold(FInput->PressPoint, ui::Point(x, y))) {
@@ -276,7 +301,7 @@ void TCustomGridViewControl::MouseUp(ui::TMouseButton button, ui::TShiftState sh
     bool sameCell = FInput->Pressed && hit.Area == TGridArea::gaData && hit.Col == FInput->PressCol &&
                     hit.Row == FInput->PressRow;
     bool existing = hit.Col >= 0 && hit.Col < FColumns->Count() && hit.Row >= 0 && hit.Row < RowCount();
-    if (!Designing(*this) && sameCell && existing)
+    if (!IsDesigning() && sameCell && existing)
         DoCellClick(hit.Col, hit.Row);
     FInput->Pressed = false;
     FInput->PickedCol = -1;
@@ -286,7 +311,7 @@ void TCustomGridViewControl::MouseUp(ui::TMouseButton button, ui::TShiftState sh
         return;
     switch (hit.Area) {
     case TGridArea::gaData:
-        if (Designing(*this) || (FState & gsMultiSelection) || !sameCell || !existing)
+        if (IsDesigning() || (FState & gsMultiSelection) || !sameCell || !existing)
             break;
         if (TCustomColumn* column = FColumns->Items(hit.Col);
             column->PlayClass() != nullptr && column->Options().Contains(TColumnOption::coEditing)) {

@@ -30,7 +30,6 @@ TColumnDragBox::~TColumnDragBox() = default;
 void TColumnDragBox::StartDrag(int, int, bool hidden, TCustomColumn* column)
 {
     FColumn = column;
-    FHeaderPainter->Column = column;
     if (!hidden) {
         Show();
         // Shown without activation: the grid keeps the focus and the keyboard (Escape).
@@ -123,10 +122,10 @@ void TColumnDragBox::Paint()
     canvas.LineTo(client.right - 1, client.bottom - 1);
     canvas.LineTo(client.right - 1, -1);
     canvas.Font().Assign(*Font());
-    FHeaderPainter->Canvas = &canvas;
-    FHeaderPainter->Part = pkHeader;
-    FHeaderPainter->PartRect = ui::Rect(0, 2, client.right - 2, client.bottom - 2);
-    FHeaderPainter->DrawPart();
+    TPartDrawState header{.Canvas = canvas, .Column = *FColumn};
+    header.Part = pkHeader;
+    header.Rect = ui::Rect(0, 2, client.right - 2, client.bottom - 2);
+    FHeaderPainter->DrawPart(header);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include "grid/view/Displays.h"
 #include "grid/view/ThemesSupport.h"
 #include "ui/core/ClassBuilder.h"
+#include "ui/core/ScopeGuard.h"
 
 #include <algorithm>
 
@@ -164,6 +165,8 @@ TCustomGridViewControl::TCustomGridViewControl(ui::TComponent* AOwner) : TScroll
     SetTabStop(true);
     SetColor(clWindow);
     SetParentColor(false);
+    // Columns name their painters; the names must be known before the first column is made.
+    RegisterColumnDisplays();
     FPartDisplay = std::make_unique<TColumnPartDisplay>(this);
     FColumns = new TColumns(this, this);
     FColumns->OnColumnChange = [this](ui::TObject*, TCustomColumn* column, int kind) { ColumnChanged(column, kind); };
@@ -175,10 +178,7 @@ TCustomGridViewControl* TColumns::Grid() const { return dynamic_cast<TCustomGrid
 
 TCustomGridViewControl* TCustomColumn::Grid() const { return FColumns != nullptr ? FColumns->Grid() : nullptr; }
 
-bool TCustomGridViewControl::HostDesigning() const
-{
-    return ComponentState().Contains(ui::TComponentStateFlag::csDesigning);
-}
+bool TCustomGridViewControl::HostDesigning() const { return IsDesigning(); }
 
 TCustomGridViewControl::~TCustomGridViewControl()
 {
@@ -251,17 +251,11 @@ void TCustomGridViewControl::PaintThemedBorder()
     RECT window;
     GetWindowRect(Handle(), &window);
     OffsetRect(&window, -window.left, -window.top);
-    HDC dc = GetWindowDC(Handle());
+    ui::TWindowDC dc(Handle(), ui::TWindowDC::waWhole);
     if (dc == nullptr)
         return;
     ExcludeClipRect(dc, window.left + 2, window.top + 2, window.right - 2, window.bottom - 2);
-    try {
-        FThemes.Draw(Handle(), dc, window, 0, 1, L"listview");
-    } catch (...) {
-        ReleaseDC(Handle(), dc);
-        throw;
-    }
-    ReleaseDC(Handle(), dc);
+    FThemes.Draw(Handle(), dc, window, 0, 1, L"listview");
 }
 
 void TCustomGridViewControl::SetPressedHeader(int ACol)

@@ -12,12 +12,17 @@
 //   picked column     the header a press landed on; a move of more than 3 pixels drags it
 //
 // Call flow of a paint (CustomGridViewPaint.cpp): WM_PAINT -> Paint -> PaintColumnParts (the
-// part painter draws headers, input-row cells, footer cells; then the bands and the indicator's
-// fixed cells) -> PaintRows (DrawCell or DrawEmptyCell for every cell the clip box touches,
-// indicator cells, the full-row focus frame) -> PaintEmptyArea (right of the last column) ->
-// PaintCaption (empty grid). DrawCell: colours (CellBackColor, OnCellColoring) -> clip -> grid
-// lines -> OnDrawCellBackground -> fill -> PrepareCellFont -> the column's painter -> hint
-// marker -> OnCustomDrawCell -> focus frame.
+// part painter's DrawPart gets a TPartDrawState per header (pressed, hot), input-row cell and
+// footer cell; then the bands and the indicator's fixed cells) -> PaintRows (DrawCell or
+// DrawEmptyCell for every cell the clip box touches, indicator cells, the full-row focus frame)
+// -> PaintEmptyArea (right of the last column) -> PaintCaption (empty grid). DrawCell: colours
+// (CellBackColor, OnCellColoring) -> clip -> grid lines -> OnDrawCellBackground -> fill ->
+// DrawCellContent: PrepareCellFont (font and colours on the canvas; fills a TCellValue from the
+// cell) -> the column's painter DrawContent (TCellDrawState: canvas, rectangle, right-to-left,
+// selected, current, hot, pressed) -> DrawHintMarker when the value has a hint ->
+// OnCustomDrawCell -> focus frame. Painters keep nothing between cells. A column names its
+// painter class (DisplayClassName) and finds it in the class registry, where every grid's
+// constructor has put the painter classes (RegisterColumnDisplays, Displays.h).
 //
 // Layout before a paint: WM_PAINT -> SyncScrollRanges (scroll ranges and unit sizes settle, before
 // BeginPaint) -> Paint, which only reads. Row operations (AddRows, DeleteRow, ClearRows) set the
@@ -27,7 +32,10 @@
 // Column setter -> TColumns::OnColumnChange -> ColumnChanged (repaint, editor, sort, ranges).
 // Columns and cells know the grid only as a TGridHost (grid/data/GridHost.h).
 //
-// Call flow of a click (grid/input/GridMouse.cpp): WM_LBUTTONDOWN -> MouseDown -> focus, commit
+// Call flow of a click (grid/input/GridMouse.cpp): every mouse message -> HandleInputMessage ->
+// LeftToDesigner (design mode: outside the header strip, and with no press or sizing going on,
+// the message goes to the default handling and none of what follows happens; DesignHitTest).
+// WM_LBUTTONDOWN -> MouseDown -> focus (not in design mode), commit
 // and close an open editor -> HitTest (grid/input/GridHitTest: area, cell, sizing edge) ->
 // StartSizing (edge; GridSizing.cpp) | PressData -> SetCurrentCell (shift marks rows) -> OnSelectCell
 // -> HandleCheckBoxMouseDown (GridCheckBox.cpp) | PressHeader (pressed look) | indicator row -> OnMouseDown. WM_MOUSEMOVE -> MouseMove ->
@@ -118,6 +126,8 @@ enum TGridStateBit : uint16_t {
 };
 
 class TColumnPartDisplay;
+struct TCellValue;
+struct TPartDrawState;
 struct TGridGeometry;
 struct TGridHit;
 struct TGridInputState;
@@ -160,8 +170,10 @@ public:
     virtual TColor GetCellColor(int ACol, int ARow) = 0;
     virtual int RowCount() const = 0;
     // Sets the canvas font for the cell (the column's font, its colour from CellTextColor, bold
-    // for a selected cell with goBoldTextSelection). True lets the column's painter draw.
-    virtual bool PrepareCellFont(int ACol, int ARow);
+    // for a selected cell with goBoldTextSelection) and fills `value` with what the cell holds
+    // (a grid that holds cells reads it by the column's CellKind). True lets the column's
+    // painter draw.
+    virtual bool PrepareCellFont(int ACol, int ARow, TCellValue& value);
     // The cell's own colour, or the selection colour when the cell is selected.
     TColor CellBackColor(int ACol, int ARow) override;
     // The column font's colour, or clHighlightText for a selected cell of a focused grid with
@@ -422,6 +434,9 @@ private:
     void PaintSlides(TPaintContext& pc);
     void DrawCellIn(TPaintContext& pc, TCustomColumn* column, int ARow);
     void DrawEmptyCellIn(TPaintContext& pc, TCustomColumn* column, int ARow);
+    // The column's painter draws the cell's value (PrepareCellFont) in its state, then the hint
+    // marker when the cell has a hint.
+    void DrawCellContent(ui::TCanvas& canvas, TCustomColumn* column, int ARow, const ui::TRect& rect, bool selected);
     void DrawGridLines(TPaintContext& pc, const ui::TRect& rect, TColor gridColor, bool lastRow, bool lastColumn);
     void DrawFocus(TPaintContext& pc);
     bool FocusFrameShown() const;
@@ -440,6 +455,11 @@ private:
 
     // Input steps (grid/input).
     bool HandleInputMessage(ui::TMessage& message);
+    // In design mode: true when the grid takes a mouse message at client point (x, y) (in the
+    // header strip, or while a press, a sizing or a pressed header lasts); a mouse message it
+    // does not take goes to the default handling untouched.
+    bool DesignHitTest(int x, int y) const;
+    bool LeftToDesigner(ui::TMessage& message);
     void PressData(const TGridHit& hit, ui::TShiftState shift);
     void PressHeader(const TGridHit& hit);
     void ReleaseOver(const TGridHit& hit, int x, int y);

@@ -5,6 +5,7 @@
 #include "grid/view/Displays.h"
 #include "grid/view/SharedClasses.h"
 #include "grid/view/ThemesSupport.h"
+#include "ui/core/ScopeGuard.h"
 
 #include <algorithm>
 
@@ -90,27 +91,23 @@ void TCustomGridViewControl::Paint()
         return;
     TPaintContext pc(Canvas(), Layout());
     pc.Focused = GridFocused();
-    TPaintContext* outer = FPaint;
+    // DrawCell and the colour hooks find the paint in progress; a paint nested in another gives
+    // the outer one back when it ends.
+    ui::TAssignOnExit<TPaintContext*> restore(FPaint, FPaint);
     FPaint = &pc;
-    try {
-        const TGridLayout& l = pc.Layout;
-        HorzScrollArea = ui::Rect(pc.Data.left, 0, l.ClientWidth, l.ClientHeight);
-        VertScrollArea = ui::Rect(0, pc.Data.top, pc.Data.right, pc.Data.bottom);
-        if (FGridStyle == TGridStyle::gsSlides) {
-            VertUnitSize = GridLineWidth() + FSlideSize;
-            PaintSlides(pc);
-        } else {
-            VertUnitSize = l.RowPitch();
-            PaintColumnParts(pc);
-            PaintRows(pc);
-            PaintEmptyArea(pc);
-            PaintCaption(pc);
-        }
-    } catch (...) {
-        FPaint = outer;
-        throw;
+    const TGridLayout& l = pc.Layout;
+    HorzScrollArea = ui::Rect(pc.Data.left, 0, l.ClientWidth, l.ClientHeight);
+    VertScrollArea = ui::Rect(0, pc.Data.top, pc.Data.right, pc.Data.bottom);
+    if (FGridStyle == TGridStyle::gsSlides) {
+        VertUnitSize = GridLineWidth() + FSlideSize;
+        PaintSlides(pc);
+    } else {
+        VertUnitSize = l.RowPitch();
+        PaintColumnParts(pc);
+        PaintRows(pc);
+        PaintEmptyArea(pc);
+        PaintCaption(pc);
     }
-    FPaint = outer;
 }
 
 void TCustomGridViewControl::SyncScrollRanges()
@@ -139,11 +136,6 @@ void TCustomGridViewControl::SyncScrollRanges()
 void TCustomGridViewControl::PaintColumnParts(TPaintContext& pc)
 {
     const TGridLayout& l = pc.Layout;
-    TColumnPartDisplay& part = *FPartDisplay;
-    part.Canvas = &pc.Canvas;
-    part.RightToLeft = false;
-    part.GridFocused = pc.Focused;
-    part.InputActive = FInputRowActive;
     bool header = FOptions.Contains(TGridOption::goHeader);
     bool input = FOptions.Contains(TGridOption::goInput);
     bool footer = FOptions.Contains(TGridOption::goFooter);
@@ -159,28 +151,26 @@ void TCustomGridViewControl::PaintColumnParts(TPaintContext& pc)
         int right = left + column->Width();
         if (right <= pc.ClipBox.left || left >= pc.ClipBox.right)
             continue;
-        part.Column = column;
+        TPartDrawState part{.Canvas = pc.Canvas, .Column = *column};
+        part.GridFocused = pc.Focused;
+        part.InputActive = FInputRowActive;
+        auto draw = [&](TColumnPartKind kind, const ui::TRect& rect) {
+            part.Part = kind;
+            part.Rect = rect;
+            if (Intersects(rect, pc.ClipBox))
+                FPartDisplay->DrawPart(part);
+        };
         if (header) {
-            part.Part = pkHeader;
-            part.PartRect = ui::Rect(left, 0, right, FHeaderSize);
             part.Pressed = (FState & gsHeaderPressed) != 0 && FPressedHeader == column->Index();
-            if (Intersects(part.PartRect, pc.ClipBox))
-                part.DrawPart();
+            part.Hot = HotHeader() == column->Index();
+            draw(pkHeader, ui::Rect(left, 0, right, FHeaderSize));
+            part.Pressed = part.Hot = false;
         }
-        if (input) {
-            part.Part = pkInput;
-            part.PartRect = ui::Rect(left, inputRect.top, right, inputRect.top + FInputSize + g);
-            if (Intersects(part.PartRect, pc.ClipBox))
-                part.DrawPart();
-        }
-        if (footer) {
-            part.Part = pkFooter;
-            part.PartRect = ui::Rect(left, footerRect.top + 4, right, footerRect.bottom);
-            if (Intersects(part.PartRect, pc.ClipBox))
-                part.DrawPart();
-        }
+        if (input)
+            draw(pkInput, ui::Rect(left, inputRect.top, right, inputRect.top + FInputSize + g));
+        if (footer)
+            draw(pkFooter, ui::Rect(left, footerRect.top + 4, right, footerRect.bottom));
     }
-    part.Pressed = false;
     PaintBands(pc);
 }
 
@@ -209,7 +199,7 @@ void TCustomGridViewControl::PaintBands(TPaintContext& pc)
     if (FOptions.Contains(TGridOption::goHeader)) {
         ui::TRect r = ui::Rect(0, 0, kIndicatorWidth, FHeaderSize);
         if (Intersects(r, pc.ClipBox))
-            FPartDisplay->DrawIndicatorHeader(r);
+            FPartDisplay->DrawIndicatorHeader(c, r);
     }
     if (FOptions.Contains(TGridOption::goInput)) {
         ui::TRect r = ui::Rect(0, inputRect.top, kIndicatorWidth, inputRect.top + FInputSize + g);
@@ -284,9 +274,8 @@ void TCustomGridViewControl::PaintEmptyArea(TPaintContext& pc)
         return;
     if (ThemesActive() && FHeaderStyle == THeaderStyle::hsAuto && FOptions.Contains(TGridOption::goHeader)) {
         ui::TRect header = ui::Rect(left, 0, l.ClientWidth, FHeaderSize);
-        FPartDisplay->Canvas = &pc.Canvas;
         if (Intersects(header, pc.ClipBox))
-            FPartDisplay->DrawEmptyHeader(header);
+            FPartDisplay->DrawEmptyHeader(pc.Canvas, header);
         band.top = FHeaderSize;
     }
     Fill(pc.Canvas, band, Color());
@@ -356,7 +345,7 @@ TColor TCustomGridViewControl::CellTextColor(int ACol, int ARow)
     return FColumns->Items(ACol)->Font()->Color();
 }
 
-bool TCustomGridViewControl::PrepareCellFont(int ACol, int ARow)
+bool TCustomGridViewControl::PrepareCellFont(int ACol, int ARow, TCellValue&)
 {
     ui::TCanvas& c = Canvas();
     TCustomColumn* column = FColumns->Items(ACol);
@@ -458,25 +447,35 @@ void TCustomGridViewControl::DrawCellIn(TPaintContext& pc, TCustomColumn* column
             c.FrameRect(rect);
         else
             c.FillRect(rect);
-        if (auto* display = dynamic_cast<TColumnDisplay*>(column->Display())) {
-            bool current = ACol == FCurrentCol && ARow == FCurrentRow;
-            display->Prepare(c, false, rect, current);
-            display->Selected = selected;
-            display->ShowHintMarker = false;
-            TDrawingOptions drawing = column->DrawingOptions();
-            if ((drawing == TDrawingOptions::doNormal || drawing == TDrawingOptions::doCustom) &&
-                PrepareCellFont(ACol, ARow)) {
-                display->DrawContent();
-                if (display->ShowHintMarker)
-                    display->DrawHintMarker();
-            }
-        }
+        TDrawingOptions drawing = column->DrawingOptions();
+        if (drawing == TDrawingOptions::doNormal || drawing == TDrawingOptions::doCustom)
+            DrawCellContent(c, column, ARow, rect, selected);
     }
     if (column->DrawingOptions() != TDrawingOptions::doNormal)
         DoCustomDrawCell(ACol, ARow, rect, state);
     if (!FOptions.Contains(TGridOption::goSelectFullRow) && ACol == FCurrentCol && ARow == FCurrentRow)
         DrawFocus(pc);
     pc.ClipTo(pc.RowArea);
+}
+
+void TCustomGridViewControl::DrawCellContent(ui::TCanvas& canvas, TCustomColumn* column, int ARow,
+                                             const ui::TRect& rect, bool selected)
+{
+    auto* display = dynamic_cast<TColumnDisplay*>(column->Display());
+    if (display == nullptr)
+        return;
+    int ACol = column->Index();
+    TCellValue value;
+    if (!PrepareCellFont(ACol, ARow, value))
+        return;
+    TCellDrawState state{.Canvas = canvas, .Rect = rect};
+    state.Selected = selected;
+    state.Current = ACol == FCurrentCol && ARow == FCurrentRow;
+    state.Hot = ACol == HotCol() && ARow == HotRow();
+    state.Pressed = CheckBoxPressed(ACol, ARow);
+    display->DrawContent(state, value);
+    if (value.HasHint)
+        display->DrawHintMarker(state);
 }
 
 void TCustomGridViewControl::DrawEmptyCellIn(TPaintContext& pc, TCustomColumn* column, int ARow)
@@ -531,20 +530,13 @@ void TCustomGridViewControl::InvertFocusFrame(const TGridLayout& l)
     ui::TRect r = FocusRect(l);
     if (ui::IsRectEmptyOrInverted(r))
         return;
-    HDC dc = GetDC(Handle());
+    ui::TWindowDC dc(Handle(), ui::TWindowDC::waClient);
     if (dc == nullptr)
         return;
+    // The canvas goes first and gives the context back with its own objects selected.
     ui::TCanvas canvas;
     canvas.SetHandle(dc);
-    try {
-        TGraphicsProvider::DrawFocusFrame(canvas, r, false);
-    } catch (...) {
-        canvas.SetHandle(nullptr);
-        ReleaseDC(Handle(), dc);
-        throw;
-    }
-    canvas.SetHandle(nullptr);
-    ReleaseDC(Handle(), dc);
+    TGraphicsProvider::DrawFocusFrame(canvas, r, false);
 }
 
 void TCustomGridViewControl::ScrollBy(int dx, int dy)
@@ -595,16 +587,7 @@ void TCustomGridViewControl::PaintSlides(TPaintContext& pc)
             int ACol = column->Index();
             pc.ClipTo(Intersection(cell, slide));
             Fill(c, cell, CellBackColor(ACol, row));
-            if (auto* display = dynamic_cast<TColumnDisplay*>(column->Display())) {
-                display->Prepare(c, false, cell, row == FCurrentRow && ACol == FCurrentCol);
-                display->Selected = CellSelected(ACol, row);
-                display->ShowHintMarker = false;
-                if (PrepareCellFont(ACol, row)) {
-                    display->DrawContent();
-                    if (display->ShowHintMarker)
-                        display->DrawHintMarker();
-                }
-            }
+            DrawCellContent(c, column, row, cell, CellSelected(ACol, row));
             pc.ResetClip();
         }
         if (row == FCurrentRow) {

@@ -24,25 +24,25 @@ TPaintCounters& PaintCounters()
 namespace {
 
 // Parts and states of the visual-style classes the painters use.
-constexpr int kHeaderItem = 1, kHeaderItemLeft = 2, kHeaderNormal = 1;
+constexpr int kHeaderItem = 1, kHeaderItemLeft = 2, kHeaderNormal = 1, kHeaderHot = 2;
 
 // The brush is hollow while text is drawn, so the cell's fill shows through, and solid again
-// afterwards for the fills that follow.
+// afterwards (however the drawing ends) for the fills that follow.
+struct THollowBrush {
+    ui::TCanvas& Canvas;
+    explicit THollowBrush(ui::TCanvas& canvas) : Canvas(canvas) { Canvas.Brush().SetStyle(ui::TBrushStyle::bsClear); }
+    ~THollowBrush() { Canvas.Brush().SetStyle(ui::TBrushStyle::bsSolid); }
+    THollowBrush(const THollowBrush&) = delete;
+    THollowBrush& operator=(const THollowBrush&) = delete;
+};
+
 int DrawTextHollow(ui::TCanvas& canvas, const std::wstring& text, ui::TRect& rect, UINT flags)
 {
     if (text.empty())
         return 0;
     ++PaintCounters().TextCalls;
-    canvas.Brush().SetStyle(ui::TBrushStyle::bsClear);
-    int height = 0;
-    try {
-        height = canvas.DrawText(text, rect, flags);
-    } catch (...) {
-        canvas.Brush().SetStyle(ui::TBrushStyle::bsSolid);
-        throw;
-    }
-    canvas.Brush().SetStyle(ui::TBrushStyle::bsSolid);
-    return height;
+    THollowBrush hollow(canvas);
+    return canvas.DrawText(text, rect, flags);
 }
 
 void CountedSharedText(ui::TCanvas& canvas, const ui::TRect& rect, bool rtl, const std::wstring& text, int alignment)
@@ -112,9 +112,12 @@ GRID_DISPLAY_CLASS(TGraphicColumnDisplay)
 // ---------------------------------------------------------------------------------------------
 // TColumnDisplay
 
-ui::TRect TColumnDisplay::TextRect() const { return TCalcProvider::ShiftEdges(FCellRect, 2, 0, -2, 0); }
+ui::TRect TColumnDisplay::TextRect(const TCellDrawState& state) const
+{
+    return TCalcProvider::ShiftEdges(state.Rect, 2, 0, -2, 0);
+}
 
-void TColumnDisplay::DrawText(const std::wstring& text, const ui::TRect& rect)
+void TColumnDisplay::DrawText(const TCellDrawState& state, const std::wstring& text, const ui::TRect& rect)
 {
     if (text.empty())
         return;
@@ -129,7 +132,7 @@ void TColumnDisplay::DrawText(const std::wstring& text, const ui::TRect& rect)
     case TAlignment::taCenter: flags |= DT_CENTER; break;
     default: flags |= DT_LEFT; break;
     }
-    if (FRightToLeft)
+    if (state.RightToLeft)
         flags |= DT_RTLREADING;
     ui::TRect r = rect;
     if (wrap == TWrapKind::wkWordWrap) {
@@ -137,7 +140,7 @@ void TColumnDisplay::DrawText(const std::wstring& text, const ui::TRect& rect)
         flags |= DT_WORDBREAK;
         if (vertical != TVerticalAlignment::vaTop) {
             ui::TRect measure = r;
-            FCanvas->DrawText(text, measure, flags | DT_CALCRECT);
+            state.Canvas.DrawText(text, measure, flags | DT_CALCRECT);
             int room = ui::RectHeight(r) - ui::RectHeight(measure);
             if (room > 0)
                 r.top += vertical == TVerticalAlignment::vaMiddle ? room / 2 : room;
@@ -157,55 +160,60 @@ void TColumnDisplay::DrawText(const std::wstring& text, const ui::TRect& rect)
         // beginning that is surely too wide, and cuts the same place.
         const size_t room = static_cast<size_t>(std::max(0, ui::RectWidth(r))) + 1;
         if (wrap == TWrapKind::wkEllipsis && text.size() > room) {
-            DrawTextHollow(*FCanvas, text.substr(0, room), r, flags);
+            DrawTextHollow(state.Canvas, text.substr(0, room), r, flags);
             return;
         }
     }
-    DrawTextHollow(*FCanvas, text, r, flags);
+    DrawTextHollow(state.Canvas, text, r, flags);
 }
 
-void TColumnDisplay::DrawHintMarker()
+void TColumnDisplay::DrawHintMarker(const TCellDrawState& state)
 {
-    const ui::TRect& r = FCellRect;
-    FCanvas->Pen().SetColor(clRed);
-    FCanvas->Brush().SetStyle(ui::TBrushStyle::bsSolid);
-    FCanvas->Brush().SetColor(clRed);
-    FCanvas->Polygon({ui::Point(r.right - 5, r.top), ui::Point(r.right - 1, r.top), ui::Point(r.right - 1, r.top + 4)});
+    const ui::TRect& r = state.Rect;
+    ui::TCanvas& c = state.Canvas;
+    c.Pen().SetColor(clRed);
+    c.Brush().SetStyle(ui::TBrushStyle::bsSolid);
+    c.Brush().SetColor(clRed);
+    c.Polygon({ui::Point(r.right - 5, r.top), ui::Point(r.right - 1, r.top), ui::Point(r.right - 1, r.top + 4)});
 }
 
-void TTextualColumnDisplay::DrawContent()
+void TTextualColumnDisplay::DrawContent(const TCellDrawState& state, const TCellValue& value)
 {
-    std::wstring text = TextValue;
     if (auto* column = ColumnAs<TTextualColumn>(*this))
-        text = column->TextBefore() + text + column->TextAfter();
-    DrawText(text, TextRect());
+        DrawText(state, column->TextBefore() + value.Text + column->TextAfter(), TextRect(state));
+    else
+        DrawText(state, value.Text, TextRect(state));
 }
 
-void TDateColumnDisplay::DrawContent()
+void TDateColumnDisplay::DrawContent(const TCellDrawState& state, const TCellValue& value)
 {
     auto* column = ColumnAs<TDateColumn>(*this);
-    if (column != nullptr && column->HideWhenEmpty() && DateValue == 0)
-        DrawText(column->EmptyCaption(), TextRect());
+    if (column != nullptr && column->HideWhenEmpty() && value.Date == 0)
+        DrawText(state, column->EmptyCaption(), TextRect(state));
     else
-        DrawText(DateTimeToStr(DateValue), TextRect());
+        DrawText(state, DateTimeToStr(value.Date), TextRect(state));
 }
 
-void TNumericColumnDisplay::DrawContent()
+void TNumericColumnDisplay::DrawContent(const TCellDrawState& state, const TCellValue& value)
 {
     auto* column = ColumnAs<TNumericColumn>(*this);
-    std::wstring text = column != nullptr && !column->FormatMask().empty() ? FormatFloat(column->FormatMask(), FloatValue)
-                                                                            : FloatToStr(FloatValue);
+    std::wstring text = column != nullptr && !column->FormatMask().empty()
+                            ? FormatFloat(column->FormatMask(), value.Float)
+                            : FloatToStr(value.Float);
     if (column != nullptr)
         text += column->TextAfter();
-    DrawText(text, TextRect());
+    DrawText(state, text, TextRect(state));
 }
 
-void TIncrementColumnDisplay::DrawContent() { DrawText(ui::IntToStr(int64_t(IntValue) + 1), TextRect()); }
+void TIncrementColumnDisplay::DrawContent(const TCellDrawState& state, const TCellValue& value)
+{
+    DrawText(state, ui::IntToStr(int64_t(value.Int) + 1), TextRect(state));
+}
 
 // ---------------------------------------------------------------------------------------------
 // Boxes and pictures
 
-void TCheckBoxColumnDisplay::DrawContent()
+void TCheckBoxColumnDisplay::DrawContent(const TCellDrawState& state, const TCellValue& value)
 {
     TCustomColumn* column = Column();
     int h = column ? static_cast<int>(column->Alignment()) : 2;
@@ -213,35 +221,36 @@ void TCheckBoxColumnDisplay::DrawContent()
     TCustomGridViewControl* grid = column ? column->Grid() : nullptr;
     bool themed = ThemesActive() && grid != nullptr && grid->HandleAllocated();
     int size = TGraphicsProvider::CheckBoxSize(themed);
-    ui::TPoint p = TCalcProvider::AlignBox(size, size, CellRect(), h, v, 2);
-    // The cell shows the element's pressed look while it is held down on this cell.
-    TGraphicsProvider::DrawCheckBox(Canvas(), themed ? grid->Handle() : nullptr, p, themed, BoolValue, Pressed,
-                                    Pressed);
+    ui::TPoint p = TCalcProvider::AlignBox(size, size, state.Rect, h, v, 2);
+    // The styled box is hot under the pointer. While the element is held down on this cell it
+    // shows the pressed look, which the style draws only on a hot box.
+    TGraphicsProvider::DrawCheckBox(state.Canvas, themed ? grid->Handle() : nullptr, p, themed, value.Bool,
+                                    state.Hot || state.Pressed, state.Pressed);
 }
 
-void TImageColumnDisplay::DrawContent()
+void TImageColumnDisplay::DrawContent(const TCellDrawState& state, const TCellValue& value)
 {
     auto* column = ColumnAs<TImageColumn>(*this);
     if (column == nullptr || column->Images() == nullptr)
         return;
     ui::TImageList* images = column->Images();
     // A number outside the list draws nothing rather than failing the whole paint.
-    if (IntValue < 0 || IntValue >= images->Count())
+    if (value.Int < 0 || value.Int >= images->Count())
         return;
-    ui::TPoint p = TCalcProvider::AlignBox(images->Width(), images->Height(), CellRect(),
+    ui::TPoint p = TCalcProvider::AlignBox(images->Width(), images->Height(), state.Rect,
                                            static_cast<int>(column->Alignment()),
                                            static_cast<int>(column->VerticalAlignment()), 2);
     ui::TImageList* masks = column->Masks();
-    if (column->Masked() && masks != nullptr && IntValue < masks->Count()) {
+    if (column->Masked() && masks != nullptr && value.Int < masks->Count()) {
         ui::TBitmap picture, mask;
-        images->GetBitmap(IntValue, picture, clBlack);
-        masks->GetBitmap(IntValue, mask, clBlack);
+        images->GetBitmap(value.Int, picture, clBlack);
+        masks->GetBitmap(value.Int, mask, clBlack);
         if (picture.Width() == mask.Width() && picture.Height() == mask.Height()) {
-            TMaskProvider::DrawMasked(Canvas(), p.x, p.y, mask, picture);
+            TMaskProvider::DrawMasked(state.Canvas, p.x, p.y, mask, picture);
             return;
         }
     }
-    images->Draw(Canvas(), p.x, p.y, IntValue);
+    images->Draw(state.Canvas, p.x, p.y, value.Int);
 }
 
 ui::TRect TProgressColumnDisplay::BarBox(const ui::TRect& cell, int margin, bool showText)
@@ -260,22 +269,22 @@ int TProgressColumnDisplay::BarWidth(int innerWidth, double percent)
     return w >= innerWidth ? innerWidth : static_cast<int>(w);
 }
 
-void TProgressColumnDisplay::DrawContent()
+void TProgressColumnDisplay::DrawContent(const TCellDrawState& state, const TCellValue& value)
 {
     auto* column = ColumnAs<TProgressColumn>(*this);
-    if (column == nullptr || (column->HideWhenEmpty() && FloatValue == 0))
+    if (column == nullptr || (column->HideWhenEmpty() && value.Float == 0))
         return;
-    ui::TCanvas& c = Canvas();
+    ui::TCanvas& c = state.Canvas;
     // A Max of 0 or less has no meaningful percentage; the bar stays empty instead of dividing by it.
-    double percent = column->Max() > 0 ? Percent(column->Max(), FloatValue) : 0;
-    ui::TRect area = TCalcProvider::ShiftEdges(CellRect(), column->Margin(), column->Margin(), -column->Margin(),
+    double percent = column->Max() > 0 ? Percent(column->Max(), value.Float) : 0;
+    ui::TRect area = TCalcProvider::ShiftEdges(state.Rect, column->Margin(), column->Margin(), -column->Margin(),
                                                -column->Margin());
     if (column->ShowText()) {
         ui::TRect textRect = ui::Rect(area.left, area.top, area.left + 30, area.bottom);
         long shown = std::isfinite(percent) ? std::lround(percent) : 0;
         DrawTextHollow(c, ui::IntToStr(shown) + L"%", textRect, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
     }
-    ui::TRect box = BarBox(CellRect(), column->Margin(), column->ShowText());
+    ui::TRect box = BarBox(state.Rect, column->Margin(), column->ShowText());
     if (ui::IsRectEmptyOrInverted(box))
         return;
     c.Brush().SetStyle(ui::TBrushStyle::bsSolid);
@@ -306,34 +315,34 @@ void TProgressColumnDisplay::DrawContent()
     }
 }
 
-void TRateColumnDisplay::DrawContent()
+void TRateColumnDisplay::DrawContent(const TCellDrawState& state, const TCellValue& value)
 {
     auto* column = ColumnAs<TRateColumn>(*this);
-    if (column == nullptr || (column->HideWhenEmpty() && IntValue == 0))
+    if (column == nullptr || (column->HideWhenEmpty() && value.Int == 0))
         return;
     ui::TBitmap* sizer = !column->Glyph()->Empty() ? column->Glyph() : column->EmptyGlyph();
     if (sizer->Empty() || column->Max() <= 0)
         return;
     int w = sizer->Width(), h = sizer->Height();
-    ui::TPoint p = TCalcProvider::AlignBox(w * column->Max(), h, CellRect(), static_cast<int>(column->Alignment()),
+    ui::TPoint p = TCalcProvider::AlignBox(w * column->Max(), h, state.Rect, static_cast<int>(column->Alignment()),
                                            static_cast<int>(column->VerticalAlignment()), 0);
-    ui::TRect clip = Canvas().ClipRect();
+    ui::TRect clip = state.Canvas.ClipRect();
     for (int i = 1; i <= column->Max(); ++i) {
         int x = p.x + (i - 1) * w;
         if (x >= clip.right)
             break; // the rest lies outside what this paint can change
-        bool filled = i <= IntValue;
+        bool filled = i <= value.Int;
         ui::TBitmap* glyph = filled ? column->Glyph() : column->EmptyGlyph();
         ui::TBitmap* mask = filled ? column->GlyphMask() : column->EmptyGlyphMask();
         if (glyph->Empty())
             continue;
         // A mask of another size cannot be applied; the glyph is drawn without it.
         if (column->Masked() && mask->Width() == glyph->Width() && mask->Height() == glyph->Height())
-            TMaskProvider::DrawMasked(Canvas(), x, p.y, *mask, *glyph);
+            TMaskProvider::DrawMasked(state.Canvas, x, p.y, *mask, *glyph);
         else if (column->Transparent())
-            Canvas().DrawTransparent(x, p.y, *glyph, glyph->PixelAt(0, glyph->Height() - 1));
+            state.Canvas.DrawTransparent(x, p.y, *glyph, glyph->PixelAt(0, glyph->Height() - 1));
         else
-            Canvas().Draw(x, p.y, *glyph);
+            state.Canvas.Draw(x, p.y, *glyph);
     }
 }
 
@@ -356,22 +365,22 @@ ui::TRect TGraphicColumnDisplay::FitRect(const ui::TRect& box, int w, int h, boo
     return ui::Rect(left, top, left + static_cast<int>(fw), top + static_cast<int>(fh));
 }
 
-void TGraphicColumnDisplay::DrawContent()
+void TGraphicColumnDisplay::DrawContent(const TCellDrawState& state, const TCellValue& value)
 {
     auto* column = ColumnAs<TGraphicColumn>(*this);
     if (column == nullptr)
         return;
-    ui::TCanvas& c = Canvas();
+    ui::TCanvas& c = state.Canvas;
     int m = column->Margin();
-    ui::TRect box = TCalcProvider::ShiftEdges(CellRect(), m, m, -m, -m);
+    ui::TRect box = TCalcProvider::ShiftEdges(state.Rect, m, m, -m, -m);
     if (column->BorderWidth() > 0) {
         c.Brush().SetStyle(ui::TBrushStyle::bsSolid);
-        c.Brush().SetColor(Selected ? clHighlightText : clBtnFace);
+        c.Brush().SetColor(state.Selected ? clHighlightText : clBtnFace);
         for (int i = 1; i <= column->BorderWidth(); ++i)
             c.FrameRect(TCalcProvider::ShiftEdges(box, -i, -i, i, i));
     }
-    if (PictureValue != nullptr && !PictureValue->Empty())
-        c.StretchDraw(FitRect(box, PictureValue->Width(), PictureValue->Height(), column->Strecht()), *PictureValue);
+    if (value.Picture != nullptr && !value.Picture->Empty())
+        c.StretchDraw(FitRect(box, value.Picture->Width(), value.Picture->Height(), column->Strecht()), *value.Picture);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -423,14 +432,25 @@ std::wstring Attribute(const std::wstring& tag, const std::wstring& name)
 
 } // namespace
 
-void THtmlColumnDisplay::DrawContent()
+void THtmlColumnDisplay::DrawContent(const TCellDrawState& state, const TCellValue& value)
 {
-    ui::TCanvas& c = Canvas();
+    ui::TCanvas& c = state.Canvas;
     TCustomColumn* column = Column();
     bool ellipsis = column == nullptr || column->WrapKind() == TWrapKind::wkEllipsis;
-    ui::TRect r = TextRect();
-    ui::TFont base;
-    base.Assign(c.Font());
+    ui::TRect r = TextRect(state);
+    // The tags change the canvas's font; the cells after this one get it back as it was, with a
+    // solid brush, however the drawing ends.
+    struct TRestoreCanvas {
+        ui::TCanvas& Canvas;
+        ui::TFont Base;
+        explicit TRestoreCanvas(ui::TCanvas& canvas) : Canvas(canvas) { Base.Assign(canvas.Font()); }
+        ~TRestoreCanvas()
+        {
+            Canvas.Font().Assign(Base);
+            Canvas.Brush().SetStyle(ui::TBrushStyle::bsSolid);
+        }
+    } restore(c);
+    const ui::TFont& base = restore.Base;
     std::vector<THtmlFontState> fonts{{base.Color(), base.Name(), base.Size()}};
     int bold = 0, italic = 0, underline = 0, link = 0;
 
@@ -471,76 +491,68 @@ void THtmlColumnDisplay::DrawContent()
         x += w + c.TextWidth(L" ");
     };
 
-    const std::wstring& text = TextValue;
+    const std::wstring& text = value.Text;
     std::wstring word;
     size_t i = 0;
-    try {
-        applyFont();
-        while (i < text.size() && !stopped) {
-            wchar_t ch = text[i];
-            if (ch == L'<') {
-                size_t end = text.find(L'>', i);
-                if (end == std::wstring::npos) {
-                    word += text.substr(i);
-                    break;
-                }
-                drawWord(word);
-                word.clear();
-                std::wstring tag = text.substr(i + 1, end - i - 1);
-                i = end + 1;
-                bool closing = !tag.empty() && tag[0] == L'/';
-                std::wstring name = Lower(tag.substr(closing ? 1 : 0));
-                name = name.substr(0, name.find_first_of(L" \t"));
-                int delta = closing ? -1 : 1;
-                if (name == L"b")
-                    bold = std::max(0, bold + delta);
-                else if (name == L"i")
-                    italic = std::max(0, italic + delta);
-                else if (name == L"u")
-                    underline = std::max(0, underline + delta);
-                else if (name == L"a")
-                    link = std::max(0, link + delta);
-                else if (name == L"br" || name == L"br/") {
-                    x = r.left;
-                    y += lineHeight;
-                } else if (name == L"font") {
-                    if (closing) {
-                        if (fonts.size() > 1)
-                            fonts.pop_back();
-                    } else {
-                        THtmlFontState f = fonts.back();
-                        std::wstring color = Attribute(tag, L"color");
-                        if (color.size() == 7 && color[0] == L'#') {
-                            unsigned long rgb = std::wcstoul(color.c_str() + 1, nullptr, 16);
-                            f.Color = RGBColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-                        }
-                        if (std::wstring face = Attribute(tag, L"name"); !face.empty())
-                            f.Name = face;
-                        if (std::wstring size = Attribute(tag, L"size"); !size.empty())
-                            if (int points = _wtoi(size.c_str()); points > 0)
-                                f.Size = points;
-                        fonts.push_back(f);
+    applyFont();
+    while (i < text.size() && !stopped) {
+        wchar_t ch = text[i];
+        if (ch == L'<') {
+            size_t end = text.find(L'>', i);
+            if (end == std::wstring::npos) {
+                word += text.substr(i);
+                break;
+            }
+            drawWord(word);
+            word.clear();
+            std::wstring tag = text.substr(i + 1, end - i - 1);
+            i = end + 1;
+            bool closing = !tag.empty() && tag[0] == L'/';
+            std::wstring name = Lower(tag.substr(closing ? 1 : 0));
+            name = name.substr(0, name.find_first_of(L" \t"));
+            int delta = closing ? -1 : 1;
+            if (name == L"b")
+                bold = std::max(0, bold + delta);
+            else if (name == L"i")
+                italic = std::max(0, italic + delta);
+            else if (name == L"u")
+                underline = std::max(0, underline + delta);
+            else if (name == L"a")
+                link = std::max(0, link + delta);
+            else if (name == L"br" || name == L"br/") {
+                x = r.left;
+                y += lineHeight;
+            } else if (name == L"font") {
+                if (closing) {
+                    if (fonts.size() > 1)
+                        fonts.pop_back();
+                } else {
+                    THtmlFontState f = fonts.back();
+                    std::wstring color = Attribute(tag, L"color");
+                    if (color.size() == 7 && color[0] == L'#') {
+                        unsigned long rgb = std::wcstoul(color.c_str() + 1, nullptr, 16);
+                        f.Color = RGBColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
                     }
+                    if (std::wstring face = Attribute(tag, L"name"); !face.empty())
+                        f.Name = face;
+                    if (std::wstring size = Attribute(tag, L"size"); !size.empty())
+                        if (int points = _wtoi(size.c_str()); points > 0)
+                            f.Size = points;
+                    fonts.push_back(f);
                 }
-                applyFont();
-                continue;
             }
-            if (ch == L' ') {
-                drawWord(word);
-                word.clear();
-            } else {
-                word += ch;
-            }
-            ++i;
+            applyFont();
+            continue;
         }
-        drawWord(word);
-    } catch (...) {
-        c.Font().Assign(base);
-        c.Brush().SetStyle(ui::TBrushStyle::bsSolid);
-        throw;
+        if (ch == L' ') {
+            drawWord(word);
+            word.clear();
+        } else {
+            word += ch;
+        }
+        ++i;
     }
-    c.Font().Assign(base);
-    c.Brush().SetStyle(ui::TBrushStyle::bsSolid);
+    drawWord(word);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -548,14 +560,12 @@ void THtmlColumnDisplay::DrawContent()
 
 HWND TColumnPartDisplay::GridWindow() const { return FGrid->HandleAllocated() ? FGrid->Handle() : nullptr; }
 
-void TColumnPartDisplay::DrawPart()
+void TColumnPartDisplay::DrawPart(const TPartDrawState& state)
 {
-    if (Canvas == nullptr || Column == nullptr)
-        return;
-    switch (Part) {
-    case pkHeader: DrawHeader(); break;
-    case pkInput: DrawInputCell(); break;
-    case pkFooter: DrawFooterCell(); break;
+    switch (state.Part) {
+    case pkHeader: DrawHeader(state); break;
+    case pkInput: DrawInputCell(state); break;
+    case pkFooter: DrawFooterCell(state); break;
     }
 }
 
@@ -566,19 +576,19 @@ COLORREF TColumnPartDisplay::HeaderBackground() const
     return ui::ColorToRef(FGrid->Color());
 }
 
-void TColumnPartDisplay::DrawEmptyHeader(const ui::TRect& rect)
+void TColumnPartDisplay::DrawEmptyHeader(ui::TCanvas& canvas, const ui::TRect& rect)
 {
-    FGrid->Themes().Draw(GridWindow(), Canvas->Handle(), rect, kHeaderNormal, kHeaderItemLeft, L"header",
+    FGrid->Themes().Draw(GridWindow(), canvas.Handle(), rect, kHeaderNormal, kHeaderItemLeft, L"header",
                          HeaderBackground());
 }
 
-void TColumnPartDisplay::DrawIndicatorHeader(const ui::TRect& rect)
+void TColumnPartDisplay::DrawIndicatorHeader(ui::TCanvas& canvas, const ui::TRect& rect)
 {
     if (ThemesActive() && FGrid->HeaderStyle() == THeaderStyle::hsAuto)
-        FGrid->Themes().Draw(GridWindow(), Canvas->Handle(), rect, kHeaderNormal, kHeaderItem, L"header",
+        FGrid->Themes().Draw(GridWindow(), canvas.Handle(), rect, kHeaderNormal, kHeaderItem, L"header",
                              HeaderBackground());
     else
-        TGraphicsProvider::DrawButtonFrame(*Canvas, rect, FGrid->HeaderStyle() == THeaderStyle::hsOldStyle);
+        TGraphicsProvider::DrawButtonFrame(canvas, rect, FGrid->HeaderStyle() == THeaderStyle::hsOldStyle);
 }
 
 int TColumnPartDisplay::SortMarkLeft(int left, TDisplayMode mode, int glyphWidth, int captionWidth)
@@ -590,11 +600,12 @@ int TColumnPartDisplay::SortMarkLeft(int left, TDisplayMode mode, int glyphWidth
     }
 }
 
-void TColumnPartDisplay::DrawFlatFrame()
+void TColumnPartDisplay::DrawFlatFrame(const TPartDrawState& state)
 {
-    ui::TCanvas& c = *Canvas;
-    const ui::TRect& r = PartRect;
-    TColor face = Column->Header()->Color();
+    ui::TCanvas& c = state.Canvas;
+    const ui::TRect& r = state.Rect;
+    const TCustomColumn& column = state.Column;
+    TColor face = column.Header()->Color();
     c.Brush().SetStyle(ui::TBrushStyle::bsSolid);
     c.Brush().SetColor(face);
     c.FillRect(TCalcProvider::ShiftEdges(r, 1, 1, -1, -1));
@@ -604,8 +615,8 @@ void TColumnPartDisplay::DrawFlatFrame()
         c.Frame3D(frame, clBtnHighlight, clBtnShadow, 1);
         return;
     }
-    bool first = Column->VisibleIndex() == 0;
-    bool last = Column->VisibleIndex() == visible - 1;
+    bool first = column.VisibleIndex() == 0;
+    bool last = column.VisibleIndex() == visible - 1;
     c.Pen().SetColor(clBtnHighlight);
     Line(c, r.left, r.top, r.right, r.top);
     if (first) {
@@ -626,37 +637,38 @@ void TColumnPartDisplay::DrawFlatFrame()
     }
 }
 
-void TColumnPartDisplay::DrawHeaderFrame(bool themed)
+void TColumnPartDisplay::DrawHeaderFrame(const TPartDrawState& state, bool themed)
 {
-    ui::TCanvas& c = *Canvas;
+    ui::TCanvas& c = state.Canvas;
     switch (FGrid->HeaderStyle()) {
     case THeaderStyle::hsAuto:
         if (themed) {
-            FGrid->Themes().Draw(GridWindow(), c.Handle(), PartRect, kHeaderNormal, kHeaderItem, L"header",
-                                 HeaderBackground());
+            // The styled item has a hot look; the classic frames have none.
+            FGrid->Themes().Draw(GridWindow(), c.Handle(), state.Rect, state.Hot ? kHeaderHot : kHeaderNormal,
+                                 kHeaderItem, L"header", HeaderBackground());
             return;
         }
-        DrawFlatFrame();
+        DrawFlatFrame(state);
         return;
     case THeaderStyle::hsDefault:
-        DrawFlatFrame();
+        DrawFlatFrame(state);
         return;
     case THeaderStyle::hsOldStyle: {
         c.Brush().SetStyle(ui::TBrushStyle::bsSolid);
-        c.Brush().SetColor(Column->Header()->Color());
-        c.FillRect(PartRect);
-        ui::TRect frame = PartRect;
+        c.Brush().SetColor(state.Column.Header()->Color());
+        c.FillRect(state.Rect);
+        ui::TRect frame = state.Rect;
         c.Frame3D(frame, clBtnHighlight, clWindowFrame, 1);
         return;
     }
     }
 }
 
-void TColumnPartDisplay::DrawSortMark(int x, bool themed)
+void TColumnPartDisplay::DrawSortMark(const TPartDrawState& state, int x, bool themed)
 {
-    ui::TCanvas& c = *Canvas;
-    int y = (PartRect.top + PartRect.bottom) / 2 - (themed ? 3 : 4);
-    bool up = Column->SortKind() == TSortKind::skAscending;
+    ui::TCanvas& c = state.Canvas;
+    int y = (state.Rect.top + state.Rect.bottom) / 2 - (themed ? 3 : 4);
+    bool up = state.Column.SortKind() == TSortKind::skAscending;
     // An 8 x 7 triangle: apex in the middle, base across the full width.
     ui::TPoint apex = ui::Point(x + 4, up ? y : y + 6);
     ui::TPoint baseLeft = ui::Point(x, up ? y + 6 : y), baseRight = ui::Point(x + 8, up ? y + 6 : y);
@@ -678,17 +690,18 @@ void TColumnPartDisplay::DrawSortMark(int x, bool themed)
         Line(c, baseLeft.x, baseLeft.y, baseRight.x + 1, baseRight.y);
 }
 
-void TColumnPartDisplay::DrawHeader()
+void TColumnPartDisplay::DrawHeader(const TPartDrawState& state)
 {
-    ui::TCanvas& c = *Canvas;
-    const ui::TRect& r = PartRect;
+    ui::TCanvas& c = state.Canvas;
+    const ui::TRect& r = state.Rect;
+    TCustomColumn& column = state.Column;
     bool themed = ThemesActive() && FGrid->HeaderStyle() == THeaderStyle::hsAuto;
-    DrawHeaderFrame(themed);
+    DrawHeaderFrame(state, themed);
 
-    const TColumnHeader* header = Column->Header();
+    TColumnHeader* header = column.Header();
     TDisplayMode mode = header->DisplayMode();
     int x = r.left + 1 + ((themed && mode == TDisplayMode::dmTextOnly) ? 11 : 2);
-    ui::TBitmap* glyph = const_cast<TColumnHeader*>(header)->Glyph();
+    ui::TBitmap* glyph = header->Glyph();
     int glyphWidth = 0;
     if ((mode == TDisplayMode::dmImageOnly || mode == TDisplayMode::dmTextAndImage) && !glyph->Empty()) {
         glyphWidth = glyph->Width();
@@ -700,70 +713,91 @@ void TColumnPartDisplay::DrawHeader()
     c.SetFont(*FGrid->Font());
     if (mode == TDisplayMode::dmTextAndImage || mode == TDisplayMode::dmTextOnly) {
         // Header captions are left-aligned whatever the column's own alignment.
-        CountedSharedText(c, ui::Rect(x, r.top, r.right, r.bottom), RightToLeft, header->Caption(), 0);
-        if (Column->Sorted())
+        CountedSharedText(c, ui::Rect(x, r.top, r.right, r.bottom), state.RightToLeft, header->Caption(), 0);
+        if (column.Sorted())
             captionWidth = c.TextWidth(header->Caption());
     }
-    if (Column->Sorted()) {
+    if (column.Sorted()) {
         int markX = SortMarkLeft(r.left, mode, glyphWidth, captionWidth);
         if (markX + 8 < r.right)
-            DrawSortMark(markX, themed);
+            DrawSortMark(state, markX, themed);
     }
-    if (Pressed && !themed) {
+    if (state.Pressed && !themed) {
         ui::TRect pressed = FGrid->Columns()->VisibleCount() == 1 ? TCalcProvider::ShiftEdges(r, -1, -1, 0, 0)
                                                                    : TCalcProvider::ShiftEdges(r, 0, 0, -1, -1);
         c.InvertRect(pressed);
     }
 }
 
-void TColumnPartDisplay::DrawInputCell()
+void TColumnPartDisplay::DrawInputCell(const TPartDrawState& state)
 {
-    ui::TCanvas& c = *Canvas;
-    ui::TRect r = PartRect;
+    ui::TCanvas& c = state.Canvas;
+    const ui::TRect& r = state.Rect;
+    TCustomColumn& column = state.Column;
     bool grid = FGrid->Options().Contains(TGridOption::goGrid);
-    bool editing = Column->InputEditing();
-    TColor text = clGrayText, back = Column->Color();
-    if (InputActive && !editing && Column->Index() != FGrid->CurrentCol()) {
+    bool editing = column.InputEditing();
+    TColor text = clGrayText, back = column.Color();
+    if (state.InputActive && !editing && column.Index() != FGrid->CurrentCol()) {
         text = clHighlightText;
-        back = GridFocused ? clHighlight : clBtnFace;
+        back = state.GridFocused ? clHighlight : clBtnFace;
     }
-    ui::TRect fillRect = (grid && InputActive) ? TCalcProvider::ShiftEdges(r, 0, 0, -1, -1) : r;
+    ui::TRect fillRect = (grid && state.InputActive) ? TCalcProvider::ShiftEdges(r, 0, 0, -1, -1) : r;
     c.Brush().SetStyle(ui::TBrushStyle::bsSolid);
     c.Brush().SetColor(back);
     if (editing)
         c.FrameRect(fillRect);
     else
         c.FillRect(fillRect);
-    if (grid && InputActive) {
+    if (grid && state.InputActive) {
         c.Pen().SetColor(clHighlight);
         Line(c, r.left, r.bottom - 1, r.right, r.bottom - 1);
         Line(c, r.right - 1, r.top, r.right - 1, r.bottom);
     }
-    c.SetFont(*Column->Font());
+    c.SetFont(*column.Font());
     c.Font().SetColor(text);
     ui::TRect textRect = TCalcProvider::ShiftEdges(r, 2, 0, -1, -1);
-    if (!Column->InputText().empty())
-        CountedSharedText(c, textRect, RightToLeft, Column->InputText(), static_cast<int>(Column->Alignment()));
+    if (!column.InputText().empty())
+        CountedSharedText(c, textRect, state.RightToLeft, column.InputText(), static_cast<int>(column.Alignment()));
     else
-        CountedSharedText(c, textRect, RightToLeft, Column->InputCaption(), static_cast<int>(TAlignment::taCenter));
+        CountedSharedText(c, textRect, state.RightToLeft, column.InputCaption(),
+                          static_cast<int>(TAlignment::taCenter));
 }
 
-void TColumnPartDisplay::DrawFooterCell()
+void TColumnPartDisplay::DrawFooterCell(const TPartDrawState& state)
 {
-    ui::TCanvas& c = *Canvas;
-    const ui::TRect& r = PartRect;
+    ui::TCanvas& c = state.Canvas;
+    const ui::TRect& r = state.Rect;
+    TCustomColumn& column = state.Column;
     int g = FGrid->GridLineWidth();
     c.Brush().SetStyle(ui::TBrushStyle::bsSolid);
-    c.Brush().SetColor(Column->Footer()->Color());
+    c.Brush().SetColor(column.Footer()->Color());
     c.FillRect(TCalcProvider::ShiftEdges(r, 0, 0, -g, -g));
     if (g > 0) {
         c.Pen().SetColor(clBtnFace);
         Line(c, r.left, r.bottom - 1, r.right, r.bottom - 1);
         Line(c, r.right - 1, r.top, r.right - 1, r.bottom + 1);
     }
-    c.SetFont(*Column->Font());
-    CountedSharedText(c, TCalcProvider::ShiftEdges(r, 2, 0, -1, -1), RightToLeft, Column->Footer()->Caption(),
-                      static_cast<int>(Column->Alignment()));
+    c.SetFont(*column.Font());
+    CountedSharedText(c, TCalcProvider::ShiftEdges(r, 2, 0, -1, -1), state.RightToLeft, column.Footer()->Caption(),
+                      static_cast<int>(column.Alignment()));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Registration by name
+
+void RegisterColumnDisplays()
+{
+    static const bool registered = [] {
+        for (const ui::TClassInfo* info :
+             {&TTextualColumnDisplay::StaticClass(), &TCheckBoxColumnDisplay::StaticClass(),
+              &TDateColumnDisplay::StaticClass(), &TNumericColumnDisplay::StaticClass(),
+              &TIncrementColumnDisplay::StaticClass(), &TImageColumnDisplay::StaticClass(),
+              &TProgressColumnDisplay::StaticClass(), &TRateColumnDisplay::StaticClass(),
+              &THtmlColumnDisplay::StaticClass(), &TGraphicColumnDisplay::StaticClass()})
+            ui::RegisterComponentClass(*info);
+        return true;
+    }();
+    (void)registered;
 }
 
 } // namespace grid

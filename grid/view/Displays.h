@@ -36,50 +36,44 @@ private:
     TCustomColumn* FColumn;
 };
 
-// A cell painter. The grid points it at a canvas and a cell, fills the value field of the
-// column's cell kind, and asks it to draw the content.
+// What one cell holds, as its painter draws it: one field per cell kind (the column's CellKind
+// says which one the grid fills) and whether the cell carries a hint text.
+struct TCellValue {
+    bool Bool = false;
+    double Float = 0;
+    double Date = 0;
+    int32_t Int = 0; // integers, and the row for row-number columns
+    std::wstring Text;
+    ui::TGraphic* Picture = nullptr; // not owned: the cell's picture
+    bool HasHint = false;
+};
+
+// Where and how one cell is drawn. The canvas is the grid's (or a test's memory bitmap's), with
+// the cell's font and colours already set; it only has to outlive the call.
+struct TCellDrawState {
+    ui::TCanvas& Canvas;
+    ui::TRect Rect{};         // the cell rectangle, grid lines outside it
+    bool RightToLeft = false; // the grid's reading order
+    bool Selected = false;    // drawn in the selection look
+    bool Current = false;     // the grid's current cell
+    bool Hot = false;         // under the pointer
+    bool Pressed = false;     // the cell's in-cell element is held down by the mouse
+};
+
+// A cell painter: draws the value it is given in the state it is given, and keeps nothing
+// between two cells.
 class TColumnDisplay : public TVirtualColElement {
     UI_PUBLISHED_CLASS
 public:
     explicit TColumnDisplay(ui::TComponent* AOwner) : TVirtualColElement(AOwner) {}
 
-    // The cell to draw next. The canvas must stay valid until the drawing is done.
-    void Prepare(ui::TCanvas& canvas, bool rightToLeft, const ui::TRect& cellRect, bool current)
-    {
-        FCanvas = &canvas;
-        FRightToLeft = rightToLeft;
-        FCellRect = cellRect;
-        FCurrent = current;
-    }
-    ui::TCanvas& Canvas() const { return *FCanvas; }
-    const ui::TRect& CellRect() const { return FCellRect; }
-    bool RightToLeft() const { return FRightToLeft; }
-    bool Current() const { return FCurrent; }
-    bool Selected = false;
-    // Set while the cell's value is filled in when the cell carries a hint text.
-    bool ShowHintMarker = false;
-
-    // One value per cell kind; the grid fills the one the column's cells hold.
-    bool BoolValue = false;
-    double FloatValue = 0;
-    double DateValue = 0;
-    int32_t IntValue = 0; // integers, and the row for row-number columns
-    std::wstring TextValue;
-    ui::TGraphic* PictureValue = nullptr;
-
     // The cell rectangle narrowed by 2 pixels on the left and on the right.
-    virtual ui::TRect TextRect() const;
+    virtual ui::TRect TextRect(const TCellDrawState& state) const;
     // Draws text by the column's alignment, vertical alignment and wrapping; ampersands print.
-    virtual void DrawText(const std::wstring& text, const ui::TRect& rect);
+    virtual void DrawText(const TCellDrawState& state, const std::wstring& text, const ui::TRect& rect);
     // A small red triangle in the cell's top-right corner: the cell has a hint.
-    virtual void DrawHintMarker();
-    virtual void DrawContent() = 0;
-
-private:
-    ui::TCanvas* FCanvas = nullptr;
-    ui::TRect FCellRect{};
-    bool FRightToLeft = false;
-    bool FCurrent = false;
+    virtual void DrawHintMarker(const TCellDrawState& state);
+    virtual void DrawContent(const TCellDrawState& state, const TCellValue& value) = 0;
 };
 
 // TextBefore + the cell's text + TextAfter.
@@ -87,31 +81,31 @@ class TTextualColumnDisplay : public TColumnDisplay {
     UI_PUBLISHED_CLASS
 public:
     using TColumnDisplay::TColumnDisplay;
-    void DrawContent() override;
+    void DrawContent(const TCellDrawState& state, const TCellValue& value) override;
 };
 
-// A check box, themed when visual styles are active, else an outlined square with a tick.
+// A check box, themed when visual styles are active, else an outlined square with a tick. The
+// styled box shows its hot look under the pointer and its pressed look while the element is held
+// down; the classic box shows only the pressed one (button face inside).
 class TCheckBoxColumnDisplay : public TColumnDisplay {
     UI_PUBLISHED_CLASS
 public:
     using TColumnDisplay::TColumnDisplay;
-    void DrawContent() override;
-    // Shown pressed (button face inside) while the element is held down.
-    bool Pressed = false;
+    void DrawContent(const TCellDrawState& state, const TCellValue& value) override;
 };
 
 class TDateColumnDisplay : public TColumnDisplay {
     UI_PUBLISHED_CLASS
 public:
     using TColumnDisplay::TColumnDisplay;
-    void DrawContent() override;
+    void DrawContent(const TCellDrawState& state, const TCellValue& value) override;
 };
 
 class TNumericColumnDisplay : public TColumnDisplay {
     UI_PUBLISHED_CLASS
 public:
     using TColumnDisplay::TColumnDisplay;
-    void DrawContent() override;
+    void DrawContent(const TCellDrawState& state, const TCellValue& value) override;
 };
 
 // The row's ordinal (row index + 1).
@@ -119,7 +113,7 @@ class TIncrementColumnDisplay : public TColumnDisplay {
     UI_PUBLISHED_CLASS
 public:
     using TColumnDisplay::TColumnDisplay;
-    void DrawContent() override;
+    void DrawContent(const TCellDrawState& state, const TCellValue& value) override;
 };
 
 // The image list's picture of the cell's number, optionally blended through a mask picture.
@@ -127,7 +121,7 @@ class TImageColumnDisplay : public TColumnDisplay {
     UI_PUBLISHED_CLASS
 public:
     using TColumnDisplay::TColumnDisplay;
-    void DrawContent() override;
+    void DrawContent(const TCellDrawState& state, const TCellValue& value) override;
 };
 
 // A bar of value / Max, solid or as a gradient, with an optional percentage text.
@@ -135,7 +129,7 @@ class TProgressColumnDisplay : public TColumnDisplay {
     UI_PUBLISHED_CLASS
 public:
     using TColumnDisplay::TColumnDisplay;
-    void DrawContent() override;
+    void DrawContent(const TCellDrawState& state, const TCellValue& value) override;
     // Where the bar's box goes in `cell` (after the margin and the room for the text).
     static ui::TRect BarBox(const ui::TRect& cell, int margin, bool showText);
     // Width of the filled bar inside the box less 2 pixels on every side: rounded, never past
@@ -148,7 +142,7 @@ class TRateColumnDisplay : public TColumnDisplay {
     UI_PUBLISHED_CLASS
 public:
     using TColumnDisplay::TColumnDisplay;
-    void DrawContent() override;
+    void DrawContent(const TCellDrawState& state, const TCellValue& value) override;
 };
 
 // Text with a few inline tags: a, b, i, u, br and font (color, name, size).
@@ -156,7 +150,7 @@ class THtmlColumnDisplay : public TColumnDisplay {
     UI_PUBLISHED_CLASS
 public:
     using TColumnDisplay::TColumnDisplay;
-    void DrawContent() override;
+    void DrawContent(const TCellDrawState& state, const TCellValue& value) override;
 };
 
 // A picture scaled into the cell (keeping its proportions unless stretched), with frames.
@@ -164,7 +158,7 @@ class TGraphicColumnDisplay : public TColumnDisplay {
     UI_PUBLISHED_CLASS
 public:
     using TColumnDisplay::TColumnDisplay;
-    void DrawContent() override;
+    void DrawContent(const TCellDrawState& state, const TCellValue& value) override;
     // The rectangle a picture of w x h takes in `box`: the whole box when stretched, else scaled
     // by the smaller ratio and centred along the axis with room to spare.
     static ui::TRect FitRect(const ui::TRect& box, int w, int h, bool stretch);
@@ -173,42 +167,51 @@ public:
 // Which part of a column the part painter draws.
 enum TColumnPartKind { pkFooter = 0, pkHeader = 1, pkInput = 4 };
 
-// The grid's one painter of headers, input-row cells and footer cells. The grid points it at a
-// column and a part rectangle before each part.
+// One header, input-row cell or footer cell to draw, and the state it is drawn in.
+struct TPartDrawState {
+    ui::TCanvas& Canvas;
+    TCustomColumn& Column;
+    TColumnPartKind Part = pkHeader;
+    ui::TRect Rect{};          // the part rectangle
+    bool RightToLeft = false;  // the grid's reading order
+    bool GridFocused = false;  // the grid or its editor has the focus (input-row colours)
+    bool InputActive = false;  // the input row is active
+    bool Pressed = false;      // a header held down by the mouse (inverted in the classic looks)
+    bool Hot = false;          // a header under the pointer (the styled item's hot look)
+};
+
+// The grid's one painter of headers, input-row cells and footer cells. It reads the grid's
+// settings (header style, options, visible columns) and draws what it is given; it keeps no
+// state between two parts.
 class TColumnPartDisplay {
 public:
     explicit TColumnPartDisplay(TCustomGridViewControl* grid) : FGrid(grid) {}
 
-    ui::TCanvas* Canvas = nullptr;
-    bool RightToLeft = false;
-    TCustomColumn* Column = nullptr;
-    TColumnPartKind Part = pkHeader;
-    bool GridFocused = false;
-    bool InputActive = false;
-    ui::TRect PartRect{};
-    // The header is held down by the mouse (drawn inverted in the classic looks).
-    bool Pressed = false;
-
-    void DrawPart();
+    void DrawPart(const TPartDrawState& state);
     // The styled header item without a column (right of the last column).
-    void DrawEmptyHeader(const ui::TRect& rect);
+    void DrawEmptyHeader(ui::TCanvas& canvas, const ui::TRect& rect);
     // The indicator column's header cell: styled item, or a raised panel.
-    void DrawIndicatorHeader(const ui::TRect& rect);
+    void DrawIndicatorHeader(ui::TCanvas& canvas, const ui::TRect& rect);
 
     // Left edge of the sort mark in a header starting at `left` (see DrawHeader).
     static int SortMarkLeft(int left, TDisplayMode mode, int glyphWidth, int captionWidth);
 
 private:
-    void DrawHeader();
-    void DrawHeaderFrame(bool themed);
-    void DrawFlatFrame();
-    void DrawSortMark(int x, bool themed);
-    void DrawInputCell();
-    void DrawFooterCell();
+    void DrawHeader(const TPartDrawState& state);
+    void DrawHeaderFrame(const TPartDrawState& state, bool themed);
+    void DrawFlatFrame(const TPartDrawState& state);
+    void DrawSortMark(const TPartDrawState& state, int x, bool themed);
+    void DrawInputCell(const TPartDrawState& state);
+    void DrawFooterCell(const TPartDrawState& state);
     HWND GridWindow() const;
     COLORREF HeaderBackground() const;
 
     TCustomGridViewControl* FGrid;
 };
+
+// Makes the painter classes known by name, so that each column finds the class its
+// DisplayClassName names (the column units do not see this view's headers). Every grid calls
+// it when it is made; it may be called any number of times.
+void RegisterColumnDisplays();
 
 } // namespace grid

@@ -146,33 +146,25 @@ void TGridView::SetCellText(int ACol, int ARow, const std::wstring& text)
 
 TColor TGridView::GetCellColor(int ACol, int ARow) { return FCells->Cell(ACol, ARow)->Color(); }
 
-bool TGridView::PrepareCellFont(int ACol, int ARow)
+bool TGridView::PrepareCellFont(int ACol, int ARow, TCellValue& value)
 {
-    bool result = TCustomGridView::PrepareCellFont(ACol, ARow);
-    TCustomColumn* column = Columns()->Items(ACol);
-    auto* display = dynamic_cast<TColumnDisplay*>(column->Display());
-    if (display == nullptr)
-        return result;
-    TCellKind kind = column->CellKind();
+    bool result = TCustomGridView::PrepareCellFont(ACol, ARow, value);
+    TCellKind kind = Columns()->Items(ACol)->CellKind();
     if (kind == ckRowNumber) {
-        display->IntValue = ARow;
+        value.Int = ARow;
         return true;
     }
     const TCell* cell = FCells->Peek(ACol, ARow);
     switch (kind) {
-    case ckPicture: display->PictureValue = reinterpret_cast<ui::TGraphic*>(cell->Data()); break;
-    case ckBoolean:
-        display->BoolValue = cell->AsBoolean();
-        if (auto* checkBox = dynamic_cast<TCheckBoxColumnDisplay*>(display))
-            checkBox->Pressed = CheckBoxPressed(ACol, ARow);
-        break;
-    case ckDate: display->DateValue = cell->AsDateTime(); break;
-    case ckFloat: display->FloatValue = cell->AsFloat(); break;
-    case ckInteger: display->IntValue = cell->AsInteger(); break;
-    case ckText: display->TextValue = cell->AsString(); break;
+    case ckPicture: value.Picture = reinterpret_cast<ui::TGraphic*>(cell->Data()); break;
+    case ckBoolean: value.Bool = cell->AsBoolean(); break;
+    case ckDate: value.Date = cell->AsDateTime(); break;
+    case ckFloat: value.Float = cell->AsFloat(); break;
+    case ckInteger: value.Int = cell->AsInteger(); break;
+    case ckText: value.Text = cell->AsString(); break;
     default: return result;
     }
-    display->ShowHintMarker = cell->HasHint();
+    value.HasHint = cell->HasHint();
     return true;
 }
 

@@ -26,7 +26,7 @@ public:
     // No bounds check: a row outside the rows raises the list index error.
     TColor GetCellColor(int ACol, int ARow) override;
     int RowCount() const override { return FCells->RowCount(); }
-    bool PrepareCellFont(int ACol, int ARow) override;
+    bool PrepareCellFont(int ACol, int ARow, TCellValue& value) override;
     void SortColumn(TCustomColumn* column, bool ascending) override;
     // Appends Count rows; unless updating, they are queued for repainting.
     void AddRows(int Count) override;

@@ -2,6 +2,7 @@
 #include "grid/view/ScrollView.h"
 
 #include "ui/core/ClassBuilder.h"
+#include "ui/core/ScopeGuard.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -71,8 +72,10 @@ void TControlScrollBar::SetVisible(bool v)
 void TControlScrollBar::SetParams(int32_t position, int32_t min, int32_t max, int32_t pageSize, bool enabled,
                                   bool visible)
 {
-    UpdateLock = true;
-    try {
+    {
+        // The bar is pushed to the window once, after all the values are in.
+        UpdateLock = true;
+        ui::TAssignOnExit<bool> unlock(UpdateLock, false);
         SetEnabled(enabled);
         SetMax(max);
         SetMin(min);
@@ -80,11 +83,7 @@ void TControlScrollBar::SetParams(int32_t position, int32_t min, int32_t max, in
         if (position > 0)
             SetPosition(position);
         SetVisible(visible);
-    } catch (...) {
-        UpdateLock = false;
-        throw;
     }
-    UpdateLock = false;
     Update();
 }
 

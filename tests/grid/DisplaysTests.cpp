@@ -45,11 +45,36 @@ int CountOf(ui::TBitmap& bmp, ui::TColor colour)
     return n;
 }
 
+// A column made without a grid, with its painter. Columns find their painters by class name;
+// the names are registered when a grid is made, or here, for a column that has no grid.
 template <class C>
 struct TColumnWithDisplay {
     C column{nullptr};
-    TColumnDisplay* display = dynamic_cast<TColumnDisplay*>(column.Display());
+    TColumnDisplay* display = (RegisterColumnDisplays(), dynamic_cast<TColumnDisplay*>(column.Display()));
 };
+
+// A cell in the normal state: not selected, current, hot or pressed.
+TCellDrawState At(ui::TCanvas& canvas, const ui::TRect& rect) { return TCellDrawState{.Canvas = canvas, .Rect = rect}; }
+
+TCellValue Text(const std::wstring& text) { return TCellValue{.Text = text}; }
+TCellValue Bool(bool value)
+{
+    TCellValue v;
+    v.Bool = value;
+    return v;
+}
+TCellValue Int(int32_t value)
+{
+    TCellValue v;
+    v.Int = value;
+    return v;
+}
+TCellValue Float(double value)
+{
+    TCellValue v;
+    v.Float = value;
+    return v;
+}
 
 } // namespace
 
@@ -65,6 +90,8 @@ TEST(Displays, EachColumnClassHasItsPainter)
     EXPECT_NE(dynamic_cast<TProgressColumnDisplay*>(TColumnWithDisplay<TProgressColumn>().display), nullptr);
     EXPECT_NE(dynamic_cast<TGraphicColumnDisplay*>(TColumnWithDisplay<TGraphicColumn>().display), nullptr);
     EXPECT_NE(dynamic_cast<TIncrementColumnDisplay*>(TColumnWithDisplay<TIncrementColumn>().display), nullptr);
+    EXPECT_EQ(text.column.DisplayClass(), &TTextualColumnDisplay::StaticClass())
+        << "the name a column gives is the registered painter class";
 }
 
 TEST(Displays, TextAlignmentEllipsisWrapAndAmpersand)
@@ -76,9 +103,7 @@ TEST(Displays, TextAlignmentEllipsisWrapAndAmpersand)
     ui::TRect cell = ui::Rect(0, 0, 60, 20);
 
     TSurface cut(80, 40);
-    t.display->Prepare(cut.C(), false, cell, false);
-    t.display->TextValue = number;
-    t.display->DrawContent();
+    t.display->DrawContent(At(cut.C(), cell), Text(number));
     EXPECT_LE(LastDarkColumn(cut.bmp, RECT{0, 0, 80, 40}), 57) << "the ellipsis keeps the text inside the text rectangle";
     TSurface reference(80, 40);
     ui::TRect textRect = ui::Rect(2, 0, 58, 20);
@@ -88,16 +113,13 @@ TEST(Displays, TextAlignmentEllipsisWrapAndAmpersand)
 
     t.column.SetWrapKind(TWrapKind::wkNone);
     TSurface overflow(80, 40);
-    t.display->Prepare(overflow.C(), false, cell, false);
-    t.display->DrawContent();
+    t.display->DrawContent(At(overflow.C(), cell), Text(number));
     EXPECT_FALSE(overflow.SameAs(cut)) << "without the ellipsis the number is not shortened";
 
     t.column.SetWrapKind(TWrapKind::wkWordWrap);
     t.column.SetVerticalAlignment(TVerticalAlignment::vaTop);
     TSurface wrapped(80, 40);
-    t.display->Prepare(wrapped.C(), false, ui::Rect(0, 0, 60, 40), false);
-    t.display->TextValue = L"0532 1234 5678";
-    t.display->DrawContent();
+    t.display->DrawContent(At(wrapped.C(), ui::Rect(0, 0, 60, 40)), Text(L"0532 1234 5678"));
     EXPECT_GE(DarkRowBands(wrapped.bmp, RECT{0, 0, 80, 40}), 2) << "word wrap breaks onto a second line";
 
     t.column.SetWrapKind(TWrapKind::wkNone);
@@ -105,9 +127,7 @@ TEST(Displays, TextAlignmentEllipsisWrapAndAmpersand)
     t.column.SetTextBefore(L"[");
     t.column.SetTextAfter(L"]");
     TSurface amp(80, 20), ampRef(80, 20);
-    t.display->Prepare(amp.C(), false, ui::Rect(0, 0, 80, 20), false);
-    t.display->TextValue = L"A&B";
-    t.display->DrawContent();
+    t.display->DrawContent(At(amp.C(), ui::Rect(0, 0, 80, 20)), Text(L"A&B"));
     ui::TRect r = ui::Rect(2, 0, 78, 20);
     ampRef.C().Brush().SetStyle(ui::TBrushStyle::bsClear);
     ampRef.C().DrawText(L"[A&B]", r, DT_SINGLELINE | DT_TOP | DT_LEFT | DT_NOPREFIX);
@@ -121,8 +141,7 @@ TEST(Displays, HintMarkerCheckBoxAndIncrement)
     TColumnWithDisplay<TCheckBoxColumn> box;
     box.column.SetAlignment(TAlignment::taCenter);
     TSurface s(40, 20);
-    box.display->Prepare(s.C(), false, ui::Rect(0, 0, 40, 20), false);
-    box.display->DrawHintMarker();
+    box.display->DrawHintMarker(At(s.C(), ui::Rect(0, 0, 40, 20)));
     EXPECT_EQ(s.bmp.PixelAt(39, 0), Rgb(clRed));
     EXPECT_EQ(s.bmp.PixelAt(35, 0), Rgb(clRed));
     EXPECT_EQ(s.bmp.PixelAt(39, 4), Rgb(clRed));
@@ -130,20 +149,16 @@ TEST(Displays, HintMarkerCheckBoxAndIncrement)
     EXPECT_NE(s.bmp.PixelAt(39, 5), Rgb(clRed));
 
     // An 11 x 11 box centred at (15, 5); the tick bends at (x + 4, y + 6).
-    box.display->BoolValue = false;
-    box.display->DrawContent();
+    box.display->DrawContent(At(s.C(), ui::Rect(0, 0, 40, 20)), Bool(false));
     EXPECT_EQ(s.bmp.PixelAt(15, 5), Rgb(clBtnShadow)) << "outlined in the shadow colour";
     EXPECT_EQ(s.bmp.PixelAt(19, 11), Rgb(clWindow)) << "unticked: empty";
-    box.display->BoolValue = true;
-    box.display->DrawContent();
+    box.display->DrawContent(At(s.C(), ui::Rect(0, 0, 40, 20)), Bool(true));
     EXPECT_EQ(s.bmp.PixelAt(19, 11), Rgb(clWindowText)) << "ticked";
     EXPECT_EQ(s.bmp.PixelAt(19, 12), Rgb(clWindowText)) << "three pixels thick";
 
     TColumnWithDisplay<TIncrementColumn> inc;
     TSurface one(40, 20), ref(40, 20);
-    inc.display->Prepare(one.C(), false, ui::Rect(0, 0, 40, 20), false);
-    inc.display->IntValue = 6;
-    inc.display->DrawContent();
+    inc.display->DrawContent(At(one.C(), ui::Rect(0, 0, 40, 20)), Int(6));
     ui::TRect r = ui::Rect(2, 0, 38, 20);
     ref.C().Brush().SetStyle(ui::TBrushStyle::bsClear);
     ref.C().DrawText(L"7", r, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
@@ -161,9 +176,7 @@ TEST(Displays, ProgressBarsAndGraphicFit)
     TColumnWithDisplay<TProgressColumn> p;
     p.column.SetColor(clWhite);
     TSurface s(104, 20);
-    p.display->Prepare(s.C(), false, ui::Rect(0, 0, 104, 20), false);
-    p.display->FloatValue = 50;
-    p.display->DrawContent();
+    p.display->DrawContent(At(s.C(), ui::Rect(0, 0, 104, 20)), Float(50));
     // Box (2, 2, 102, 18); inside it from x 4, a bar of 96 x 0.5 = 48 pixels.
     EXPECT_EQ(s.bmp.PixelAt(2, 10), ui::RGBColor(128, 128, 128)) << "the box's border";
     EXPECT_EQ(s.bmp.PixelAt(4, 10), Rgb(clHighlight)) << "the bar";
@@ -172,24 +185,19 @@ TEST(Displays, ProgressBarsAndGraphicFit)
 
     p.column.SetMax(0);
     TSurface zero(104, 20);
-    p.display->Prepare(zero.C(), false, ui::Rect(0, 0, 104, 20), false);
-    p.display->DrawContent();
+    p.display->DrawContent(At(zero.C(), ui::Rect(0, 0, 104, 20)), Float(50));
     EXPECT_EQ(zero.bmp.PixelAt(4, 10), Rgb(clWhite)) << "a Max of 0 shows an empty bar instead of dividing by it";
     p.column.SetMax(100);
     p.column.SetHideWhenEmpty(true);
-    p.display->FloatValue = 0;
     TSurface hidden(104, 20);
-    p.display->Prepare(hidden.C(), false, ui::Rect(0, 0, 104, 20), false);
-    p.display->DrawContent();
+    p.display->DrawContent(At(hidden.C(), ui::Rect(0, 0, 104, 20)), Float(0));
     EXPECT_EQ(hidden.bmp.PixelAt(2, 10), Rgb(clWhite)) << "hidden when empty";
 
     p.column.SetHideWhenEmpty(false);
     p.column.SetProgressStyle(TProgressStyle::psGradient);
     p.column.SetProgressColor(ui::RGBColor(0, 0, 255));
-    p.display->FloatValue = 100;
     TSurface grad(104, 20);
-    p.display->Prepare(grad.C(), false, ui::Rect(0, 0, 104, 20), false);
-    p.display->DrawContent();
+    p.display->DrawContent(At(grad.C(), ui::Rect(0, 0, 104, 20)), Float(100));
     EXPECT_EQ(grad.bmp.PixelAt(4, 10), Rgb(clWhite)) << "the gradient starts in the column's colour";
     EXPECT_LT(grad.bmp.PixelAt(99, 10) & 0xFF, 10) << "and ends near the progress colour";
 
@@ -212,9 +220,7 @@ TEST(Displays, RateGlyphsAndMarkup)
     rate.column.SetAlignment(TAlignment::taLeftJustify);
     rate.column.SetVerticalAlignment(TVerticalAlignment::vaTop);
     TSurface s(30, 8);
-    rate.display->Prepare(s.C(), false, ui::Rect(0, 0, 30, 8), false);
-    rate.display->IntValue = 2;
-    rate.display->DrawContent();
+    rate.display->DrawContent(At(s.C(), ui::Rect(0, 0, 30, 8)), Int(2));
     EXPECT_EQ(s.bmp.PixelAt(1, 1), Rgb(clRed));
     EXPECT_EQ(s.bmp.PixelAt(5, 1), Rgb(clRed));
     EXPECT_EQ(s.bmp.PixelAt(9, 1), ui::RGBColor(0, 0, 255)) << "positions past the value use the empty glyph";
@@ -224,18 +230,16 @@ TEST(Displays, RateGlyphsAndMarkup)
     TColumnWithDisplay<THtmlColumn> html;
     html.column.SetWrapKind(TWrapKind::wkNone);
     TSurface m(200, 20);
-    html.display->Prepare(m.C(), false, ui::Rect(0, 0, 200, 20), false);
-    html.display->TextValue = L"Arayan <font color=\"#FF0000\"><b>0532</b></font> <a>bak</a>";
-    html.display->DrawContent();
+    html.display->DrawContent(At(m.C(), ui::Rect(0, 0, 200, 20)),
+                              Text(L"Arayan <font color=\"#FF0000\"><b>0532</b></font> <a>bak</a>"));
     EXPECT_GT(CountOf(m.bmp, clRed), 5) << "font color in red";
     EXPECT_GT(CountOf(m.bmp, ui::RGBColor(0, 0, 255)), 5) << "links in blue";
     EXPECT_EQ(m.C().Font().Color(), clBlack) << "the canvas font is restored";
 
     html.column.SetWrapKind(TWrapKind::wkEllipsis);
     TSurface cut(60, 20);
-    html.display->Prepare(cut.C(), false, ui::Rect(0, 0, 60, 20), false);
-    html.display->TextValue = L"bir iki \x00FC\x00E7 d\x00F6rt be\x015F alt\x0131";
-    html.display->DrawContent();
+    html.display->DrawContent(At(cut.C(), ui::Rect(0, 0, 60, 20)),
+                              Text(L"bir iki \x00FC\x00E7 d\x00F6rt be\x015F alt\x0131"));
     EXPECT_LT(LastDarkColumn(cut.bmp, RECT{0, 0, 60, 20}), 58) << "words stop with an ellipsis before the edge";
 }
 
@@ -246,13 +250,10 @@ TEST(Displays, PartPainterCellsAndThemedPaths)
     TGridView* grid = LoadCallListGrid(*host);
     TCustomColumn* column = grid->Columns()->Items(3);
     column->Footer()->SetCaption(L"12");
-    TColumnPartDisplay& part = grid->PartDisplay();
+    TColumnPartDisplay& painter = grid->PartDisplay();
     TSurface s(80, 30);
-    part.Canvas = &s.C();
-    part.Column = column;
-    part.Part = pkFooter;
-    part.PartRect = ui::Rect(0, 0, 80, 30);
-    part.DrawPart();
+    TPartDrawState part{.Canvas = s.C(), .Column = *column, .Part = pkFooter, .Rect = ui::Rect(0, 0, 80, 30)};
+    painter.DrawPart(part);
     EXPECT_EQ(s.bmp.PixelAt(40, 29), Rgb(clBtnFace)) << "footer: grid line along the bottom";
     EXPECT_EQ(s.bmp.PixelAt(79, 10), Rgb(clBtnFace)) << "and the right";
     int l = FirstDarkColumn(s.bmp, RECT{0, 0, 78, 28}), r = LastDarkColumn(s.bmp, RECT{0, 0, 78, 28});
@@ -263,11 +264,11 @@ TEST(Displays, PartPainterCellsAndThemedPaths)
     part.GridFocused = true;
     column->SetInputCaption(L"ara");
     grid->SetCurrentCell(0, 0);
-    part.DrawPart();
+    painter.DrawPart(part);
     EXPECT_EQ(s.bmp.PixelAt(5, 5), Rgb(clHighlight)) << "an active input row is highlighted";
     EXPECT_EQ(s.bmp.PixelAt(79, 5), Rgb(clHighlight)) << "with grid lines in the highlight colour";
     part.GridFocused = false;
-    part.DrawPart();
+    painter.DrawPart(part);
     EXPECT_EQ(s.bmp.PixelAt(5, 5), Rgb(clBtnFace)) << "button face when the grid lacks focus";
     part.InputActive = false;
 
@@ -276,12 +277,67 @@ TEST(Displays, PartPainterCellsAndThemedPaths)
     TColumnWithDisplay<TCheckBoxColumn> box;
     grid->HandleNeeded();
     grid->Columns()->AddColumn(&box.column);
-    box.display->Prepare(s.C(), false, ui::Rect(0, 0, 40, 20), false);
-    box.display->BoolValue = true;
-    box.display->DrawContent();
+    box.display->DrawContent(At(s.C(), ui::Rect(0, 0, 40, 20)), Bool(true));
     ASSERT_EQ(TFakeThemes::Calls().size(), 1u);
     EXPECT_EQ(TFakeThemes::Calls()[0].ClassName, L"Button");
     EXPECT_EQ(TFakeThemes::Calls()[0].Part, 3);
     EXPECT_EQ(TFakeThemes::Calls()[0].State, 5) << "ticked, normal";
     EXPECT_EQ(TFakeThemes::Calls()[0].Rect.right - TFakeThemes::Calls()[0].Rect.left, 13);
+}
+
+TEST(Displays, HotAndPressedLooksExistOnlyInTheStyledLook)
+{
+    auto host = MakeHost();
+    TGridView* grid = LoadCallListGrid(*host);
+    grid->HandleNeeded();
+    TColumnPartDisplay& painter = grid->PartDisplay();
+    TColumnWithDisplay<TCheckBoxColumn> box;
+    box.column.SetAlignment(TAlignment::taCenter);
+    grid->Columns()->AddColumn(&box.column);
+    const ui::TRect cell = ui::Rect(0, 0, 40, 20);
+    auto boxIn = [&](TSurface& s, bool checked, bool hot, bool pressed) {
+        TCellDrawState state = At(s.C(), cell);
+        state.Hot = hot;
+        state.Pressed = pressed;
+        box.display->DrawContent(state, Bool(checked));
+    };
+    {
+        TFakeThemes themes;
+        TSurface s(80, 20);
+        TPartDrawState header{.Canvas = s.C(), .Column = *grid->Columns()->Items(3), .Part = pkHeader,
+                              .Rect = ui::Rect(0, 0, 80, 20)};
+        painter.DrawPart(header);
+        header.Hot = true;
+        painter.DrawPart(header);
+        for (bool checked : {false, true}) {
+            boxIn(s, checked, false, false);
+            boxIn(s, checked, true, false);
+            boxIn(s, checked, true, true);
+            boxIn(s, checked, false, true);
+        }
+        std::vector<int> states;
+        for (const TThemeCall& call : TFakeThemes::Calls())
+            states.push_back(call.State);
+        EXPECT_EQ(states, (std::vector<int>{1, 2, 1, 2, 3, 3, 5, 6, 7, 7}))
+            << "header: normal, hot; box unticked then ticked: normal, hot, pressed, pressed (held, pointer off)";
+    }
+
+    // The classic looks: the header and the box under the pointer look as they do elsewhere;
+    // only a held box shows the button face.
+    TFakeThemes classic(false);
+    TSurface normal(80, 20), hot(80, 20);
+    TPartDrawState header{.Canvas = normal.C(), .Column = *grid->Columns()->Items(3), .Part = pkHeader,
+                          .Rect = ui::Rect(0, 0, 80, 20)};
+    painter.DrawPart(header);
+    TPartDrawState hotHeader{.Canvas = hot.C(), .Column = *grid->Columns()->Items(3), .Part = pkHeader,
+                             .Rect = ui::Rect(0, 0, 80, 20), .Hot = true};
+    painter.DrawPart(hotHeader);
+    EXPECT_TRUE(normal.SameAs(hot)) << "a classic header has no hot look";
+    TSurface plainBox(40, 20), hotBox(40, 20), heldBox(40, 20);
+    boxIn(plainBox, true, false, false);
+    boxIn(hotBox, true, true, false);
+    boxIn(heldBox, true, true, true);
+    EXPECT_TRUE(plainBox.SameAs(hotBox)) << "a classic box has no hot look";
+    EXPECT_EQ(heldBox.bmp.PixelAt(17, 7), Rgb(clBtnFace)) << "a held classic box shows the button face";
+    EXPECT_EQ(plainBox.bmp.PixelAt(17, 7), Rgb(clWindow));
 }

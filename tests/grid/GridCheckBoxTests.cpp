@@ -1,11 +1,13 @@
 // The check box: the check-box editor under real mouse and key messages, the grid's in-cell
 // element driven through its entry points, and the one picture both of them draw.
 #include "EditingTestSupport.h"
+#include "PaintTestSupport.h"
 
 #include "grid/editors/CellEditors.h"
 #include "grid/view/Displays.h"
 #include "grid/view/SharedClasses.h"
 #include "grid/view/ThemesSupport.h"
+#include "tests/support/InputSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -146,6 +148,56 @@ TEST(CheckBoxElement, SpaceAndClicksFlipTheCell)
     EXPECT_FALSE(g.grid->HandleCheckBoxKey(L' '));
     EXPECT_FALSE(g.grid->HandleCheckBoxMouseDown(cx, cy));
     EXPECT_TRUE(g.grid->Cell(1, 2)->AsBoolean());
+}
+
+TEST(CheckBoxElement, StyledBoxLooksHotUnderThePointerAndPressedWhileHeld)
+{
+    TEditingGrid g;
+    TFakeThemes themes;
+    HWND wnd = g.GridWnd();
+    RECT cell = g.grid->CellRect(1, 0);
+    int cx = (cell.left + cell.right) / 2, cy = (cell.top + cell.bottom) / 2;
+    // The styled state each row's box was drawn in by a paint of the whole grid (0 if none).
+    auto boxStates = [&]() {
+        TFakeThemes::Calls().clear();
+        PaintToBitmap(*g.grid);
+        std::vector<int> states(3, 0);
+        for (const TThemeCall& call : TFakeThemes::Calls())
+            for (int row = 0; row < 3; ++row) {
+                RECT r = g.grid->CellRect(1, row);
+                if (call.ClassName == L"Button" && PtInRect(&r, POINT{call.Rect.left, call.Rect.top}))
+                    states[row] = call.State;
+            }
+        return states;
+    };
+    EXPECT_EQ(boxStates(), (std::vector<int>{1, 1, 1})) << "unticked, normal";
+    testsupport::SendMouse(wnd, WM_MOUSEMOVE, cx, cy);
+    EXPECT_EQ(boxStates(), (std::vector<int>{2, 1, 1})) << "the box under the pointer is hot";
+    testsupport::SendMouse(wnd, WM_LBUTTONDOWN, cx, cy, MK_LBUTTON);
+    EXPECT_EQ(boxStates(), (std::vector<int>{3, 1, 1})) << "pressed while held";
+    testsupport::SendMouse(wnd, WM_LBUTTONUP, cx, cy);
+    EXPECT_TRUE(g.grid->Cell(1, 0)->AsBoolean());
+    EXPECT_EQ(boxStates(), (std::vector<int>{6, 1, 1})) << "ticked and still hot";
+    RECT next = g.grid->CellRect(1, 2);
+    testsupport::SendMouse(wnd, WM_MOUSEMOVE, cx, (next.top + next.bottom) / 2);
+    EXPECT_EQ(boxStates(), (std::vector<int>{5, 1, 2})) << "the hot look follows the pointer";
+    SendMessageW(wnd, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(boxStates(), (std::vector<int>{5, 1, 1})) << "and goes when it leaves";
+}
+
+TEST(CheckBoxElement, AClickInDesignModeFlipsNothing)
+{
+    TEditingGrid g;
+    HWND wnd = g.GridWnd();
+    RECT cell = g.grid->CellRect(1, 1);
+    int cx = (cell.left + cell.right) / 2, cy = (cell.top + cell.bottom) / 2;
+    g.grid->SetDesigning(true);
+    testsupport::Click(wnd, cx, cy);
+    EXPECT_FALSE(g.grid->Cell(1, 1)->AsBoolean()) << "the designer's click is not the box's";
+    EXPECT_FALSE(g.grid->CheckBoxPressed(1, 1));
+    g.grid->SetDesigning(false);
+    testsupport::Click(wnd, cx, cy);
+    EXPECT_TRUE(g.grid->Cell(1, 1)->AsBoolean()) << "the same click flips it outside design mode";
 }
 
 TEST(CheckBoxPicture, PainterAndEditorDrawTheSameBox)

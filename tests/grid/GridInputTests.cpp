@@ -257,6 +257,63 @@ TEST(GridMouse, HotCellRepaintsOnlyTheTwoCellsAndLeavingResetsHotState)
     EXPECT_EQ(g.grid->Cursor(), ui::crDefault) << "leaving resets the cursor";
 }
 
+TEST(GridMouse, DesignModeLeavesTheDataAreaAloneAndSizesColumnsInTheHeader)
+{
+    TInputGrid g(5);
+    TCustomColumn* editable = g.grid->Columns()->Items(1);
+    editable->SetOptions(editable->Options() + TColumnOptions{TColumnOption::coEditing});
+    TCellList clicked;
+    int presses = 0;
+    g.grid->OnCellClick = [&](ui::TObject*, int c, int r) { clicked.push_back({c, r}); };
+    g.grid->OnMouseDown = [&](ui::TObject*, ui::TMouseButton, ui::TShiftState, int, int) { ++presses; };
+    g.grid->SetCurrentCell(0, 0);
+    SetFocus(g.host->Handle());
+
+    g.grid->SetDesigning(true);
+    EXPECT_TRUE(editable->IsDesigning()) << "the grid's columns are in design mode with it";
+    POINT p = g.CellCenter(1, 2);
+    SendMouse(g.Wnd(), WM_MOUSEMOVE, p.x, p.y);
+    EXPECT_EQ(g.grid->HotRow(), -1) << "no hot tracking over the data";
+    Click(g.Wnd(), p.x, p.y);
+    EXPECT_FALSE(g.grid->Focused()) << "a press takes no focus in design mode";
+    EXPECT_EQ(g.grid->CurrentCol(), 0) << "a press in the data area does not move the current cell";
+    EXPECT_EQ(g.grid->CurrentRow(), 0);
+    EXPECT_TRUE(clicked.empty()) << "no OnCellClick";
+    EXPECT_FALSE(g.grid->EditorOpen()) << "no editor opens";
+    EXPECT_EQ(presses, 0) << "the data area's mouse messages are left alone entirely";
+
+    // Header-edge sizing works, and the new width is the column's default width too. The moves
+    // and the release below the header strip still belong to the sizing.
+    TCustomColumn* first = g.grid->Columns()->DisplayItems(0);
+    int edge = g.RightEdge(first->Index()), width = first->Width();
+    SendMouse(g.Wnd(), WM_LBUTTONDOWN, edge - 1, 5, MK_LBUTTON);
+    EXPECT_EQ(g.grid->SizingColumn(), first->Index()) << "a press on a header edge starts sizing";
+    EXPECT_EQ(presses, 1);
+    SendMouse(g.Wnd(), WM_MOUSEMOVE, edge + 20, 60, MK_LBUTTON);
+    EXPECT_EQ(g.grid->SizingChange(), 20);
+    SendMouse(g.Wnd(), WM_LBUTTONUP, edge + 20, 60);
+    EXPECT_EQ(g.grid->SizingColumn(), -1);
+    EXPECT_EQ(first->Width(), width + 20);
+    EXPECT_EQ(first->DefaultWidth(), width + 20) << "in design mode Width sets DefaultWidth";
+    EXPECT_FALSE(g.grid->Focused());
+
+    // Out of design mode the same steps act on the data and leave DefaultWidth alone.
+    g.grid->SetDesigning(false);
+    EXPECT_FALSE(editable->IsDesigning());
+    Click(g.Wnd(), p.x, p.y);
+    EXPECT_TRUE(g.grid->GridFocused()) << "the grid, or the editor the click opened, has the focus";
+    EXPECT_EQ(g.grid->CurrentRow(), 2);
+    EXPECT_EQ(clicked, (TCellList{{1, 2}}));
+    EXPECT_TRUE(g.grid->EditorOpen()) << "a click on an editable cell opens its editor";
+    g.grid->CloseEditor();
+    edge = g.RightEdge(first->Index());
+    SendMouse(g.Wnd(), WM_LBUTTONDOWN, edge - 1, 5, MK_LBUTTON);
+    SendMouse(g.Wnd(), WM_MOUSEMOVE, edge - 11, 5, MK_LBUTTON);
+    SendMouse(g.Wnd(), WM_LBUTTONUP, edge - 11, 5);
+    EXPECT_EQ(first->Width(), width + 9);
+    EXPECT_EQ(first->DefaultWidth(), width + 20) << "outside design mode DefaultWidth is only stored";
+}
+
 TEST(GridMouse, TextFitHintShowsTextsWiderThanTheColumn)
 {
     TInputGrid g(2);

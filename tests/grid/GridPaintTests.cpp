@@ -8,6 +8,7 @@
 #include "grid/view/Displays.h"
 #include "grid/view/SharedClasses.h"
 #include "tests/support/GdiLeakCheck.h"
+#include "tests/support/InputSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -285,6 +286,41 @@ TEST(GridPaint, StyledAndClassicPaths)
     g.grid->SetHeaderStyle(THeaderStyle::hsOldStyle);
     bmp = g.Paint();
     EXPECT_EQ(bmp->PixelAt(10, 19), Rgb(clWindowFrame)) << "old style: dark bottom edge";
+}
+
+TEST(GridPaint, HotHeaderLooksHotInTheStyledLookOnly)
+{
+    TInputGrid g(2);
+    auto headerOf = [&](int col) {
+        TCustomColumn* c = g.grid->Columns()->Items(col);
+        int left = c->Left() - g.grid->HorzScrollBar()->Position();
+        return RECT{left, 0, left + c->Width(), g.grid->HeaderSize()};
+    };
+    const RECT strip{0, 0, g.grid->ClientWidth(), g.grid->HeaderSize()};
+    POINT over = g.HeaderCenter(2);
+    {
+        // Wine's own style draws the header items, so the hot item's look is the theme's.
+        TWineTheme theme;
+        ASSERT_TRUE(theme.Active()) << theme.Why();
+        auto normal = PaintToBitmap(*g.grid);
+        testsupport::SendMouse(g.Wnd(), WM_MOUSEMOVE, over.x, over.y);
+        ASSERT_EQ(g.grid->HotHeader(), 2);
+        auto hot = PaintToBitmap(*g.grid);
+        EXPECT_GT(DifferingPixels(*normal, *hot, headerOf(2)), 0) << "the header under the pointer looks hot";
+        EXPECT_EQ(DifferingPixels(*normal, *hot, headerOf(1)), 0) << "the other headers keep their look";
+        SendMessageW(g.Wnd(), WM_MOUSELEAVE, 0, 0);
+        auto left = PaintToBitmap(*g.grid);
+        EXPECT_EQ(DifferingPixels(*normal, *left, strip), 0) << "back to normal when the mouse leaves";
+    }
+    EXPECT_FALSE(ThemesActive()) << "the style is off again for the tests that follow";
+
+    TFakeThemes classic(false);
+    auto normal = PaintToBitmap(*g.grid);
+    testsupport::SendMouse(g.Wnd(), WM_MOUSEMOVE, over.x, over.y);
+    ASSERT_EQ(g.grid->HotHeader(), 2);
+    auto hot = PaintToBitmap(*g.grid);
+    EXPECT_EQ(DifferingPixels(*normal, *hot, strip), 0) << "the classic headers have no hot look";
+    SendMessageW(g.Wnd(), WM_MOUSELEAVE, 0, 0);
 }
 
 TEST(GridPaint, InputRowAndFooter)

@@ -91,6 +91,16 @@ int DarkRowBands(ui::TBitmap& bmp, const RECT& r)
     return bands;
 }
 
+int DifferingPixels(ui::TBitmap& a, ui::TBitmap& b, const RECT& r)
+{
+    GdiFlush();
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            n += a.PixelAt(x, y) != b.PixelAt(x, y);
+    return n;
+}
+
 namespace {
 
 bool FakeActive() { return true; }
@@ -122,5 +132,94 @@ TFakeThemes::TFakeThemes(bool active)
 }
 
 TFakeThemes::~TFakeThemes() { grid::SetThemeServices(FOld); }
+
+namespace {
+
+constexpr const wchar_t* kThemeManagerKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager";
+
+// The settings in which uxtheme keeps the active style. Wine's own prefix names its "light"
+// style there as active, yet loads none for a program that has not applied one itself.
+constexpr const wchar_t* kThemeSettings[] = {L"ThemeActive", L"DllName", L"ColorName", L"SizeName", L"LoadedBefore"};
+
+// Wine exports these by ordinal only: EnumThemeColors 9, EnumThemeSizes 10, SetSystemVisualStyle 65.
+using SetStyleFn = HRESULT(WINAPI*)(LPCWSTR, LPCWSTR, LPCWSTR, DWORD);
+using EnumFn = HRESULT(WINAPI*)(LPWSTR, LPWSTR, DWORD, LPWSTR);
+
+template <class F>
+F Ordinal(HMODULE module, int ordinal)
+{
+    return module != nullptr ? reinterpret_cast<F>(GetProcAddress(module, MAKEINTRESOURCEA(ordinal))) : nullptr;
+}
+
+} // namespace
+
+namespace {
+
+bool NoStyles() { return false; }
+
+// Applies the style once; the answer (empty: applied) holds for the rest of the process.
+std::string ApplyWineStyle()
+{
+    // The settings as they are, to be put back after uxtheme rewrites them.
+    struct TSetting {
+        std::wstring Name, Value;
+        bool Present;
+    };
+    std::vector<TSetting> saved;
+    for (const wchar_t* name : kThemeSettings) {
+        wchar_t value[MAX_PATH + 1] = L"";
+        DWORD bytes = sizeof value;
+        TSetting setting{name, L"", false};
+        if (RegGetValueW(HKEY_CURRENT_USER, kThemeManagerKey, name, RRF_RT_REG_SZ, nullptr, value, &bytes) ==
+            ERROR_SUCCESS) {
+            setting.Value = value;
+            setting.Present = true;
+        }
+        saved.push_back(setting);
+    }
+    HMODULE ux = LoadLibraryW(L"uxtheme.dll");
+    auto setStyle = Ordinal<SetStyleFn>(ux, 65);
+    auto colours = Ordinal<EnumFn>(ux, 9);
+    auto sizes = Ordinal<EnumFn>(ux, 10);
+    if (setStyle == nullptr || colours == nullptr || sizes == nullptr)
+        return "uxtheme.dll lacks the entry points to apply a style";
+    wchar_t file[MAX_PATH];
+    GetWindowsDirectoryW(file, MAX_PATH);
+    lstrcatW(file, L"\\resources\\themes\\light\\light.msstyles");
+    // Both fill a THEMENAMES record: name, display name and tooltip, MAX_PATH + 1 each.
+    wchar_t colour[3 * (MAX_PATH + 1)] = L"", size[3 * (MAX_PATH + 1)] = L"";
+    if (FAILED(colours(file, nullptr, 0, colour)) || FAILED(sizes(file, nullptr, 0, size)))
+        return "light.msstyles was not found or has no colours and sizes";
+    HRESULT hr = setStyle(file, colour, size, 0);
+    for (const TSetting& setting : saved) {
+        if (setting.Present)
+            RegSetKeyValueW(HKEY_CURRENT_USER, kThemeManagerKey, setting.Name.c_str(), REG_SZ, setting.Value.c_str(),
+                            static_cast<DWORD>((setting.Value.size() + 1) * sizeof(wchar_t)));
+        else
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, kThemeManagerKey, setting.Name.c_str());
+    }
+    grid::ThemesChanged();
+    if (FAILED(hr) || !grid::ThemesActive())
+        return "uxtheme could not apply light.msstyles";
+    return {};
+}
+
+} // namespace
+
+TWineTheme::TWineTheme()
+{
+    grid::SetThemeServices({}); // the real services again, in case an earlier object ended
+    static const std::string why = ApplyWineStyle();
+    FWhy = why;
+    grid::ThemesChanged();
+}
+
+TWineTheme::~TWineTheme()
+{
+    grid::TThemeServices none;
+    none.Active = &NoStyles;
+    grid::SetThemeServices(none);
+    grid::ThemesChanged();
+}
 
 } // namespace gridtest

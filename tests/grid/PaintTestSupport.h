@@ -36,6 +36,8 @@ int FirstDarkRow(ui::TBitmap& bmp, const RECT& r);
 int LastDarkColumn(ui::TBitmap& bmp, const RECT& r);
 // Number of separate bands of rows containing dark pixels (text lines).
 int DarkRowBands(ui::TBitmap& bmp, const RECT& r);
+// How many pixels of rectangle r differ between two bitmaps of the same size.
+int DifferingPixels(ui::TBitmap& a, ui::TBitmap& b, const RECT& r);
 
 // Theme services that claim visual styles are active (or, with active false, that they are off:
 // Wine may run with a theme of its own) and record each styled part instead of drawing it (a
@@ -54,6 +56,26 @@ public:
 
 private:
     grid::TThemeServices FOld;
+};
+
+// Wine's own "light" visual style, made active for this process while the object lives, so that
+// the styled paths are drawn by the real theme services (Wine loads no style for a program by
+// default). The style is applied once per process, and the prefix's style settings, which
+// applying rewrites, are put back at once. Once a style has been switched off inside a process,
+// Wine's uxtheme does not apply one again; so ending the object leaves the style loaded and
+// has the grid see no styles (its theme services answer "not active") until the next object.
+class TWineTheme {
+public:
+    TWineTheme();
+    ~TWineTheme();
+    TWineTheme(const TWineTheme&) = delete;
+    TWineTheme& operator=(const TWineTheme&) = delete;
+    bool Active() const { return FWhy.empty(); }
+    // Why the style could not be applied (empty when it is active).
+    const std::string& Why() const { return FWhy; }
+
+private:
+    std::string FWhy;
 };
 
 } // namespace gridtest

@@ -94,6 +94,24 @@ TEST(Components, DestroyingAComponentClearsReferencesToIt)
     EXPECT_EQ(watcher->Watched, nullptr);
 }
 
+TEST(Components, DesignModeReachesEverythingOwnedAndWhatIsMadeLater)
+{
+    TTracked root(nullptr, L"Root");
+    auto* child = new TTracked(&root, L"Child");
+    auto* grandchild = new TTracked(child, L"Grandchild");
+    TTracked outsider(nullptr, L"Outsider");
+    EXPECT_FALSE(root.IsDesigning());
+    root.SetDesigning(true);
+    EXPECT_TRUE(root.IsDesigning());
+    EXPECT_TRUE(grandchild->IsDesigning()) << "design mode goes down the ownership tree";
+    EXPECT_FALSE(outsider.IsDesigning());
+    auto* later = new TTracked(child, L"Later");
+    EXPECT_TRUE(later->IsDesigning()) << "a component made by a designing owner is designing";
+    root.SetDesigning(false);
+    EXPECT_FALSE(later->IsDesigning());
+    EXPECT_FALSE(child->ComponentState().Contains(TComponentStateFlag::csDesigning));
+}
+
 TEST(SysUtils, IntegerParsingAcceptsWhatTheDeviceMaySendAndRejectsTheRest)
 {
     EXPECT_EQ(StrToInt(L"07"), 7);

@@ -4,6 +4,7 @@
 #include "ui/controls/Forms.h"
 #include "ui/controls/Menus.h"
 #include "ui/core/ClassBuilder.h"
+#include "ui/core/ScopeGuard.h"
 #include "ui/core/SysUtils.h"
 
 #include <windowsx.h>
@@ -786,36 +787,24 @@ void TWinControl::PaintControls(HDC dc)
         TRect r = c->BoundsRect();
         if (!RectVisible(dc, &r))
             continue;
-        int saved = SaveDC(dc);
+        // Each control paints with its own origin and clip; the next one starts from the
+        // window's again, whatever happened to this one.
+        TSavedDC saved(dc);
         OffsetViewportOrgEx(dc, r.left, r.top, nullptr);
         IntersectClipRect(dc, 0, 0, RectWidth(r), RectHeight(r));
-        try {
-            c->PaintTo(dc);
-        } catch (...) {
-            RestoreDC(dc, saved);
-            throw;
-        }
-        RestoreDC(dc, saved);
+        c->PaintTo(dc);
     }
 }
 
 void TWinControl::PaintHandler(TMessage& message)
 {
-    HDC dc = reinterpret_cast<HDC>(message.WParam);
-    PAINTSTRUCT ps{};
-    bool own = dc == nullptr;
-    if (own)
-        dc = BeginPaint(FHandle, &ps);
-    try {
-        PaintWindow(dc);
-        PaintControls(dc);
-    } catch (...) {
-        if (own)
-            EndPaint(FHandle, &ps);
-        throw;
-    }
-    if (own)
-        EndPaint(FHandle, &ps);
+    // A paint into a given device context (WM_PAINT with a DC, as PaintTo sends) draws there;
+    // otherwise the window's own paint cycle is opened and always closed again.
+    HDC given = reinterpret_cast<HDC>(message.WParam);
+    TPaintBracket bracket(FHandle, given == nullptr);
+    HDC dc = given != nullptr ? given : bracket.DC();
+    PaintWindow(dc);
+    PaintControls(dc);
 }
 
 bool TWinControl::ForwardMouseToChild(TMessage& message)

@@ -62,8 +62,11 @@ int LiveComponentCount() { return gLiveComponents.load(); }
 TComponent::TComponent(TComponent* AOwner)
 {
     ++gLiveComponents;
-    if (AOwner != nullptr)
+    if (AOwner != nullptr) {
         AOwner->InsertComponent(this);
+        if (AOwner->IsDesigning())
+            FState.Include(TComponentStateFlag::csDesigning);
+    }
 }
 
 TComponent::~TComponent()
@@ -154,6 +157,16 @@ void TComponent::SetLoading(bool loading)
 }
 
 void TComponent::Loaded() { SetLoading(false); }
+
+void TComponent::SetDesigning(bool designing)
+{
+    if (designing)
+        FState.Include(TComponentStateFlag::csDesigning);
+    else
+        FState.Exclude(TComponentStateFlag::csDesigning);
+    for (TComponent* c : FComponents)
+        c->SetDesigning(designing);
+}
 
 void TComponent::SetParentComponent(TComponent*) {}
 

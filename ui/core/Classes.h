@@ -70,6 +70,11 @@ public:
     TComponentState ComponentState() const { return FState; }
     bool IsLoading() const { return FState.Contains(TComponentStateFlag::csLoading); }
     bool IsDestroying() const { return FState.Contains(TComponentStateFlag::csDestroying); }
+    bool IsDesigning() const { return FState.Contains(TComponentStateFlag::csDesigning); }
+    // Puts the component, and everything it owns, into design mode or out of it: the state of a
+    // component placed in a form designer, where a click selects rather than acts. Components
+    // created later with a designing owner are designing too.
+    void SetDesigning(bool designing);
 
     // Asks to be told (Notification with opRemove) when `component` is destroyed.
     void FreeNotification(TComponent* component);
