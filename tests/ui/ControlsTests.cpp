@@ -668,3 +668,65 @@ TEST_F(ControlsTest, PaintingTenThousandTimesLeaksNothing)
     }
     EXPECT_EQ(testsupport::GdiGrowth(before, testsupport::TakeGdiSnapshot()), "");
 }
+
+namespace {
+
+WNDPROC BoxProc = nullptr;
+int BoxErases = 0;
+
+LRESULT CALLBACK CountingBoxProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_ERASEBKGND)
+        ++BoxErases;
+    return CallWindowProcW(BoxProc, wnd, msg, wParam, lParam);
+}
+
+} // namespace
+
+TEST_F(ControlsTest, ALabelInAGroupBoxRepaintsWithoutErasingAndLeavesNothingStale)
+{
+    // The call counter is such a label: it changes with every call, and the group box paints all
+    // of its background itself, so erasing first would only cost a second device context.
+    auto* box = new TGroupBox(Form);
+    box->SetParent(Form);
+    box->SetBounds(10, 10, 200, 80);
+    auto* label = new TLabel(Form);
+    label->SetParent(box);
+    label->SetBounds(20, 30, 120, 16);
+    label->SetText(L"12345678901234567890");
+    Form->Show();
+    UpdateWindow(Form->Handle());
+
+    auto paintBox = [&](HRGN clip) {
+        auto b = std::make_unique<TBitmap>(box->ClientWidth(), box->ClientHeight());
+        HDC dc = b->Canvas().Handle();
+        SelectClipRgn(dc, clip);
+        SendMessageW(box->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+        SelectClipRgn(dc, nullptr);
+        GdiFlush();
+        return b;
+    };
+    std::unique_ptr<TBitmap> before = paintBox(nullptr);
+
+    BoxProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(box->Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingBoxProc)));
+    BoxErases = 0;
+    label->SetText(L"7");
+    HRGN pending = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_GT(GetUpdateRgn(box->Handle(), pending, FALSE), NULLREGION) << "the label's area is queued";
+    UpdateWindow(box->Handle());
+    EXPECT_EQ(BoxErases, 0) << "no erasing before the group box's own paint";
+    SetWindowLongPtrW(box->Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BoxProc));
+
+    // The queued area painted over the old picture, with no erase, is the picture a full paint gives.
+    HDC dc = before->Canvas().Handle();
+    SelectClipRgn(dc, pending);
+    SendMessageW(box->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    SelectClipRgn(dc, nullptr);
+    GdiFlush();
+    DeleteObject(pending);
+    std::unique_ptr<TBitmap> full = paintBox(nullptr);
+    for (int y = 0; y < full->Height(); ++y)
+        for (int x = 0; x < full->Width(); ++x)
+            ASSERT_EQ(before->PixelAt(x, y), full->PixelAt(x, y)) << "stale pixel at " << x << ", " << y;
+}

@@ -249,7 +249,10 @@ void TControl::Invalidate()
 {
     if (FParent != nullptr && FParent->HandleAllocated() && FVisible) {
         TRect r = BoundsRect();
-        InvalidateRect(FParent->Handle(), &r, TRUE);
+        // A parent that paints all of its background itself (csOpaque) needs no erasing first:
+        // under Wine erasing costs the paint a second device context.
+        const bool erase = !FParent->ControlStyle().Contains(TControlStyleFlag::csOpaque);
+        InvalidateRect(FParent->Handle(), &r, erase ? TRUE : FALSE);
     }
 }
 

@@ -503,6 +503,8 @@ const TClassInfo& TGroupBox::StaticClass()
 TGroupBox::TGroupBox(TComponent* AOwner) : TCustomControl(AOwner)
 {
     FControlStyle.Include(TControlStyleFlag::csAcceptsControls);
+    // Paint fills the whole client area before the frame and caption.
+    FControlStyle.Include(TControlStyleFlag::csOpaque);
     SetBounds(0, 0, 185, 105);
 }
 
