@@ -426,6 +426,7 @@ private:
     // started with (restored after each cell's own clip).
     struct TPaintContext;
     void SyncScrollRanges();
+    void SettleScrollAreas();
     void PaintColumnParts(TPaintContext& pc);
     void PaintBands(TPaintContext& pc);
     void PaintRows(TPaintContext& pc);

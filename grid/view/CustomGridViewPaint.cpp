@@ -95,14 +95,9 @@ void TCustomGridViewControl::Paint()
     // the outer one back when it ends.
     ui::TAssignOnExit<TPaintContext*> restore(FPaint, FPaint);
     FPaint = &pc;
-    const TGridLayout& l = pc.Layout;
-    HorzScrollArea = ui::Rect(pc.Data.left, 0, l.ClientWidth, l.ClientHeight);
-    VertScrollArea = ui::Rect(0, pc.Data.top, pc.Data.right, pc.Data.bottom);
     if (FGridStyle == TGridStyle::gsSlides) {
-        VertUnitSize = GridLineWidth() + FSlideSize;
         PaintSlides(pc);
     } else {
-        VertUnitSize = l.RowPitch();
         PaintColumnParts(pc);
         PaintRows(pc);
         PaintEmptyArea(pc);
@@ -118,6 +113,7 @@ void TCustomGridViewControl::SyncScrollRanges()
     // content; done before BeginPaint, what that invalidates is part of the same paint.
     if (FGridStyle != TGridStyle::gsReport) {
         UpdateVertScrollRange();
+        SettleScrollAreas();
         return;
     }
     int g = GridLineWidth();
@@ -131,6 +127,7 @@ void TCustomGridViewControl::SyncScrollRanges()
     int32_t horzMax = static_cast<int32_t>(std::clamp<int64_t>(wide, 0, INT32_MAX));
     if (HorzScrollBar()->Max() != horzMax || HorzScrollBar()->Visible() != (horzMax > 0))
         UpdateHorzScrollRange();
+    SettleScrollAreas();
 }
 
 void TCustomGridViewControl::PaintColumnParts(TPaintContext& pc)
@@ -539,8 +536,20 @@ void TCustomGridViewControl::InvertFocusFrame(const TGridLayout& l)
     TGraphicsProvider::DrawFocusFrame(canvas, r, false);
 }
 
+void TCustomGridViewControl::SettleScrollAreas()
+{
+    // What a scroll moves, and by how much, follows the layout: settled before each paint and
+    // each scroll, so that neither depends on a paint having run since the layout changed.
+    TGridLayout l = Layout();
+    ui::TRect data = l.DataRect();
+    HorzScrollArea = ui::Rect(data.left, 0, l.ClientWidth, l.ClientHeight);
+    VertScrollArea = ui::Rect(0, data.top, data.right, data.bottom);
+    VertUnitSize = FGridStyle == TGridStyle::gsSlides ? GridLineWidth() + FSlideSize : l.RowPitch();
+}
+
 void TCustomGridViewControl::ScrollBy(int dx, int dy)
 {
+    SettleScrollAreas();
     bool dotted = dx != 0 && HandleAllocated() && IsWindowVisible(Handle()) && FGridStyle == TGridStyle::gsReport &&
                   !FOptions.Contains(TGridOption::goAlphaBlendedSelection) && FocusFrameShown();
     if (!dotted) {
