@@ -118,24 +118,11 @@ public:
             return -1;
         RECT client;
         GetClientRect(grid, &client);
-        POINT origin{0, 0};
-        ClientToScreen(grid, &origin);
-        const int w = client.right, h = client.bottom;
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = w;
-        bi.bmiHeader.biHeight = -h;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bi.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        HDC screen = GetDC(nullptr);
-        HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HDC memory = CreateCompatibleDC(screen);
-        HGDIOBJ old = SelectObject(memory, dib);
-        BitBlt(memory, 0, 0, w, h, screen, origin.x, origin.y, SRCCOPY);
-        GdiFlush();
-        const auto* pixels = static_cast<const uint32_t*>(bits);
+        MapWindowPoints(grid, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        const int w = client.right - client.left, h = client.bottom - client.top;
+        const std::vector<uint32_t> pixels = e2e::ScreenPixels(client);
+        if (pixels.empty())
+            return -1;
         // Header and rows are 20 pixels high, as the window's description sets them.
         int rows = 0;
         for (int top = 20; top + 20 <= h; top += 20) {
@@ -149,10 +136,6 @@ public:
             if (dark >= 10)
                 ++rows;
         }
-        SelectObject(memory, old);
-        DeleteDC(memory);
-        DeleteObject(dib);
-        ReleaseDC(nullptr, screen);
         return rows;
     }
     bool WaitForRows(int rows) const

@@ -67,6 +67,41 @@ std::vector<std::wstring> CellNames(IAccessible* row)
     return cells;
 }
 
+} // namespace
+
+std::vector<uint32_t> ScreenPixels(const RECT& r)
+{
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0)
+        return {};
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    std::vector<uint32_t> pixels;
+    HDC screen = GetDC(nullptr);
+    void* bits = nullptr;
+    if (HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0)) {
+        HDC memory = CreateCompatibleDC(screen);
+        HGDIOBJ old = SelectObject(memory, dib);
+        if (BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY)) {
+            GdiFlush();
+            const auto* p = static_cast<const uint32_t*>(bits);
+            pixels.assign(p, p + static_cast<size_t>(w) * h);
+        }
+        SelectObject(memory, old);
+        DeleteDC(memory);
+        DeleteObject(dib);
+    }
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+namespace {
+
 bool WriteBmp(HDC screen, const RECT& r, const std::string& path)
 {
     const int w = r.right - r.left, h = r.bottom - r.top;

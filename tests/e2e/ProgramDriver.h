@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -51,6 +52,10 @@ std::wstring WindowText(HWND wnd);
 bool IsTopMost(HWND wnd);
 // Whether `upper` is above `lower` in the z-order of top-level windows.
 bool IsAbove(HWND upper, HWND lower);
+
+// What the screen shows inside `screen`, row by row from the top, one 0x00RRGGBB value a pixel;
+// empty when the rectangle is empty or cannot be read.
+std::vector<uint32_t> ScreenPixels(const RECT& screen);
 
 // Screenshots into build/<flavour>/screenshots/<name>.bmp: the whole desktop or one window.
 bool SaveDesktopShot(const std::string& name);

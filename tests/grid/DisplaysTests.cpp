@@ -24,15 +24,7 @@ struct TSurface {
         bmp.Canvas().Font().SetColor(clBlack);
     }
     ui::TCanvas& C() { return bmp.Canvas(); }
-    bool SameAs(TSurface& other)
-    {
-        GdiFlush();
-        for (int y = 0; y < bmp.Height(); ++y)
-            for (int x = 0; x < bmp.Width(); ++x)
-                if (bmp.PixelAt(x, y) != other.bmp.PixelAt(x, y))
-                    return false;
-        return true;
-    }
+    bool SameAs(TSurface& other) { return FirstDifference(bmp, other.bmp).x < 0; }
 };
 
 int CountOf(ui::TBitmap& bmp, ui::TColor colour)
