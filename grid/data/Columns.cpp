@@ -297,41 +297,17 @@ void TCustomColumn::InvalidateStrip()
         FColumns->Host()->InvalidateColumnData(this);
 }
 
-void TCustomColumn::SetAlignment(TAlignment v)
-{
-    FAlignment = v;
-    Changed(ccAppearance);
-}
+void TCustomColumn::SetAlignment(TAlignment v) { Store(FAlignment, v, ccAppearance); }
 
-void TCustomColumn::SetColor(TColor v)
-{
-    FColor = v;
-    Changed(ccAppearance);
-}
+void TCustomColumn::SetColor(TColor v) { Store(FColor, v, ccAppearance); }
 
-void TCustomColumn::SetCursor(int16_t v)
-{
-    FCursor = v;
-    Changed(ccAppearance);
-}
+void TCustomColumn::SetCursor(int16_t v) { Store(FCursor, v, ccAppearance); }
 
-void TCustomColumn::SetDrawingOptions(TDrawingOptions v)
-{
-    FDrawingOptions = v;
-    Changed(ccAppearance);
-}
+void TCustomColumn::SetDrawingOptions(TDrawingOptions v) { Store(FDrawingOptions, v, ccAppearance); }
 
-void TCustomColumn::SetFormulaKind(TFormulaKind v)
-{
-    FFormulaKind = v;
-    Changed(ccAppearance);
-}
+void TCustomColumn::SetFormulaKind(TFormulaKind v) { Store(FFormulaKind, v, ccAppearance); }
 
-void TCustomColumn::SetInputCaption(const std::wstring& v)
-{
-    FInputCaption = v;
-    Changed(ccAppearance);
-}
+void TCustomColumn::SetInputCaption(const std::wstring& v) { Store(FInputCaption, v, ccAppearance); }
 
 void TCustomColumn::SetSlideBounds(const TSlideBounds& v)
 {
@@ -377,23 +353,11 @@ void TCustomColumn::SetSorted(bool v)
     Changed(ccSort);
 }
 
-void TCustomColumn::SetSortKind(TSortKind v)
-{
-    FSortKind = v;
-    Changed(ccSort);
-}
+void TCustomColumn::SetSortKind(TSortKind v) { Store(FSortKind, v, ccSort); }
 
-void TCustomColumn::SetSortType(TSortType v)
-{
-    FSortType = v;
-    Changed(ccSort);
-}
+void TCustomColumn::SetSortType(TSortType v) { Store(FSortType, v, ccSort); }
 
-void TCustomColumn::SetVerticalAlignment(TVerticalAlignment v)
-{
-    FVerticalAlignment = v;
-    Changed(ccAppearance);
-}
+void TCustomColumn::SetVerticalAlignment(TVerticalAlignment v) { Store(FVerticalAlignment, v, ccAppearance); }
 
 void TCustomColumn::SetVisible(bool v)
 {
@@ -416,17 +380,9 @@ void TCustomColumn::SetWidth(int32_t v)
         FDefaultWidth = FWidth;
 }
 
-void TCustomColumn::SetInputText(const std::wstring& v)
-{
-    FInputText = v;
-    Changed(ccInputText);
-}
+void TCustomColumn::SetInputText(const std::wstring& v) { Store(FInputText, v, ccInputText); }
 
-void TCustomColumn::SetTag2(const std::wstring& v)
-{
-    FTag2 = v;
-    Changed(ccUnnamedText);
-}
+void TCustomColumn::SetTag2(const std::wstring& v) { Store(FTag2, v, ccUnnamedText); }
 
 ui::TComponent* TCustomColumn::CreatePart(const ui::TClassInfo* info, ui::TComponent*& slot, bool& created)
 {

@@ -238,6 +238,13 @@ protected:
     void SetCellKind(TCellKind kind) { FCellKind = kind; }
     // Reports a change to the collection; nothing before the column has joined one.
     void Changed(TColumnChangeKind kind);
+    // A property setter's whole work: the value stored, the change reported.
+    template <class T, class V>
+    void Store(T& field, const V& value, TColumnChangeKind kind)
+    {
+        field = value;
+        Changed(kind);
+    }
     // Asks the grid to repaint this column's strip of the data area (drawing properties of the
     // column classes that draw more than text).
     void InvalidateStrip();
