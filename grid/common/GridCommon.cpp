@@ -145,16 +145,18 @@ wchar_t LocaleDateSeparator()
     return L'/';
 }
 
-std::wstring FloatToStr(double value)
+std::wstring FloatToStr(double value) { return FloatToStr(value, LocaleDecimalSeparator()); }
+
+std::wstring FloatToStr(double value, wchar_t separator)
 {
     if (std::isnan(value))
         return L"NAN";
     if (std::isinf(value))
         return value > 0 ? L"INF" : L"-INF";
+    // 15 significant digits, a sign, a point and an exponent of three digits fit with room.
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.15G", value);
     std::wstring out;
-    wchar_t separator = LocaleDecimalSeparator();
     for (const char* p = buffer; *p != 0; ++p) {
         if (*p == '.') {
             out += separator;

@@ -62,6 +62,8 @@ wchar_t LocaleDateSeparator();
 // General decimal format: up to 15 significant digits, scientific for very large and very small
 // magnitudes ("1E20", "1,5E-7"), the locale's decimal separator.
 std::wstring FloatToStr(double value);
+// The same with a decimal separator of the caller's choosing.
+std::wstring FloatToStr(double value, wchar_t separator);
 // Optional blanks, sign, digits with the locale's decimal separator, optional exponent; else
 // "'%s' is not a valid floating point value".
 double StrToFloat(const std::wstring& text);

@@ -8,6 +8,8 @@
 #include <windows.h>
 
 #include <cmath>
+#include <cstdio>
+#include <string>
 #include <cwchar>
 
 namespace grid {
@@ -90,15 +92,18 @@ std::wstring ShowNumericValue(double value, TEditOptions options, int precision,
     if (value == 0 && !nullText.empty())
         return nullText;
     std::wstring text;
-    if (precision > 0 && options.Contains(TEditOption::eoAllowFloat)) {
-        wchar_t buffer[64];
-        swprintf(buffer, 64, L"%.*f", std::min(precision, 18), value);
-        text = buffer;
-        for (auto& c : text)
-            if (c == L'.')
-                c = separator;
+    if (precision > 0 && options.Contains(TEditOption::eoAllowFloat) && std::isfinite(value)) {
+        // A fixed format writes every digit of the whole part: up to 309 of them for the
+        // largest values, so the buffer is sized by asking first.
+        int digits = std::min(precision, 18);
+        int length = std::snprintf(nullptr, 0, "%.*f", digits, value);
+        std::string buffer(static_cast<size_t>(std::max(length, 0)) + 1, '\0');
+        std::snprintf(buffer.data(), buffer.size(), "%.*f", digits, value);
+        buffer.resize(static_cast<size_t>(std::max(length, 0)));
+        for (char c : buffer)
+            text += c == '.' ? separator : static_cast<wchar_t>(c);
     } else {
-        text = FloatToStr(value);
+        text = FloatToStr(value, separator);
     }
     return text + textAfter;
 }

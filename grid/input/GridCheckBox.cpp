@@ -59,26 +59,52 @@ bool TCustomGridViewControl::HandleCheckBoxMouseDown(int x, int y)
     return true;
 }
 
-bool TCustomGridViewControl::HandleCheckBoxMouseUp(int x, int y)
+int TCustomGridViewControl::ReleaseCheckBoxPress()
 {
     int pressCol = FCheckBoxPressCol, pressRow = FCheckBoxPressRow;
-    if (pressCol < 0)
-        return false;
     FCheckBoxPressCol = FCheckBoxPressRow = -1;
-    TCheckBoxColumnPlay* play = CheckBoxPlay(*this, pressCol);
-    if (play == nullptr)
-        return false;
-    play->SetPressed(false);
+    if (pressCol < 0)
+        return -1;
+    if (TCheckBoxColumnPlay* play = CheckBoxPlay(*this, pressCol); play != nullptr)
+        play->SetPressed(false);
     InvalidateCell(pressCol, pressRow);
-    // Only the release that ends a press on the same cell's box flips it.
+    return pressRow;
+}
+
+bool TCustomGridViewControl::EndCheckBoxPress(int x, int y)
+{
+    int pressCol = FCheckBoxPressCol;
+    int pressRow = ReleaseCheckBoxPress();
+    if (pressRow < 0)
+        return false;
     int col = -1, row = -1;
     if (!CellAt(x, y, col, row) || col != pressCol || row != pressRow || row >= RowCount())
         return false;
-    ui::TRect cell = CellRect(col, row);
-    play->SetCell(col, row);
-    PlayValueIn(play);
-    return play->Click(ui::Point(x - cell.left, y - cell.top), cell.right - cell.left, cell.bottom - cell.top,
-                       ThemesActive() && HandleAllocated());
+    TCheckBoxColumnPlay* play = CheckBoxPlay(*this, col);
+    if (play == nullptr)
+        return false;
+    ui::TRect box = play->BoxRect(CellRect(col, row), ThemesActive() && HandleAllocated());
+    return PtInRect(&box, POINT{x, y}) != FALSE;
+}
+
+bool TCustomGridViewControl::ClickCheckBox(int ACol, int ARow, int x, int y, bool pressedHere)
+{
+    TCheckBoxColumnPlay* play = CheckBoxPlay(*this, ACol);
+    if (play == nullptr || ARow < 0 || ARow >= RowCount())
+        return false;
+    bool themed = ThemesActive() && HandleAllocated();
+    ui::TRect cell = CellRect(ACol, ARow);
+    ui::TRect box = play->BoxRect(cell, themed);
+    if (!PtInRect(&box, POINT{x, y}))
+        return false;
+    // A release on the box whose press went down beside it is a different gesture: it is the
+    // box's, but it flips nothing.
+    if (pressedHere) {
+        play->SetCell(ACol, ARow);
+        PlayValueIn(play);
+        play->Click(ui::Point(x - cell.left, y - cell.top), cell.right - cell.left, cell.bottom - cell.top, themed);
+    }
+    return true;
 }
 
 } // namespace grid

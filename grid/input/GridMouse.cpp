@@ -174,8 +174,9 @@ void TCustomGridViewControl::MouseDown(ui::TMouseButton button, ui::TShiftState 
                 case TGridArea::gaData:
                     PressData(hit, shift);
                     // A press on a check box shows it pressed; only the release on the same box
-                    // flips it.
-                    if (button == ui::TMouseButton::mbLeft)
+                    // flips it. A Ctrl- or Shift-press that marks rows is the selection's, and
+                    // its release will not act on the cell: the box does not look pressed.
+                    if (button == ui::TMouseButton::mbLeft && (FState & gsMultiSelection) == 0)
                         HandleCheckBoxMouseDown(x, y);
                     break;
                 case TGridArea::gaHeader: PressHeader(hit); break;
@@ -284,9 +285,8 @@ void TCustomGridViewControl::MouseUp(ui::TMouseButton button, ui::TShiftState sh
 {
     TScrollView::MouseUp(button, shift, x, y);
     // Every left release ends a check-box press, wherever it happens, so that the pressed look
-    // never stays behind; it flips the box only over the same cell's box.
-    if (button == ui::TMouseButton::mbLeft)
-        HandleCheckBoxMouseUp(x, y);
+    // never stays behind; whether it flips the box is the cell's release, below.
+    bool boxReleased = button == ui::TMouseButton::mbLeft && EndCheckBoxPress(x, y);
     bool headerPressed = (FState & gsHeaderPressed) != 0;
     int pressedHeader = PressedHeader();
     SetPressedHeader(-1);
@@ -313,12 +313,12 @@ void TCustomGridViewControl::MouseUp(ui::TMouseButton button, ui::TShiftState sh
     case TGridArea::gaData:
         if (IsDesigning() || (FState & gsMultiSelection) || !sameCell || !existing)
             break;
+        // A cell with an interactive element gives the release to it; the cell's editor opens
+        // when the point is not the element's.
         if (TCustomColumn* column = FColumns->Items(hit.Col);
-            column->PlayClass() != nullptr && column->Options().Contains(TColumnOption::coEditing)) {
-            // The element took the release above; a cell with an element opens no editor.
-        } else {
+            column->PlayClass() == nullptr || !column->Options().Contains(TColumnOption::coEditing) ||
+            !ClickCheckBox(hit.Col, hit.Row, x, y, boxReleased))
             OpenCellEditor(hit.Col, hit.Row, L"");
-        }
         break;
     case TGridArea::gaHeader:
         if (hit.Col >= 0) {
@@ -453,9 +453,12 @@ void TCustomGridViewControl::CancelPress()
     if (FState & gsColumnSizing)
         EndSizing(false);
     SetPressedHeader(-1);
+    ReleaseCheckBoxPress();
     FInput->Pressed = false;
     FInput->PickedCol = -1;
     FInput->PressCol = FInput->PressRow = -1;
+    if ((FState & gsColumnDragging) == 0)
+        SetGridCursor(ui::crDefault);
 }
 
 void TCustomGridViewControl::DoCellClick(int ACol, int ARow)

@@ -614,6 +614,27 @@ void TCustomGridViewControl::ClearRowMarks()
     FState &= static_cast<uint16_t>(~gsMultiSelection);
 }
 
+void TCustomGridViewControl::KeepCurrentCellInRows()
+{
+    int rows = RowCount();
+    if (FAnchorRow >= rows)
+        FAnchorRow = rows - 1;
+    int row = std::clamp(FCurrentRow, 0, std::max(rows - 1, 0));
+    if (row == FCurrentRow)
+        return;
+    FCurrentRow = row;
+    if (row < SelectionMarkCount() && (FState & gsMultiSelection) == 0) {
+        FRowMarks[row] = 1;
+        FAnchorRow = row;
+    }
+    // What SetCurrentCell repaints for a move: the row or the indicator's mark, and the cell.
+    if (FOptions.Contains(TGridOption::goSelectFullRow))
+        InvalidateRow(row);
+    else if (FOptions.Contains(TGridOption::goIndicator))
+        InvalidateArea(TGridArea::gaIndicator);
+    InvalidateCell(FCurrentCol, row);
+}
+
 void TCustomGridViewControl::ColumnChanged(TCustomColumn* column, int kind)
 {
     if (!HandleAllocated())

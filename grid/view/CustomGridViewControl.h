@@ -42,8 +42,8 @@
 // TrackSizing (guide lines) | TrackData (hot cell, text-fit hint, column cursor) | TrackHeader
 // (split cursor, hot header, or past 3 pixels StartColumnDrag: the drag box captures the mouse and
 // reports ColumnDragMove / ColumnDrop / EndColumnDrag; GridDrag.cpp). WM_LBUTTONUP -> MouseUp ->
-// HandleCheckBoxMouseUp (flips a box pressed and released on the same cell) -> EndSizing (width) | OnCellClick (same cell) -> OnHeaderClick (pressed header) -> by area: cell
-// with an element: nothing more, else OpenCellEditor (GridEditing.cpp), header sort (coCanSort -> ColumnChanged -> SortColumn, OnSortColumn),
+// EndCheckBoxPress (the pressed look goes) -> EndSizing (width) | OnCellClick (same cell) -> OnHeaderClick (pressed header) -> by area: cell
+// (same cell, no multi-row selection): ClickCheckBox (flips a box pressed and released on it), else OpenCellEditor (GridEditing.cpp), header sort (coCanSort -> ColumnChanged -> SortColumn, OnSortColumn),
 // input row OpenInputEditor. WM_MOUSEWHEEL -> MouseWheel -> OnMouseWheelDown/Up -> LineDown/PageDown.
 //
 // Call flow of a key (grid/input/GridKeyboard.cpp): WM_KEYDOWN -> KeyDown -> KeyMove (arrows,
@@ -154,6 +154,14 @@ using TAfterEditEvent =
 using TGridEditEvent = std::function<void(ui::TObject* Sender, int ACol, int ARow, const std::wstring& Value)>;
 using TApplyCellEvent = std::function<void(ui::TObject* Sender, int ACol, int ARow, std::wstring& Value)>;
 using TInputAcceptEvent = std::function<void(ui::TObject* Sender, bool& Accept)>;
+// Dragging one control onto another. The class library does no such dragging, so the grid
+// stores handlers for these events (a description may name them) but never raises them.
+enum class TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+using TDragDropEvent = std::function<void(ui::TObject* Sender, ui::TObject* Source, int X, int Y)>;
+using TDragOverEvent =
+    std::function<void(ui::TObject* Sender, ui::TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TStartDragEvent = std::function<void(ui::TObject* Sender, ui::TObject*& DragObject)>;
+using TEndDragEvent = std::function<void(ui::TObject* Sender, ui::TObject* Target, int X, int Y)>;
 
 // The grid control: geometry, selection and editing state, invalidation and the abstract cell
 // operations. Owns its column collection.
@@ -287,13 +295,9 @@ public:
     virtual void PlaceEditor();
     // The open editor (nullptr when none).
     TCellEditor* Editor() const { return FEditor; }
-    // The check box of a TCheckBoxColumn cell, for the keyboard and mouse code: Space on the
-    // current cell, and a press and release at a client point (the press and the release must
-    // both lie in the same cell's box for the value to flip). True when the key or click was
-    // the check box's.
+    // The check box of a TCheckBoxColumn cell under Space on the current cell; true when the key
+    // was the check box's. (The mouse reaches the box only through the release gate of MouseUp.)
     bool HandleCheckBoxKey(wchar_t key);
-    bool HandleCheckBoxMouseDown(int x, int y);
-    bool HandleCheckBoxMouseUp(int x, int y);
     // The check-box cell held down by the mouse (it shows the pressed look).
     bool CheckBoxPressed(int ACol, int ARow) const { return ACol == FCheckBoxPressCol && ARow == FCheckBoxPressRow; }
 
@@ -361,6 +365,10 @@ public:
     THeaderClickEvent OnHeaderClick;
     TMouseWheelUpDownEvent OnMouseWheelDown;
     TMouseWheelUpDownEvent OnMouseWheelUp;
+    TDragDropEvent OnDragDrop;
+    TDragOverEvent OnDragOver;
+    TStartDragEvent OnStartDrag;
+    TEndDragEvent OnEndDrag;
 
     // Stored children: the columns, read back under the column collection.
     ui::TComponent* GetChildOwner() override;
@@ -400,6 +408,9 @@ protected:
     void EraseRowMark(int at);
     void MoveRowMark(int from, int to);
     void ClearRowMarks();
+    // After rows went away: the current row comes back inside the rows (row 0 of an empty grid
+    // is its resting place) and, unless rows are marked one by one, is the marked row again.
+    void KeepCurrentCellInRows();
     void Resized(int oldWidth, int oldHeight);
     void Paint() override;
     void TextChanged() override;
@@ -483,7 +494,18 @@ private:
     void ColumnDragMove(int sx, int sy);
     void ColumnDrop(int sx, int sy);
     void EndColumnDrag();
+    // Ends every press (sizing, pressed or picked header, check box) without its effect, and
+    // puts the cursor back: the mouse went elsewhere or the application was left.
     void CancelPress();
+    // The check box's side of a press and release at client points: the press shows the box
+    // pressed; ending it clears that look wherever the release happens and says whether the
+    // release lies in the box the press went down on; ReleaseCheckBoxPress forgets the press
+    // (the row it was on, -1 if none). ClickCheckBox is the gated release on a cell: true when
+    // the point lies in the box (it flips when the press was there too).
+    bool HandleCheckBoxMouseDown(int x, int y);
+    bool EndCheckBoxPress(int x, int y);
+    int ReleaseCheckBoxPress();
+    bool ClickCheckBox(int ACol, int ARow, int x, int y, bool pressedHere);
     void CreateInputParts();
     void DestroyInputParts();
 

@@ -63,8 +63,10 @@ TGridView::TGridView(ui::TComponent* AOwner)
         if (action == saRemoved || action == saCleared)
             CloseEditor();
         FCells->StructureChanged(action, index1, index2);
-        if (FCells->RowCount() == 0)
+        if (FCells->RowCount() == 0) {
             ClearRowMarks();
+            KeepCurrentCellInRows();
+        }
     };
 }
 
@@ -225,6 +227,7 @@ void TGridView::DeleteRow(int ARow)
         CloseEditor();
     else
         PlaceEditor();
+    KeepCurrentCellInRows();
 }
 
 void TGridView::InsertRow(int ARow)
@@ -253,6 +256,7 @@ void TGridView::ClearRows()
     TCustomGridView::ClearRows(); // the selection marks
     FCells->Clear();
     CloseEditor();
+    KeepCurrentCellInRows();
     Invalidate();
     UpdateVertScrollRange();
 }

@@ -283,6 +283,24 @@ TEST(EndToEnd, WhatTheWindowShowsFollowsTheDeviceFromAbsentThroughCallsUnplugAnd
     ExpectStage(main, eightCalls, "eight calls on four lines", letterLogged, "e2e-stage5-eight-calls");
     ExpectBalloon(8, L"05001112233", "eight calls", "e2e-stage5-balloon");
 
+    // The user clicks the last call; the list will empty under it when the device goes.
+    HWND grid = FindChild(main, L"CallerIdTest.TGridView");
+    ASSERT_NE(grid, nullptr);
+    TAccElement table;
+    std::vector<TAccElement> rows;
+    ASSERT_TRUE(ReadAccessible(grid, table, rows) && rows.size() == 7u) << "the header and six rows";
+    const RECT lastRow = rows.back().Location;
+    ClickAt(grid, POINT{(lastRow.left + lastRow.right) / 2, (lastRow.top + lastRow.bottom) / 2});
+    const auto currentCell = [&] {
+        TGridView view;
+        return ReadGrid(grid, view) ? view.CurrentCell : std::wstring();
+    };
+    const auto onRow = [](const std::wstring& cell, const std::wstring& row) {
+        return cell.size() > row.size() + 2 && cell.compare(cell.size() - row.size() - 2, std::wstring::npos, L"; " + row) == 0;
+    };
+    EXPECT_TRUE(WaitUntil([&] { return onRow(currentCell(), L"6"); }, 5000))
+        << "the click made the sixth row current: " << Narrow(currentCell());
+
     // Unplugged: the list, the counter and the notice box start over; the meters keep their numbers.
     TExpected unplugged = plugged;
     unplugged.Status = L"Bağlantı bekleniyor";
@@ -300,6 +318,13 @@ TEST(EndToEnd, WhatTheWindowShowsFollowsTheDeviceFromAbsentThroughCallsUnplugAnd
     oneMore.Counter = L"1";
     ExpectStage(main, oneMore, "one more call", DefaultNotices, "e2e-stage8-one-more-call");
     ExpectBalloon(1, L"05443332211", "one more call", "e2e-stage8-balloon");
+
+    // Up, as the keyboard sends it, from the current cell the emptied list left behind.
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(grid, WM_KEYDOWN, VK_UP, 1, SMTO_ABORTIFHUNG, 5000, &result);
+    SendMessageTimeoutW(grid, WM_KEYUP, VK_UP, 0xC0000001, SMTO_ABORTIFHUNG, 5000, &result);
+    EXPECT_TRUE(onRow(currentCell(), L"1")) << "after the list emptied and one call came, Up stays on the one row: "
+                                            << Narrow(currentCell());
 
     EXPECT_TRUE(program.Close()) << "the program did not end cleanly after its window was closed";
 }

@@ -111,33 +111,33 @@ TEST(CheckBoxEditor, ArrowKeysCloseItAndMoveTheGrid)
 TEST(CheckBoxElement, SpaceAndClicksFlipTheCell)
 {
     TEditingGrid g;
+    HWND wnd = g.GridWnd();
     std::vector<std::pair<int, int>> changes;
     g.grid->OnChange = [&](ui::TObject*, int c, int r) { changes.push_back({c, r}); };
     g.grid->SetCurrentCell(1, 2);
-    EXPECT_TRUE(g.grid->HandleCheckBoxKey(L' '));
+    testsupport::Char(wnd, L' ');
     EXPECT_TRUE(g.grid->Cell(1, 2)->AsBoolean()) << "Space flips the current cell";
     ASSERT_EQ(changes.size(), 1u);
     EXPECT_EQ(changes[0], std::make_pair(1, 2));
-    EXPECT_FALSE(g.grid->HandleCheckBoxKey(L'x'));
-    g.grid->SetCurrentCell(0, 2);
-    EXPECT_FALSE(g.grid->HandleCheckBoxKey(L' ')) << "a text column has no check box";
 
     RECT cell = g.grid->CellRect(1, 0);
     int cx = (cell.left + cell.right) / 2, cy = (cell.top + cell.bottom) / 2;
-    EXPECT_TRUE(g.grid->HandleCheckBoxMouseDown(cx, cy));
+    testsupport::SendMouse(wnd, WM_LBUTTONDOWN, cx, cy, MK_LBUTTON);
     EXPECT_TRUE(g.grid->CheckBoxPressed(1, 0)) << "the cell shows the pressed look";
-    EXPECT_TRUE(g.grid->HandleCheckBoxMouseUp(cx, cy));
+    testsupport::SendMouse(wnd, WM_LBUTTONUP, cx, cy);
     EXPECT_FALSE(g.grid->CheckBoxPressed(1, 0));
     EXPECT_TRUE(g.grid->Cell(1, 0)->AsBoolean());
 
     // Press beside the box, release on it: nothing.
-    EXPECT_FALSE(g.grid->HandleCheckBoxMouseDown(cell.left + 1, cy));
-    EXPECT_FALSE(g.grid->HandleCheckBoxMouseUp(cx, cy));
+    testsupport::SendMouse(wnd, WM_LBUTTONDOWN, cell.left + 1, cy, MK_LBUTTON);
+    EXPECT_FALSE(g.grid->CheckBoxPressed(1, 0));
+    testsupport::SendMouse(wnd, WM_LBUTTONUP, cx, cy);
     EXPECT_TRUE(g.grid->Cell(1, 0)->AsBoolean());
-    // Press on one cell's box, release on another's: nothing.
+    // Press on one cell's box, release on another's: nothing, and no pressed look stays.
     RECT other = g.grid->CellRect(1, 1);
-    EXPECT_TRUE(g.grid->HandleCheckBoxMouseDown(cx, cy));
-    EXPECT_FALSE(g.grid->HandleCheckBoxMouseUp(cx, (other.top + other.bottom) / 2));
+    testsupport::SendMouse(wnd, WM_LBUTTONDOWN, cx, cy, MK_LBUTTON);
+    testsupport::SendMouse(wnd, WM_LBUTTONUP, cx, (other.top + other.bottom) / 2);
+    EXPECT_FALSE(g.grid->CheckBoxPressed(1, 0));
     EXPECT_TRUE(g.grid->Cell(1, 0)->AsBoolean());
     EXPECT_FALSE(g.grid->Cell(1, 1)->AsBoolean());
 
@@ -145,9 +145,10 @@ TEST(CheckBoxElement, SpaceAndClicksFlipTheCell)
     TCustomColumn* column = g.grid->Columns()->Items(1);
     column->SetOptions(column->Options() - TColumnOptions{TColumnOption::coEditing});
     g.grid->SetCurrentCell(1, 2);
-    EXPECT_FALSE(g.grid->HandleCheckBoxKey(L' '));
-    EXPECT_FALSE(g.grid->HandleCheckBoxMouseDown(cx, cy));
+    testsupport::Char(wnd, L' ');
+    testsupport::Click(wnd, cx, cy);
     EXPECT_TRUE(g.grid->Cell(1, 2)->AsBoolean());
+    EXPECT_TRUE(g.grid->Cell(1, 0)->AsBoolean());
 }
 
 TEST(CheckBoxElement, StyledBoxLooksHotUnderThePointerAndPressedWhileHeld)

@@ -5,6 +5,7 @@
 
 #include "grid/editors/CellEditors.h"
 #include "tests/support/GdiLeakCheck.h"
+#include "tests/support/InputSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -65,8 +66,8 @@ TEST(GridEditing, CellEditorOpensOverTheCellTypesAndCommitsOnEnter)
     g.grid->OnAfterEdit = [&](ui::TObject*, int c, int r, const std::wstring& v, bool&) {
         afterEdits.push_back(std::to_wstring(c) + L"," + std::to_wstring(r) + L"=" + v);
     };
-    g.grid->SetCurrentCell(0, 1);
-    g.grid->OpenCellEditor(0, 1, L"");
+    RECT clicked = g.grid->CellRect(0, 1);
+    testsupport::Click(g.GridWnd(), (clicked.left + clicked.right) / 2, (clicked.top + clicked.bottom) / 2);
     TTextualEditor* editor = TextEditorOf(g.grid, 0);
     ASSERT_NE(editor, nullptr);
     ASSERT_EQ(g.grid->Editor(), editor);
@@ -107,7 +108,8 @@ TEST(GridEditing, CellEditorOpensOverTheCellTypesAndCommitsOnEnter)
 TEST(GridEditing, TypedCharacterThatOpensTheEditorIsKept)
 {
     TEditingGrid g;
-    g.grid->OpenCellEditor(0, 0, L"Q");
+    g.grid->SetCurrentCell(0, 0);
+    TypeText(g.GridWnd(), L"Q");
     TTextualEditor* editor = TextEditorOf(g.grid, 0);
     ASSERT_TRUE(g.grid->EditorOpen());
     TypeText(editor->Handle(), L"rs");
@@ -119,15 +121,20 @@ TEST(GridEditing, TypedCharacterThatOpensTheEditorIsKept)
 TEST(GridEditing, EscapeCancelsAndFocusLossCommits)
 {
     TEditingGrid g;
-    g.grid->OpenCellEditor(0, 0, L"");
+    auto clickCell = [&](int col, int row) {
+        RECT r = g.grid->CellRect(col, row);
+        testsupport::Click(g.GridWnd(), (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    };
+    clickCell(0, 0);
     TTextualEditor* editor = TextEditorOf(g.grid, 0);
+    ASSERT_TRUE(g.grid->EditorOpen()) << "a click on an editable cell opens its editor";
     TypeText(editor->Handle(), L"yeni");
     PressKey(editor->Handle(), VK_ESCAPE);
     EXPECT_FALSE(g.grid->EditorOpen());
     EXPECT_EQ(N(g.grid->GetCellText(0, 0)), "bir") << "Escape leaves the cell as it was";
     EXPECT_EQ(GetFocus(), g.GridWnd());
 
-    g.grid->OpenCellEditor(0, 2, L"");
+    clickCell(0, 2);
     TypeText(editor->Handle(), L"son");
     g.other->SetFocus();
     Drain();

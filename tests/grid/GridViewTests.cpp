@@ -6,10 +6,12 @@
 #include "grid/data/ColumnClasses.h"
 #include "grid/popups/ColumnDragBox.h"
 #include "grid/popups/ControlsCommon.h"
+#include "tests/support/InputSupport.h"
 #include "ui/core/SysUtils.h"
 
 #include <gtest/gtest.h>
 
+#include <any>
 #include <random>
 #include <vector>
 
@@ -472,4 +474,30 @@ TEST(GridView, PopupsGetTheirWindowsOnlyWhenShown)
     SendMessageW(g.grid->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(cell.left + 3, cell.top + 3));
     ASSERT_TRUE(g.grid->TextFitHint()->HandleAllocated()) << "made when it first shows";
     EXPECT_TRUE(IsWindowVisible(g.grid->TextFitHint()->Handle()));
+}
+
+TEST(GridView, EveryEventOfTheGridIsPublishedAndAssignableByName)
+{
+    const wchar_t* events[] = {L"OnSelectCell", L"OnCellClick", L"OnHeaderClick", L"OnSortColumn", L"OnBeforeEdit",
+                               L"OnAfterEdit", L"OnEdit", L"OnApplyCell", L"OnInputAccept", L"OnChange",
+                               L"OnClick", L"OnDblClick", L"OnKeyDown", L"OnKeyPress", L"OnKeyUp", L"OnMouseDown",
+                               L"OnMouseMove", L"OnMouseUp", L"OnMouseWheelDown", L"OnMouseWheelUp", L"OnEnter",
+                               L"OnExit", L"OnDragDrop", L"OnDragOver", L"OnStartDrag", L"OnEndDrag",
+                               L"OnCellColoring", L"OnDrawCellBackground", L"OnCustomDrawCell"};
+    const ui::TClassInfo& info = TGridView::StaticClass();
+    for (const wchar_t* name : events) {
+        const ui::TPropInfo* prop = info.FindProp(name);
+        EXPECT_TRUE(prop != nullptr && prop->Kind == ui::TPropKind::Method)
+            << testsupport::Narrow(name) << " is not a published event of TGridView";
+    }
+
+    // What a description does with a handler: set through the class information, then raised.
+    TShownGrid g;
+    g.grid->AddRows(2);
+    std::vector<int> clicked;
+    info.FindProp(L"OnCellClick")->SetMethod(*g.grid, std::any(TCellClickEvent(
+        [&](ui::TObject*, int, int r) { clicked.push_back(r); })));
+    RECT cell = g.grid->CellRect(0, 1);
+    testsupport::Click(g.grid->Handle(), (cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+    EXPECT_EQ(clicked, (std::vector<int>{1})) << "OnCellClick assigned by name is raised by a click";
 }

@@ -78,8 +78,16 @@ TEST(NumericRules, ReadingIgnoresTheTextAfterAndTheNullText)
 
     EXPECT_EQ(N(ShowNumericValue(3, kDefault, 2, L"", L" m2", sep)), "3,00 m2");
     EXPECT_EQ(N(ShowNumericValue(0, kDefault, 2, L"yok", L" m2", sep)), "yok");
-    EXPECT_EQ(N(ShowNumericValue(2.5, kDefault, 0, L"", L"", sep)), N(L"2" + std::wstring(1, LocaleDecimalSeparator()) + L"5"));
     EXPECT_EQ(N(ShowNumericValue(-1.26, kDefault, 1, L"", L"", sep)), "-1,3");
+    // The separator asked for is the one written, in the general format as in the fixed one,
+    // and no value is too long to be written whole.
+    EXPECT_EQ(N(ShowNumericValue(2.5, kDefault, 0, L"", L"", L'.')), "2.5");
+    EXPECT_EQ(N(ShowNumericValue(2.5, kDefault, 0, L"", L"", L',')), "2,5");
+    EXPECT_EQ(N(ShowNumericValue(-1.26, kDefault, 1, L"", L"", L'.')), "-1.3");
+    std::wstring huge = ShowNumericValue(-1e300, kDefault, 2, L"", L" m2", sep);
+    EXPECT_EQ(huge.size(), 1 + 301 + 3 + 3u) << "sign, 301 digits, separator and two decimals, unit";
+    EXPECT_EQ(N(huge.substr(huge.size() - 7)), "0,00 m2");
+    EXPECT_EQ(N(ShowNumericValue(1e300, kDefault, 0, L"", L"", L'.')), "1E300");
 }
 
 TEST(NumericRules, PasteObeysTheTypingRules)

@@ -337,11 +337,13 @@ bool TControl::HandleMouseMessage(TMessage& message)
         MouseUp(TMouseButton::mbLeft, shift, x, y);
         break;
     }
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONDBLCLK: MouseDown(TMouseButton::mbRight, shift, x, y); break;
+    // The second press of a double click is marked as such for every button, so that a control
+    // can tell it from a fresh press.
+    case WM_RBUTTONDOWN: MouseDown(TMouseButton::mbRight, shift, x, y); break;
+    case WM_RBUTTONDBLCLK: MouseDown(TMouseButton::mbRight, shift + TShiftState{TShiftStateFlag::ssDouble}, x, y); break;
     case WM_RBUTTONUP: MouseUp(TMouseButton::mbRight, shift, x, y); break;
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONDBLCLK: MouseDown(TMouseButton::mbMiddle, shift, x, y); break;
+    case WM_MBUTTONDOWN: MouseDown(TMouseButton::mbMiddle, shift, x, y); break;
+    case WM_MBUTTONDBLCLK: MouseDown(TMouseButton::mbMiddle, shift + TShiftState{TShiftStateFlag::ssDouble}, x, y); break;
     case WM_MBUTTONUP: MouseUp(TMouseButton::mbMiddle, shift, x, y); break;
     case WM_MOUSEMOVE: MouseMove(shift, x, y); break;
     default: return false;

@@ -497,8 +497,21 @@ bool TApplication::ApplicationWindowProc(TMessage& message)
         if (FMainForm != nullptr)
             FMainForm->Close();
         return true;
+    case WM_ACTIVATEAPP:
+        // Leaving the application ends whatever the mouse was doing in it (a press, a sizing, a
+        // drag): its release would never come back here.
+        if (message.WParam == FALSE)
+            CancelMouseMode();
+        return false;
     default: return false;
     }
+}
+
+void TApplication::CancelMouseMode()
+{
+    HWND capture = GetCapture();
+    if (capture != nullptr && GetWindowThreadProcessId(capture, nullptr) == GetCurrentThreadId())
+        SendMessageW(capture, WM_CANCELMODE, 0, 0);
 }
 
 int TApplication::HookMainWindow(TWindowHook hook)

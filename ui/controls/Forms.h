@@ -152,6 +152,9 @@ public:
     void BringToFront();
     void Minimize();
     void Restore();
+    // Tells the window of this thread that holds the mouse capture, if any, to end what it was
+    // doing with the mouse (WM_CANCELMODE). Done when the user leaves the application.
+    void CancelMouseMode();
 
     // A window that is not topmost stays behind every topmost one, and the modal windows and
     // message boxes are not topmost (they belong to the hidden application window). So while
