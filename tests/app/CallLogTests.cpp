@@ -145,8 +145,9 @@ TEST(CallLogFile, TenThousandHostileCallerNumbersAndDeviceTextsComeBackUnchanged
         std::vector<std::wstring> call = {text(), text(), text(), std::to_wstring(i + 1)};
         log.AddCall(call[0], call[1], call[2], call[3]);
         written.push_back(std::move(call));
-        if (i % 2500 == 2499)
+        if (i % 2500 == 2499) {
             ASSERT_EQ(log.Flush().Change, TCallLog::TFlushChange::fcNone);
+        }
     }
     EXPECT_EQ(log.Waiting(), 0u);
 
@@ -274,7 +275,7 @@ TEST_F(CallLogWindow, AFileHeldOpenWithoutSharingGetsItsRowsInOrderOnceReleasedW
     const std::vector<std::wstring> failing = Notices();
     ASSERT_FALSE(failing.empty());
     EXPECT_NE(failing.back().find(L"Kayıt dosyası yazılamıyor"), std::wstring::npos) << Narrow(failing.back());
-    EXPECT_EQ(failing.size() < 2 || failing[failing.size() - 2].find(L"Kayıt") == std::wstring::npos, true)
+    EXPECT_TRUE(failing.size() < 2 || failing[failing.size() - 2].find(L"Kayıt") == std::wstring::npos)
         << "one notice for the whole streak, not one per poll";
 
     hold.Release();
@@ -290,13 +291,17 @@ TEST_F(CallLogWindow, AFileHeldOpenWithoutSharingGetsItsRowsInOrderOnceReleasedW
     ASSERT_TRUE(file.Wellformed);
     ASSERT_EQ(file.Rows.size(), std::max<size_t>(before, 1) + 5) << "three calls and the two notices";
     const auto row = [&](size_t i) { return file.Rows[file.Rows.size() - 5 + i]; };
+    // In the order things happened: the first call, the poll that found the file held, the
+    // other two calls, the poll that wrote them all.
+    const size_t calls[] = {0, 2, 3};
     for (size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(row(i)[lcKind], L"Çağrı");
-        EXPECT_EQ(row(i)[lcLine], std::to_wstring(i + 1)) << "in the order they came";
-        EXPECT_EQ(row(i)[lcCallNumber], std::to_wstring(i + 1));
+        EXPECT_EQ(row(calls[i])[lcKind], L"Çağrı") << "row " << calls[i];
+        EXPECT_EQ(row(calls[i])[lcLine], std::to_wstring(i + 1)) << "row " << calls[i];
+        EXPECT_EQ(row(calls[i])[lcCallNumber], std::to_wstring(i + 1)) << "row " << calls[i];
     }
-    EXPECT_EQ(row(3)[lcKind], L"Kayıt dosyası");
-    EXPECT_EQ(row(3)[lcMessage].rfind(L"Kayıt dosyası yazılamıyor", 0), 0u);
+    EXPECT_EQ(row(1)[lcKind], L"Kayıt dosyası");
+    EXPECT_EQ(row(1)[lcMessage].rfind(L"Kayıt dosyası yazılamıyor", 0), 0u) << Narrow(row(1)[lcMessage]);
+    EXPECT_EQ(row(4)[lcKind], L"Kayıt dosyası");
     EXPECT_EQ(row(4)[lcMessage], L"Kayıt dosyası yeniden yazılabiliyor; bekleyen kayıtlar yazıldı");
 }
 
