@@ -33,7 +33,7 @@ toolchain_win64 := $(CURDIR)/cmake/toolchain-x86_64-mingw.cmake
 wineserver_win32 := wineserver
 wineserver_win64 := /usr/lib/wine/wineserver64
 
-.PHONY: all run test dist bench setup deps configure build prefix clean
+.PHONY: all run test dist bench docs setup deps configure build prefix clean
 
 all: build
 
@@ -64,6 +64,10 @@ test: prefix
 
 run: prefix
 	scripts/run.sh
+
+# The README's pictures under docs/, taken from the real program (see README).
+docs: prefix
+	scripts/docs-screenshots.sh
 
 # What Windows users get, from the shipped 32-bit flavour whatever this machine runs:
 # build/dist/CallerIdTest-<version>-setup.exe and build/dist/CallerIdTest-<version>.zip.

@@ -9,6 +9,8 @@
 #include "ui/controls/Dialogs.h"
 #include "ui/core/ClassBuilder.h"
 
+#include <shellapi.h>
+
 using namespace ui;
 
 TForm1* Form1 = nullptr;
@@ -40,6 +42,21 @@ const wchar_t* const SignalLevelWarning =
     L"telefon hattındaki elektriğin, cihaza ulaştığını gösterir. Normal bir durumdur.\r\n"
     L"Fakat mutlaka, \"Caller ID sinyali var\" anlamına GELMEZ ";
 
+TOpenFolderFunction& OpenFolderFunction()
+{
+    static TOpenFolderFunction function;
+    return function;
+}
+
+bool OpenFolder(const std::wstring& folder)
+{
+    if (OpenFolderFunction())
+        return OpenFolderFunction()(folder);
+    // Values above 32 mean success; below are error codes.
+    return reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"open", folder.c_str(), nullptr, nullptr,
+                                                    SW_SHOWNORMAL)) > 32;
+}
+
 TBeepFunction& BeepFunction()
 {
     static TBeepFunction function;
@@ -64,6 +81,13 @@ TBeepFunction SetBeepFunction(TBeepFunction function)
 {
     TBeepFunction previous = std::move(BeepFunction());
     BeepFunction() = std::move(function);
+    return previous;
+}
+
+TOpenFolderFunction SetOpenFolderFunction(TOpenFolderFunction function)
+{
+    TOpenFolderFunction previous = std::move(OpenFolderFunction());
+    OpenFolderFunction() = std::move(function);
     return previous;
 }
 
@@ -104,6 +128,7 @@ const TClassInfo& TForm1::StaticClass()
         .Handler<TCallerIDEvent>(L"Dalvex1CallerID", &TForm1::Dalvex1CallerID)
         .Handler<TSignalAEvent>(L"Dalvex1SignalA", &TForm1::Dalvex1SignalA)
         .Handler<TNotifyEvent>(L"Listeyisil1Click", &TForm1::Listeyisil1Click)
+        .Handler<TNotifyEvent>(L"Kayitlariac1Click", &TForm1::Kayitlariac1Click)
         .Handler<TExceptionEvent>(L"ApplicationEvents1Exception", &TForm1::ApplicationEvents1Exception)
         .Handler<TNotifyEvent>(L"Memo2Change", &TForm1::Memo2Change)
         .Handler<TNotifyEvent>(L"ki1Click", &TForm1::ki1Click)
@@ -123,7 +148,16 @@ const TClassInfo& TForm1::StaticClass()
     return info;
 }
 
-TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {}
+TForm1::TForm1(TComponent* AOwner) : TForm(AOwner), FLog(std::make_unique<TCallLog>(DefaultLogFolder())) {}
+
+TForm1::~TForm1()
+{
+    // The last rows since the last poll; what cannot be written now has nowhere left to wait.
+    try {
+        FLog->Flush();
+    } catch (...) {
+    }
+}
 
 void TForm1::FormShow(TObject*)
 {
@@ -184,12 +218,40 @@ void TForm1::Dalvex1CallerID(TObject*, const std::wstring& DeviceID, const std::
         GridView1->Cell(1, row)->SetAsString(DeviceID);
         GridView1->Cell(2, row)->SetAsString(IntToStr(CallCounter));
     }
+    // Only remembered here; the poll writes it, so a slow or locked disk never holds up a call.
+    FLog->AddCall(Line, AnsiToWide(phoneText), DeviceID, IntToStr(CallCounter));
 
     SpeakerBeep(1000, 100);
     TrayIcon1->ShowBalloon(WideToAnsi(L"Çağrı: " + IntToStr(CallCounter)), phoneText, tray::TBalloonIconKind::bkInfo, 10);
 }
 
 void TForm1::Timer1Timer(TObject*)
+{
+    // The log is written after the watch whatever the watch met, so that a device that fails
+    // every poll does not keep its own errors from being written.
+    try {
+        WatchConnection();
+    } catch (...) {
+        WriteLog();
+        throw;
+    }
+    WriteLog();
+}
+
+void TForm1::WriteLog()
+{
+    const TCallLog::TFlushResult result = FLog->Flush();
+    // Once per streak each way: a file held open for an hour must not fill the notice box with
+    // the same line every half second.
+    if (result.Change == TCallLog::TFlushChange::fcStartedFailing)
+        AddNotice(L"Kayıt dosyası yazılamıyor (" + result.File + L", hata " + IntToStr(result.Error) +
+                      L"); kayıtlar bellekte bekliyor",
+                  TLogKind::lkLogFile);
+    else if (result.Change == TCallLog::TFlushChange::fcWorksAgain)
+        AddNotice(L"Kayıt dosyası yeniden yazılabiliyor; bekleyen kayıtlar yazıldı", TLogKind::lkLogFile);
+}
+
+void TForm1::WatchConnection()
 {
     // A control that is not there (never made, or gone since) has no device to report. Why it
     // is not there was logged once, when that was found out; asking again would only repeat it.
@@ -227,6 +289,15 @@ void TForm1::Poll()
     // Only a connected device has a serial number worth asking for.
     const std::wstring serial = Dalvex1->GetInfo(L"serial");
     Label25->SetText(Through8Bit(L"Seri no: " + serial));
+    // Logged as the labels show them, once per connection, and again when another device took
+    // the place of the last one between two polls.
+    const std::wstring shownModel = AnsiToWide(model);
+    const std::wstring shownSerial = Through8Bit(serial);
+    if (Label9->Caption() != StatusConnected || shownModel != FLoggedModel || shownSerial != FLoggedSerial) {
+        FLog->AddConnected(shownModel, shownSerial);
+        FLoggedModel = shownModel;
+        FLoggedSerial = shownSerial;
+    }
     Label9->SetText(StatusConnected);
 }
 
@@ -236,8 +307,12 @@ void TForm1::ShowNoDevice()
     Label25->SetText(L"");
     // The status line remembers the last poll: connected then, nothing now means the device
     // went away, and its calls go with it (once per disconnection).
-    if (WideToAnsi(Label9->Caption()) == WideToAnsi(StatusConnected))
+    if (WideToAnsi(Label9->Caption()) == WideToAnsi(StatusConnected)) {
+        FLog->AddGone();
+        FLoggedModel.clear();
+        FLoggedSerial.clear();
         ResetCallList();
+    }
     Label9->SetText(StatusWaiting);
 }
 
@@ -257,7 +332,22 @@ void TForm1::Dalvex1SignalA(TObject*, const std::wstring& Level1, const std::wst
     }
 }
 
-void TForm1::Listeyisil1Click(TObject*) { ResetCallList(); }
+void TForm1::Listeyisil1Click(TObject*)
+{
+    ResetCallList();
+    FLog->AddListCleared();
+}
+
+void TForm1::Kayitlariac1Click(TObject*)
+{
+    // The folder exists from the first written row on; before that the user still gets the
+    // place where the files will be.
+    const std::wstring& folder = FLog->Folder();
+    if (!EnsureFolder(folder))
+        throw Exception(L"Kayıt klasörü oluşturulamadı: " + folder + L" (hata " + IntToStr(GetLastError()) + L")");
+    if (!OpenFolder(folder))
+        throw Exception(L"Kayıt klasörü açılamadı: " + folder);
+}
 
 void TForm1::ResetCallList()
 {
@@ -285,6 +375,12 @@ void TForm1::ApplicationEvents1Exception(TObject*, Exception& E)
     std::wstring text = E.Message();
     if (text.size() > LongestNotice)
         text = text.substr(0, LongestNotice - 1) + L"\u2026";
+    AddNotice(text, TLogKind::lkError);
+}
+
+void TForm1::AddNotice(const std::wstring& text, TLogKind kind)
+{
+    FLog->Add(kind, {{lcMessage, text}});
     Memo2->Lines().Add(TimeToStr() + L":" + text);
 }
 

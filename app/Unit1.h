@@ -1,6 +1,7 @@
 // The main window "Cihaz Test": start-up steps, the error log and the commands of its pages.
 #pragma once
 
+#include "app/CallLog.h"
 #include "device/dalvexcallerid_TLB.h"
 #include "grid/view/GridView.h"
 #include "tray/TrayIcon.h"
@@ -13,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 // The speaker beep (frequency in hertz, duration in milliseconds; returns when the sound ends).
@@ -21,12 +23,21 @@
 using TBeepFunction = std::function<void(unsigned Frequency, unsigned Duration)>;
 TBeepFunction SetBeepFunction(TBeepFunction function);
 
+// Opens a folder in the shell's file window; true when the shell took it. Tests replace it to
+// record what would be opened; an empty function restores the real one. Returns the previous
+// function.
+using TOpenFolderFunction = std::function<bool(const std::wstring& folder)>;
+TOpenFolderFunction SetOpenFolderFunction(TOpenFolderFunction function);
+
 // The test window. Its components are built from its stored description; the fields below are
-// the ones its handlers (and its tests) reach by name. The window owns them all.
+// the ones its handlers (and its tests) reach by name. The window owns them all, and the log of
+// what happened (calls, connection changes, errors), which its poll writes to disk.
 class TForm1 : public ui::TForm {
     UI_PUBLISHED_CLASS
 public:
     explicit TForm1(ui::TComponent* AOwner);
+    // Writes what the log still holds, once, as the program ends.
+    ~TForm1() override;
 
     ui::TPageControl* PageControl1 = nullptr;
     ui::TTabSheet* TabSheet1 = nullptr;
@@ -68,6 +79,8 @@ public:
                         const std::wstring& Level3, const std::wstring& Level4, const std::wstring& Level5,
                         const std::wstring& Level6, const std::wstring& Level7, const std::wstring& Level8);
     void Listeyisil1Click(ui::TObject* Sender);
+    // "Kayıtları aç": the log folder in the shell's file window.
+    void Kayitlariac1Click(ui::TObject* Sender);
     // Empties the call list: the grid, the notice box back to its two default lines, the counter.
     void ResetCallList();
     void Timer2Timer(ui::TObject* Sender);
@@ -89,6 +102,9 @@ public:
     void Image3Click(ui::TObject* Sender);
     void Image4Click(ui::TObject* Sender);
 
+    // The log of calls, connection changes and notices, one file per day.
+    TCallLog& Log() { return *FLog; }
+
     // Status line texts of the connection watch.
     static constexpr const wchar_t* StatusConnected = L"Cihaz bağlı";
     static constexpr const wchar_t* StatusWaiting = L"Bağlantı bekleniyor";
@@ -104,6 +120,18 @@ private:
     void ShowNoDevice();
     // Runs one step of the start-up; what it raises is logged and the start-up goes on.
     void RunLogged(const std::function<void()>& step);
+    // The connection watch of one poll.
+    void WatchConnection();
+    // The poll's second half: the waiting log rows go to disk, and a change in whether they can
+    // is said in the notice box.
+    void WriteLog();
+    // One time-stamped line in the notice box; the log gets it as a row of `kind`.
+    void AddNotice(const std::wstring& text, TLogKind kind);
+
+    std::unique_ptr<TCallLog> FLog;
+    // The device the log last reported as connected, to log a device swapped between two polls.
+    std::wstring FLoggedModel;
+    std::wstring FLoggedSerial;
 
     bool FTrimmingNotices = false;
     // Hiding the control or starting it has not yet succeeded; the poll tries again.

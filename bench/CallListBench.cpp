@@ -189,6 +189,10 @@ int main(int argc, char** argv)
         return true;
     });
 
+    // Thousands of calls are logged: keep them out of the prefix's real application data.
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    SetEnvironmentVariableW(L"LOCALAPPDATA", (std::wstring(temp) + L"callerid-bench").c_str());
     Application->Initialize();
     CreateProgramForms();
     Form1->Show();

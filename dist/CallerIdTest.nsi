@@ -1,8 +1,8 @@
 ; The Windows installer of Caller ID Test, built by scripts/dist.sh with Debian's makensis.
 ;
 ; It installs per machine into the 32-bit program-files folder, adds a Start-menu shortcut and an
-; entry among the installed programs, and speaks Turkish. The optional component "Simulated
-; device" installs and registers the simulator DLL under the device control's class identifier,
+; entry among the installed programs, and speaks Turkish. The optional component "Benzetim
+; cihazı" (the simulated device) installs and registers the simulator DLL under the device control's class identifier,
 ; but never over another DLL's registration: the vendor's real control must not be shadowed.
 ;
 ; Defined by scripts/dist.sh on the makensis command line:
@@ -72,6 +72,9 @@ ShowUninstDetails show
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+; The last page says that the program's logs stay: they are the user's data.
+!define MUI_FINISHPAGE_TEXT "$(LogsKept)"
+!insertmacro MUI_UNPAGE_FINISH
 !insertmacro MUI_LANGUAGE "Turkish"
 
 VIProductVersion "${VERSION}.0"
@@ -86,6 +89,7 @@ LangString RunningText ${LANG_TURKISH} "${PRODUCT} çalışıyor. Lütfen progra
 LangString RunningSilent ${LANG_TURKISH} "${PRODUCT} çalışıyor; sessiz kurulum durdu."
 LangString SimRefused ${LANG_TURKISH} "Benzetim cihazı kurulmadı: cihaz denetiminin sınıfı ${CONTROL_CLSID} başka bir DLL'e kayıtlı:$\r$\n$0$\r$\nGerçek cihaz denetiminin üstüne yazılmaz. Program yine de kuruldu."
 LangString SimRegistered ${LANG_TURKISH} "Benzetim cihazı kaydedildi: $INSTDIR\${SIM_DLL}"
+LangString LogsKept ${LANG_TURKISH} "${PRODUCT} bilgisayarınızdan kaldırıldı.$\r$\n$\r$\nProgramın günlük kayıt dosyaları (çağrılar, cihaz bağlantıları ve hatalar) sizin verilerinizdir ve silinmedi. Her kullanıcının kendi klasöründe kalırlar:$\r$\n%LOCALAPPDATA%\${PRODUCT}\Logs$\r$\nİstemiyorsanız bu klasörü kendiniz silebilirsiniz."
 
 ; Asks until the program is closed or the user gives up. Never ends the program itself: it may
 ; be in the middle of a test the user is watching. A silent run cannot ask, so it stops with
@@ -127,7 +131,7 @@ Section "${PRODUCT}" SecProgram
   WriteRegDWORD HKLM "${UNINST_KEY}" "NoRepair" 1
 SectionEnd
 
-Section /o "Simulated device (for testing without the device)" SecSimulator
+Section /o "Benzetim cihazı (cihaz olmadan denemek için)" SecSimulator
   ; HKEY_CLASSES_ROOT is what COM reads: a per-user class there wins over the machine's, so a
   ; class registered to any other file, in either place, belongs to someone else.
   ReadRegStr $0 HKCR "CLSID\${CONTROL_CLSID}\InprocServer32" ""
@@ -218,4 +222,7 @@ Section "Uninstall"
   ; Only an empty folder goes: files the user put there stay.
   RMDir "$INSTDIR"
   DeleteRegKey HKLM "${UNINST_KEY}"
+  ; Neither are the logs under each user's application data touched; a silent uninstall says so
+  ; in its details as the last page does.
+  DetailPrint "$(LogsKept)"
 SectionEnd

@@ -25,6 +25,9 @@ if [ -f "$demo" ]; then
   echo "run: the simulated device follows $demo"
 fi
 
+# The program keeps its day-by-day log under the prefix user's application data.
+echo "run: the program's log goes to $WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Caller ID Test/Logs/"
+
 if [ -n "${DISPLAY:-}" ]; then
   echo "run: starting $(basename "$exe") on DISPLAY=$DISPLAY"
   exec "$CALLERID_ROOT/scripts/with-display.sh" "$CALLERID_ROOT/scripts/wine-run.sh" "$exe"

@@ -26,6 +26,7 @@ protected:
     {
         // The main window hosts the device control: this build's simulator stands in for it.
         simtest::Simulator();
+        testsupport::UsePrivateLocalAppData(L"app-windows");
         Application->Initialize();
         CreateProgramForms();
     }

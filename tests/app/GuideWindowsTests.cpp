@@ -59,6 +59,7 @@ protected:
     static void SetUpTestSuite()
     {
         simtest::Simulator();
+        testsupport::UsePrivateLocalAppData(L"guide-windows");
         Application->Initialize();
         CreateProgramForms();
     }

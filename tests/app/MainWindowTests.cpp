@@ -235,11 +235,12 @@ TEST_F(MainWindowTest, TheLayoutComesFromTheCompiledDescription)
     EXPECT_EQ(Form1->Timer1->Interval(), 500u);
     EXPECT_TRUE(Form1->Timer1->Enabled());
     ASSERT_NE(Form1->PopupMenu1, nullptr);
-    ASSERT_EQ(Form1->PopupMenu1->Items()->Count(), 2);
+    ASSERT_EQ(Form1->PopupMenu1->Items()->Count(), 3);
     EXPECT_EQ(Form1->PopupMenu1->Items()->Items(0)->Name(), L"Listeyisil1");
     EXPECT_EQ(Form1->PopupMenu1->Items()->Items(0)->Caption(), L"Listeyi sil");
-    EXPECT_EQ(Form1->PopupMenu1->Items()->Items(1)->Name(), L"ki1");
-    EXPECT_EQ(Form1->PopupMenu1->Items()->Items(1)->Caption(), L"Çıkış");
+    EXPECT_EQ(Form1->PopupMenu1->Items()->Items(1)->Name(), L"Kayitlariac1");
+    EXPECT_EQ(Form1->PopupMenu1->Items()->Items(2)->Name(), L"ki1");
+    EXPECT_EQ(Form1->PopupMenu1->Items()->Items(2)->Caption(), L"Çıkış");
     for (TLabel* l : {Form1->Label9, Form1->Label24, Form1->Label25})
         EXPECT_EQ(l->PopupMenu(), Form1->PopupMenu1) << Narrow(l->Name());
     tray::TTrayIcon* tray = Form1->TrayIcon1;

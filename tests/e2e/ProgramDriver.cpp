@@ -186,8 +186,16 @@ bool WaitUntil(const std::function<bool()>& condition, unsigned timeoutMs)
 
 // --- the program -----------------------------------------------------------------------------
 
-TProgram::TProgram(const std::string& script)
+TProgram::TProgram(const std::string& script, const std::wstring& localAppData)
 {
+    std::wstring appData = localAppData;
+    if (appData.empty()) {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        appData = std::wstring(temp) + L"callerid-e2e-appdata-" + std::to_wstring(GetCurrentProcessId());
+        CreateDirectoryW(appData.c_str(), nullptr);
+    }
+    SetEnvironmentVariableW(L"LOCALAPPDATA", appData.c_str());
     if (!script.empty()) {
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);

@@ -19,9 +19,11 @@ bool WaitUntil(const std::function<bool()>& condition, unsigned timeoutMs = 2000
 // The program, started as a user starts it (no arguments), with the simulated device driven by
 // `script` (the simulator's script text; empty: no script). It is ended when the object goes:
 // closed through its main window if still running, terminated if it does not end.
+// Its %LOCALAPPDATA%, where it keeps its log, is `localAppData`, or when that is empty a folder
+// of this test program's own, so that tests never write into the prefix's real one.
 class TProgram {
 public:
-    explicit TProgram(const std::string& script = {});
+    explicit TProgram(const std::string& script = {}, const std::wstring& localAppData = {});
     ~TProgram();
     TProgram(const TProgram&) = delete;
     TProgram& operator=(const TProgram&) = delete;

@@ -27,6 +27,8 @@ protected:
             tray::SetShellNotifyIcon(std::move(shell));
         if (beep)
             SetBeepFunction(std::move(beep));
+        // The log of what the tests do stays out of the prefix's real application data.
+        UsePrivateLocalAppData(L"program-windows");
         ui::Application->Initialize();
         CreateProgramForms();
         Form1->Show();

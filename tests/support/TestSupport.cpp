@@ -4,6 +4,7 @@
 #include "ui/core/SysUtils.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 namespace testsupport {
 
@@ -72,5 +73,24 @@ void PumpFor(unsigned milliseconds)
 }
 
 std::string Narrow(const std::wstring& text) { return ui::WideToUtf8(text); }
+
+std::wstring UsePrivateLocalAppData(const std::wstring& name)
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"callerid-" + name + L"-" + std::to_wstring(GetCurrentProcessId());
+    // Left over from an earlier run with the same process id: start empty.
+    std::wstring from = folder;
+    from.push_back(L'\0');
+    from.push_back(L'\0');
+    SHFILEOPSTRUCTW op{};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    SHFileOperationW(&op);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    SetEnvironmentVariableW(L"LOCALAPPDATA", folder.c_str());
+    return folder;
+}
 
 } // namespace testsupport

@@ -20,6 +20,11 @@ bool MoveCursorTo(int x, int y, unsigned timeoutMs = 20000);
 // Pumps messages for the given time (for checking that something does NOT happen).
 void PumpFor(unsigned milliseconds);
 
+// Points %LOCALAPPDATA% of this process at a folder of its own under the temporary folder, made
+// empty, so that the program's windows made in a test keep their log there and not in the
+// prefix's real one. Returns that folder (the log's files go to "Caller ID Test\Logs" in it).
+std::wstring UsePrivateLocalAppData(const std::wstring& name);
+
 // Narrow text for test messages.
 std::string Narrow(const std::wstring& text);
 
