@@ -156,6 +156,7 @@ TEST(PopupInput, CalendarOpensOnAHalfTypedDateAndIsArmedByAReleaseOnItsButtons)
     auto* editor = OpenByClick<TDatePickerEditor>(g, 5, 0);
     ASSERT_NE(editor, nullptr);
     auto* popup = dynamic_cast<TDatePopup*>(editor->Popup());
+    editor->SelectAll();
     TypeText(editor->Handle(), L"12.0");
     ASSERT_EQ(N(editor->Text()), "12.0");
     int year = 0, month = 0, day = 0;
@@ -250,11 +251,12 @@ TEST(PopupInput, PopupsStayInsideTheWorkArea)
     EXPECT_LE(shown.bottom, editor.top);
     combo->Popup()->CloseUp();
 
-    // The text-fit hint of a long text in the last column.
-    TCustomColumn* column = g.grid->Columns()->Items(5);
+    // The text-fit hint of a long text near the right edge.
+    TCustomColumn* column = g.grid->Columns()->Items(4);
     g.grid->CloseEditor();
     column->SetOptions(column->Options() + TColumnOptions{TColumnOption::coShowTextFitHint});
-    g.grid->SetCellText(5, 2, std::wstring(60, L'W'));
+    g.grid->SetCellText(4, 2, std::wstring(60, L'W'));
+    cell = g.grid->CellRect(4, 2);
     MouseMove(g.GridWnd(), cell.left + 5, cell.top + 5);
     THintWindow* hint = g.grid->TextFitHint();
     ASSERT_TRUE(hint->HandleAllocated() && IsWindowVisible(hint->Handle()));
