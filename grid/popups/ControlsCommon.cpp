@@ -68,10 +68,12 @@ ui::TRect THintWindow::CalcHintRect(int maxWidth, const std::wstring& text)
     ui::TWindowDC screen(nullptr, ui::TWindowDC::waClient);
     ui::TSavedDC saved(screen);
     SelectObject(screen, Font()->Handle());
-    RECT r{0, 0, std::max(1, maxWidth - kHintChrome), 0};
+    const int textWidth = std::max(1, maxWidth - kHintChrome);
+    RECT r{0, 0, textWidth, 0};
     DrawTextW(screen, text.c_str(), static_cast<int>(text.size()), &r,
               DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_LEFT);
-    return ui::Rect(0, 0, std::min<int>(r.right, std::max(1, maxWidth - kHintChrome)) + kHintChrome, r.bottom + kHintChrome);
+    // A word longer than the line still gets no more than the width.
+    return ui::Rect(0, 0, std::min<int>(r.right, textWidth) + kHintChrome, r.bottom + kHintChrome);
 }
 
 void THintWindow::ActivateHint(const ui::TRect& wanted, const std::wstring& text)

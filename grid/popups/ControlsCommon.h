@@ -28,9 +28,9 @@ public:
     // The size the text needs with a 2-pixel margin and a frame, wrapped so that the whole window
     // is at most maxWidth pixels wide: the text is measured for the width it will be shown in.
     ui::TRect CalcHintRect(int maxWidth, const std::wstring& text);
-    // Shows the window at `bounds` (screen coordinates, moved inside the monitor's work area when
+    // Shows the window at `wanted` (screen coordinates, moved inside the monitor's work area when
     // it would stick out) with `text`, without taking focus.
-    void ActivateHint(const ui::TRect& bounds, const std::wstring& text);
+    void ActivateHint(const ui::TRect& wanted, const std::wstring& text);
     void ReleaseHandleIfShown();
     const std::wstring& HintText() const { return FText; }
 

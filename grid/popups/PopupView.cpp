@@ -150,7 +150,7 @@ void TPopupView::MouseUp(ui::TMouseButton button, ui::TShiftState shift, int x, 
 
 void TPopupView::PaintBorder()
 {
-    HDC dc = GetWindowDC(Handle());
+    ui::TWindowDC dc(Handle(), ui::TWindowDC::waWhole);
     RECT r;
     GetWindowRect(Handle(), &r);
     OffsetRect(&r, -r.left, -r.top);
@@ -159,7 +159,6 @@ void TPopupView::PaintBorder()
     DeleteObject(caption);
     InflateRect(&r, -1, -1);
     FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    ReleaseDC(Handle(), dc);
 }
 
 void TPopupView::WndProc(ui::TMessage& message)
@@ -434,7 +433,8 @@ std::wstring DayLetter(int dayOfWeek)
     if (dayOfWeek < 1 || dayOfWeek > 7)
         return L"";
     // The locale numbers its abbreviated names from Monday (1) to Sunday (7).
-    LCTYPE type = static_cast<LCTYPE>(dayOfWeek == 1 ? LOCALE_SABBREVDAYNAME7 : LOCALE_SABBREVDAYNAME1 + dayOfWeek - 2);
+    LCTYPE type =
+        static_cast<LCTYPE>(dayOfWeek == 1 ? LOCALE_SABBREVDAYNAME7 : LOCALE_SABBREVDAYNAME1 + dayOfWeek - 2);
     return UserLocaleText(type, english[dayOfWeek - 1]).substr(0, 1);
 }
 
