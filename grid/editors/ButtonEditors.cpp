@@ -2,6 +2,7 @@
 #include "grid/editors/ButtonEditors.h"
 
 #include "grid/common/GridClassInfo.h"
+#include "grid/popups/ControlsCommon.h"
 #include "grid/view/ThemesSupport.h"
 #include "ui/core/ClassBuilder.h"
 #include "ui/core/ScopeGuard.h"
@@ -274,6 +275,19 @@ void TCustomButtonCellEditor::PointerInside(bool inside)
 void TCustomButtonCellEditor::WndProc(ui::TMessage& message)
 {
     switch (message.Msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        // A list-only text is not the edit control's to select: a press on it drops the popup
+        // down exactly as the button does. The control's own press handling would take the
+        // mouse capture back from the popup, leaving it deaf to the clicks meant for it.
+        if (Style() == TDropDownStyle::dsDropDownList) {
+            if (!Focused() && CanFocus())
+                SetFocus();
+            HandleMouseMessage(message);
+            message.Result = 0;
+            return;
+        }
+        break;
     case WM_SHOWWINDOW:
         if (!message.WParam)
             CloseUpPopup();
@@ -301,11 +315,15 @@ void TPopupEditor::DropDown()
     if (popup == nullptr)
         return;
     ui::TPoint corner = ClientToScreen(ui::Point(-1, ClientHeight()));
+    ui::TPoint top = ClientToScreen(ui::Point(0, 0));
     popup->SetFont(*Font());
     popup->SetWidth(Width());
     popup->SetText(GetText());
     PreparePopup();
-    popup->Popup(corner.x, corner.y);
+    // On the editor's monitor, below the editor, or above it when there is no room below.
+    ui::TRect editor = ui::Bounds(top.x, top.y, ClientWidth(), ClientHeight());
+    ui::TRect at = PlacePopup(corner, popup->Width(), popup->Height(), WorkAreaOf(editor), top.y);
+    popup->Popup(at.left, at.top);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -434,7 +452,12 @@ void TDatePickerEditor::PreparePopup()
     auto* popup = dynamic_cast<TDatePopup*>(Popup());
     if (popup == nullptr)
         return;
-    double date = Date();
+    // A half-typed date is the user's to finish: the calendar opens at today, the text stays.
+    double date = Today();
+    try {
+        date = Date();
+    } catch (const ui::EConvertError&) {
+    }
     int year = 0, month = 0, day = 0;
     DateToParts(date, year, month, day);
     popup->SetYear(year);

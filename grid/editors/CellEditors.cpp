@@ -269,6 +269,23 @@ void TTextualEditor::CreateHandleDone()
 {
     TCellEditor::CreateHandleDone();
     UpdateTextRect();
+    if (FKeptSelection) {
+        Select(FKeptSelection->first, FKeptSelection->second - FKeptSelection->first);
+        FKeptSelection.reset();
+    }
+}
+
+void TTextualEditor::DestroyWnd()
+{
+    // What was typed lives only in the control: an alignment or margin that re-creates the window
+    // must hand it, and the caret, to the window that replaces this one.
+    if (HandleAllocated()) {
+        int start = 0, end = 0;
+        ui::EditSelection(Handle(), start, end);
+        FKeptSelection = std::make_pair(start, end);
+        ui::TWinControl::SetText(GetText());
+    }
+    TCellEditor::DestroyWnd();
 }
 
 std::wstring TTextualEditor::GetText() const

@@ -11,6 +11,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <string>
 
 namespace grid {
@@ -146,6 +148,7 @@ public:
 protected:
     void CreateParams(ui::TCreateParams& params) override;
     void CreateHandleDone() override;
+    void DestroyWnd() override;
     void Resize() override;
     void KeyPress(wchar_t& key) override;
     void TextChanged() override {}
@@ -170,6 +173,7 @@ private:
     TDropDownStyle FStyle = TDropDownStyle::dsDropDown;
     bool FSettingText = false; // our own WM_SETTEXT is reported by SetText itself
     bool FTrackingLeave = false;
+    std::optional<std::pair<int, int>> FKeptSelection; // across a re-created window
 };
 
 // An editor without a system control: it paints itself on its canvas (PaintContent).

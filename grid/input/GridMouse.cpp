@@ -437,9 +437,10 @@ void TCustomGridViewControl::ShowTextFitHint(int ACol, int ARow)
     }
     ui::TRect cell = CellRect(ACol, ARow);
     ui::TPoint at = ClientToScreen(ui::Point(cell.left, cell.top));
-    ui::TRect size = FInput->FitHint->CalcHintRect(ClientWidth(), text);
-    int width = std::min<int>(ui::RectWidth(size), ClientWidth());
-    FInput->FitHint->ActivateHint(ui::Bounds(at.x, at.y, width, ui::RectHeight(size)), text);
+    // Measured for the width it is shown in: no wider than the grid, nor than the screen it is on.
+    int widest = std::min<int>(ClientWidth(), ui::RectWidth(WorkAreaOf(ui::Bounds(at.x, at.y, 1, 1))));
+    ui::TRect size = FInput->FitHint->CalcHintRect(widest, text);
+    FInput->FitHint->ActivateHint(ui::Bounds(at.x, at.y, ui::RectWidth(size), ui::RectHeight(size)), text);
 }
 
 void TCustomGridViewControl::HideTextFitHint()

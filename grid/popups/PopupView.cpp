@@ -5,6 +5,7 @@
 #include "grid/common/GridCommon.h"
 #include "grid/view/SharedClasses.h"
 #include "grid/view/ThemesSupport.h"
+#include "ui/core/ScopeGuard.h"
 
 #include <windows.h>
 #undef DrawText
@@ -70,7 +71,6 @@ void TPopupView::CloseUp()
     if (FClosed)
         return;
     FClosed = true;
-    FTrackingLeave = false;
     if (HandleAllocated() && GetCapture() == Handle())
         ReleaseCapture();
     if (HandleAllocated())
@@ -87,31 +87,61 @@ void TPopupView::DoSelect(const std::wstring& text)
         OnSelect(this, text);
 }
 
+bool TPopupView::PointerOverWindow(POINT screen) const
+{
+    RECT window;
+    return GetWindowRect(const_cast<TPopupView*>(this)->Handle(), &window) && PtInRect(&window, screen);
+}
+
+void TPopupView::TrackLeave(bool overClient)
+{
+    // One kind of tracking at a time: of the client area, or of the frame and scroll bar.
+    TRACKMOUSEEVENT track{sizeof(track), static_cast<DWORD>(overClient ? TME_LEAVE : TME_LEAVE | TME_NONCLIENT),
+                          Handle(), 0};
+    TrackMouseEvent(&track);
+}
+
+void TPopupView::FollowPointer()
+{
+    POINT p;
+    GetCursorPos(&p);
+    if (PointerOverWindow(p)) {
+        // Between the list and its scroll bar: watch for the pointer leaving the part it is over.
+        POINT client = p;
+        ::ScreenToClient(Handle(), &client);
+        ui::TRect r = ClientRect();
+        TrackLeave(PtInRect(&r, client) != FALSE);
+    } else if (GetCapture() != Handle()) {
+        // Outside: take the mouse back, so that a click anywhere still arrives here.
+        SetCapture(Handle());
+    }
+}
+
 void TPopupView::MouseMove(ui::TShiftState shift, int x, int y)
 {
     TScrollView::MouseMove(shift, x, y);
     if (FClosed || !HandleAllocated())
         return;
-    ui::TRect client = ClientRect();
-    if (PtInRect(&client, POINT{x, y}) && GetCapture() == Handle()) {
-        // Inside, the popup gets its mouse input the ordinary way (and its scroll bar works).
+    POINT screen{x, y};
+    ::ClientToScreen(Handle(), &screen);
+    if (!PointerOverWindow(screen))
+        return;
+    // Anywhere over the popup, its scroll bar included, it gets its mouse input the ordinary way:
+    // a press on the scroll bar must reach the scroll bar, not close the list as an outside click.
+    if (GetCapture() == Handle()) {
+        ui::TAssignOnExit<bool> releasing(FReleasing, false);
+        FReleasing = true;
         ReleaseCapture();
     }
-    if (PtInRect(&client, POINT{x, y}) && !FTrackingLeave) {
-        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Handle(), 0};
-        FTrackingLeave = TrackMouseEvent(&track) != FALSE;
-    }
+    ui::TRect client = ClientRect();
+    TrackLeave(PtInRect(&client, POINT{x, y}) != FALSE);
 }
 
 void TPopupView::MouseUp(ui::TMouseButton button, ui::TShiftState shift, int x, int y)
 {
     TScrollView::MouseUp(button, shift, x, y);
-    if (FClosed)
+    if (FClosed || !FArmed)
         return;
-    if (!FArmed) {
-        FArmed = true;
-        return;
-    }
     ui::TRect client = ClientRect();
     if (PtInRect(&client, POINT{x, y}))
         SelectAt(x, y);
@@ -120,7 +150,7 @@ void TPopupView::MouseUp(ui::TMouseButton button, ui::TShiftState shift, int x, 
 
 void TPopupView::PaintBorder()
 {
-    HDC dc = GetWindowDC(Handle());
+    ui::TWindowDC dc(Handle(), ui::TWindowDC::waWhole);
     RECT r;
     GetWindowRect(Handle(), &r);
     OffsetRect(&r, -r.left, -r.top);
@@ -129,7 +159,6 @@ void TPopupView::PaintBorder()
     DeleteObject(caption);
     InflateRect(&r, -1, -1);
     FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    ReleaseDC(Handle(), dc);
 }
 
 void TPopupView::WndProc(ui::TMessage& message)
@@ -142,30 +171,32 @@ void TPopupView::WndProc(ui::TMessage& message)
     case WM_MOUSEACTIVATE:
         message.Result = MA_NOACTIVATE;
         return;
-    case WM_MOUSELEAVE: {
-        FTrackingLeave = false;
-        POINT p;
-        GetCursorPos(&p);
-        RECT window;
-        GetWindowRect(Handle(), &window);
-        if (PtInRect(&window, p)) {
-            // Over the scroll bar: still the popup's, watch for it leaving the whole window.
-            TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE | TME_NONCLIENT, Handle(), 0};
-            TrackMouseEvent(&track);
-        } else if (!FClosed) {
-            SetCapture(Handle());
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+        // The first release after opening is the end of the click that opened the popup, wherever
+        // it lands (on a day, the title or a button of the calendar): it only arms the popup.
+        if (!FClosed && !FArmed) {
+            FArmed = true;
+            message.Result = 0;
+            return;
         }
         break;
-    }
-    case WM_NCMOUSELEAVE: {
-        POINT p;
-        GetCursorPos(&p);
-        RECT window;
-        GetWindowRect(Handle(), &window);
-        if (!FClosed && !PtInRect(&window, p) && GetCapture() != Handle())
-            SetCapture(Handle());
+    case WM_NCMOUSEMOVE:
+        if (!FClosed && GetCapture() != Handle())
+            TrackLeave(false);
         break;
-    }
+    case WM_MOUSELEAVE:
+    case WM_NCMOUSELEAVE:
+        if (!FClosed)
+            FollowPointer();
+        break;
+    case WM_CAPTURECHANGED:
+        // The capture given up by nobody's taking it: ours released over the popup, or the scroll
+        // bar's when its drag ends, perhaps with the pointer outside by then.
+        if (!FClosed && !FReleasing && message.LParam == 0)
+            FollowPointer();
+        break;
     default:
         break;
     }
@@ -375,11 +406,36 @@ bool DayCellAt(int x, int y, int& column, int& row)
     return column < 7 && row < 6;
 }
 
-const wchar_t* MonthName(int month)
+namespace {
+
+// A text of the user's locale; the English one when the locale has none.
+std::wstring UserLocaleText(LCTYPE type, const wchar_t* fallback)
 {
-    static const wchar_t* names[] = {L"January", L"February", L"March",     L"April",   L"May",      L"June",
-                                     L"July",    L"August",   L"September", L"October", L"November", L"December"};
-    return month >= 1 && month <= 12 ? names[month - 1] : L"";
+    wchar_t buffer[80];
+    int n = GetLocaleInfoW(LOCALE_USER_DEFAULT, type, buffer, 80);
+    return n > 1 ? std::wstring(buffer, static_cast<size_t>(n - 1)) : std::wstring(fallback);
+}
+
+} // namespace
+
+std::wstring MonthName(int month)
+{
+    static const wchar_t* english[] = {L"January", L"February", L"March",     L"April",   L"May",      L"June",
+                                       L"July",    L"August",   L"September", L"October", L"November", L"December"};
+    if (month < 1 || month > 12)
+        return L"";
+    return UserLocaleText(static_cast<LCTYPE>(LOCALE_SMONTHNAME1 + month - 1), english[month - 1]);
+}
+
+std::wstring DayLetter(int dayOfWeek)
+{
+    static const wchar_t* english[] = {L"Sun", L"Mon", L"Tue", L"Wed", L"Thu", L"Fri", L"Sat"};
+    if (dayOfWeek < 1 || dayOfWeek > 7)
+        return L"";
+    // The locale numbers its abbreviated names from Monday (1) to Sunday (7).
+    LCTYPE type =
+        static_cast<LCTYPE>(dayOfWeek == 1 ? LOCALE_SABBREVDAYNAME7 : LOCALE_SABBREVDAYNAME1 + dayOfWeek - 2);
+    return UserLocaleText(type, english[dayOfWeek - 1]).substr(0, 1);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -518,15 +574,14 @@ void TDatePopup::Paint()
     c.Brush().SetColor(themed ? TGraphicsProvider::BlendColors(ui::clGradientInactiveCaption, clWindow, 249) : clBtnFace);
     c.FillRect(ui::Rect(2, 2, w - 2, 18));
     c.Font().SetColor(clWindowText);
-    std::wstring title = std::wstring(MonthName(FMonth)) + L" " + std::to_wstring(FYear);
+    std::wstring title = MonthName(FMonth) + L" " + std::to_wstring(FYear);
     TGraphicsProvider::DrawText(c, ui::Rect(0, 0, w, 19), false, title, 2);
     c.Pen().SetColor(clWindowText);
     c.Brush().SetColor(clWindowText);
     c.Polygon({ui::Point(12, 5), ui::Point(12, 13), ui::Point(8, 9)});
     c.Polygon({ui::Point(w - 13, 5), ui::Point(w - 13, 13), ui::Point(w - 9, 9)});
-    static const wchar_t* letters[] = {L"S", L"M", L"T", L"W", L"T", L"F", L"S"};
     for (int i = 0; i < 7; ++i)
-        TGraphicsProvider::DrawText(c, ui::Rect(14 + 17 * i, 20, 29 + 17 * i, 34), false, letters[i], 1);
+        TGraphicsProvider::DrawText(c, ui::Rect(14 + 17 * i, 20, 29 + 17 * i, 34), false, DayLetter(i + 1), 1);
     c.Pen().SetColor(clGrayText);
     c.MoveTo(14, 34);
     c.LineTo(w - 15, 34);

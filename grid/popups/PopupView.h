@@ -47,9 +47,14 @@ protected:
     void DoSelect(const std::wstring& text);
 
 private:
+    bool PointerOverWindow(POINT screen) const;
+    void TrackLeave(bool overClient);
+    // Over the popup: the pointer's leaving is watched; outside: the mouse is captured again.
+    void FollowPointer();
+
     bool FClosed = true;
     bool FArmed = false;
-    bool FTrackingLeave = false;
+    bool FReleasing = false; // our own release of the capture, over the popup
     std::wstring FText;
 };
 
@@ -116,8 +121,12 @@ int DayOfWeek(double date);
 double FirstCellDate(int year, int month);
 // The day cell (column 0..6, row 0..5) under a client point; false outside the 7 x 6 cells.
 bool DayCellAt(int x, int y, int& column, int& row);
-// English month names, "January" .. "December".
-const wchar_t* MonthName(int month);
+// The name of a month (1 .. 12) in the user's locale (Turkish names under a Turkish locale); the English
+// name when the locale gives none.
+std::wstring MonthName(int month);
+// The first letter of the locale's abbreviated name of a day of the week (1 = Sunday ... 7),
+// as the calendar heads its columns.
+std::wstring DayLetter(int dayOfWeek);
 
 // A month calendar: title with the month and year between two arrows, a page of 6 x 7 days, and
 // the buttons "Today" and "None".

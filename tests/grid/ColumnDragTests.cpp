@@ -6,6 +6,7 @@
 #include "grid/popups/ColumnDragBox.h"
 #include "tests/support/GdiLeakCheck.h"
 #include "tests/support/InputSupport.h"
+#include "ui/core/ScopeGuard.h"
 
 #include <gtest/gtest.h>
 
@@ -240,4 +241,32 @@ TEST(ColumnDrag, RepeatedDragsLeaveNoHandlesBehind)
     for (int i = 0; i < 20; ++i)
         drag(i % 2 == 0 ? 0 : 3);
     EXPECT_EQ(testsupport::GdiGrowth(before, testsupport::TakeGdiSnapshot()), "");
+}
+
+TEST(ColumnDrag, TheBoxFollowsThePointerAndTheArrowsAreRed)
+{
+    TDragGrid g;
+    g.BeginDrag(0);
+    ASSERT_TRUE(g.Dragging());
+    HWND box = g.grid->DragBox()->Handle();
+    auto offset = [&](POINT client) {
+        SendToCapture(WM_MOUSEMOVE, g.Screen(client), MK_LBUTTON);
+        RECT r;
+        GetWindowRect(box, &r);
+        POINT s = g.Screen(client);
+        return POINT{r.left - s.x, r.top - s.y};
+    };
+    POINT first = offset(g.HeaderCenter(3));
+    POINT second = offset(POINT{g.HeaderCenter(4).x + 7, g.HeaderCenter(4).y + 3});
+    EXPECT_EQ(first.x, second.x) << "the box keeps its place under the pointer";
+    EXPECT_EQ(first.y, second.y);
+
+    for (int i = 0; i < 2; ++i) {
+        TDragArrow* arrow = g.grid->DragArrow(i);
+        ASSERT_TRUE(IsWindowVisible(arrow->Handle()));
+        arrow->Update();
+        ui::TWindowDC dc(arrow->Handle(), ui::TWindowDC::waClient);
+        EXPECT_EQ(GetPixel(dc, 4, 7), RGB(255, 0, 0)) << "arrow " << i << " is red";
+    }
+    g.DropAt(g.HeaderCenter(4));
 }
