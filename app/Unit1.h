@@ -3,7 +3,7 @@
 
 #include "app/CallLog.h"
 #include "device/dalvexcallerid_TLB.h"
-#include "grid/view/GridView.h"
+#include "grid/control/GridView.h"
 #include "tray/TrayIcon.h"
 #include "ui/controls/Buttons.h"
 #include "ui/controls/ComCtrls.h"

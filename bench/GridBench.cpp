@@ -7,7 +7,7 @@
 
 #include "grid/data/CellClasses.h"
 #include "grid/data/ColumnClasses.h"
-#include "grid/view/GridView.h"
+#include "grid/control/GridView.h"
 #include "ui/controls/Forms.h"
 
 #include <windows.h>

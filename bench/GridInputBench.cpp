@@ -5,7 +5,7 @@
 #include "BenchSupport.h"
 #include "GridTestSupport.h"
 
-#include "grid/input/GridHitTest.h"
+#include "grid/layout/GridHitTest.h"
 
 #include <windows.h>
 

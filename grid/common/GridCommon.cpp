@@ -35,30 +35,6 @@ std::wstring LocaleInfo(LCTYPE type, const wchar_t* fallback)
     throw ui::EConvertError(ui::Format(L"'%s' is not a valid date and time", text.c_str()));
 }
 
-// Days since 1899-12-30 <-> civil date (proleptic Gregorian).
-int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d)
-{
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<int64_t>(doe) - 719468 + 25569; // 25569: 1970-01-01 as a serial
-}
-
-void CivilFromDays(int64_t serial, int& year, int& month, int& day)
-{
-    int64_t z = serial - 25569 + 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = static_cast<int>(static_cast<int64_t>(yoe) + era * 400 + (month <= 2));
-}
-
 // Expands a Windows date or time picture (d, dd, M, MM, yy, yyyy, h, hh, H, HH, m, mm, s, ss, t,
 // tt, quoted literals) for the given fields.
 std::wstring ExpandPicture(const std::wstring& picture, int year, int month, int day, int hour, int minute,
@@ -128,6 +104,29 @@ std::wstring Trim(const std::wstring& text)
 }
 
 } // namespace
+
+int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d)
+{
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<int64_t>(doe) - 719468 + 25569; // 25569: 1970-01-01 as a serial
+}
+
+void CivilFromDays(int64_t serial, int& year, int& month, int& day)
+{
+    int64_t z = serial - 25569 + 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const unsigned doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    year = static_cast<int>(static_cast<int64_t>(yoe) + era * 400 + (month <= 2));
+}
 
 wchar_t LocaleDecimalSeparator()
 {

@@ -73,6 +73,11 @@ bool TryStrToFloat(const std::wstring& text, double& value);
 // 32-bit range raise EIntOverflow instead of wrapping.
 int32_t RoundHalfEven(double value);
 
+// Days since 30 December 1899 of a proleptic Gregorian date, and back (Howard Hinnant's
+// civil-days method): the one calendar arithmetic of the grid.
+int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d);
+void CivilFromDays(int64_t serial, int& year, int& month, int& day);
+
 // Date-times are days since 30 December 1899; the fraction is the time of day.
 // Formatted with the short date format, a blank and the long time format; the time is left out
 // when it is exactly midnight.

@@ -1,11 +1,6 @@
 // The column class family.
 #include "grid/data/ColumnClasses.h"
 
-#include "grid/editors/ButtonEditors.h"
-#include "grid/editors/CellEditors.h"
-#include "grid/editors/ColumnPlay.h"
-#include "grid/editors/NumericEditors.h"
-
 #include "ui/core/ClassBuilder.h"
 
 #include <windows.h>
@@ -364,13 +359,12 @@ void RegisterColumnClasses()
 // ---------------------------------------------------------------------------------------------
 // Editor classes
 
-const ui::TClassInfo* TTextualColumn::EditorClass() const { return &TTextualEditor::StaticClass(); }
-const ui::TClassInfo* TCheckBoxColumn::EditorClass() const { return &TCheckBoxEditor::StaticClass(); }
-const ui::TClassInfo* TCheckBoxColumn::PlayClass() const { return &TCheckBoxColumnPlay::StaticClass(); }
-const ui::TClassInfo* TNumericColumn::EditorClass() const { return &TSpinEditor::StaticClass(); }
-
-const ui::TClassInfo* TComboBoxColumn::EditorClass() const { return &TComboBoxEditor::StaticClass(); }
-const ui::TClassInfo* TDateColumn::EditorClass() const { return &TDatePickerEditor::StaticClass(); }
+std::wstring TTextualColumn::EditorClassName() const { return L"TTextualEditor"; }
+std::wstring TCheckBoxColumn::EditorClassName() const { return L"TCheckBoxEditor"; }
+std::wstring TCheckBoxColumn::PlayClassName() const { return L"TCheckBoxColumnPlay"; }
+std::wstring TNumericColumn::EditorClassName() const { return L"TSpinEditor"; }
+std::wstring TComboBoxColumn::EditorClassName() const { return L"TComboBoxEditor"; }
+std::wstring TDateColumn::EditorClassName() const { return L"TDatePickerEditor"; }
 
 TComboBoxColumn::~TComboBoxColumn() { SetImages(nullptr); }
 
@@ -384,32 +378,6 @@ void TComboBoxColumn::Notification(ui::TComponent* component, ui::TOperation ope
     TTextualColumn::Notification(component, operation);
     if (operation == ui::TOperation::opRemove && component == FImages)
         FImages = nullptr;
-}
-
-void TComboBoxColumn::PrepareEditor()
-{
-    if (auto* editor = dynamic_cast<TComboBoxEditor*>(Editor())) {
-        editor->SetItems(FItems);
-        editor->SetImages(FImages);
-        editor->SetShowImages(FShowImages);
-        editor->SetDropDownCount(FDropDownCount);
-        editor->SetStyle(FStyle == TCompoBoxStyle::cbsDropDownList ? TDropDownStyle::dsDropDownList
-                                                                    : TDropDownStyle::dsDropDown);
-    }
-}
-
-void TDateColumn::PrepareEditor()
-{
-    if (auto* editor = dynamic_cast<TDatePickerEditor*>(Editor()))
-        editor->SetStyle(TDropDownStyle::dsDropDown);
-}
-
-void TNumericColumn::PrepareEditor()
-{
-    if (auto* editor = dynamic_cast<TNumericEditor*>(Editor())) {
-        editor->SetMin(FMin);
-        editor->SetMax(FMax);
-    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -18,7 +18,7 @@ class TTextualColumn : public TCustomColumn {
     UI_PUBLISHED_CLASS
 public:
     explicit TTextualColumn(ui::TComponent* AOwner);
-    const ui::TClassInfo* EditorClass() const override;
+    std::wstring EditorClassName() const override;
     std::wstring DisplayClassName() const override;
     std::wstring FormatText(const std::wstring& text) const override { return FTextBefore + text + FTextAfter; }
     // Space and control characters do not open the editor.
@@ -42,9 +42,9 @@ class TCheckBoxColumn : public TCustomColumn {
     UI_PUBLISHED_CLASS
 public:
     explicit TCheckBoxColumn(ui::TComponent* AOwner);
-    const ui::TClassInfo* EditorClass() const override;
+    std::wstring EditorClassName() const override;
     std::wstring DisplayClassName() const override;
-    const ui::TClassInfo* PlayClass() const override;
+    std::wstring PlayClassName() const override;
 };
 
 // Text with simple markup.
@@ -156,9 +156,7 @@ class TComboBoxColumn : public TTextualColumn {
 public:
     explicit TComboBoxColumn(ui::TComponent* AOwner);
     ~TComboBoxColumn() override;
-    const ui::TClassInfo* EditorClass() const override;
-    // Copies the items, images, show-images, drop-down count and style into the editor.
-    void PrepareEditor() override;
+    std::wstring EditorClassName() const override;
     // The image list is a reference: the column does not own it.
     ui::TImageList* Images() const { return FImages; }
     void SetImages(ui::TImageList* v);
@@ -195,10 +193,8 @@ class TNumericColumn : public TCustomColumn {
     UI_PUBLISHED_CLASS
 public:
     explicit TNumericColumn(ui::TComponent* AOwner);
-    const ui::TClassInfo* EditorClass() const override;
+    std::wstring EditorClassName() const override;
     std::wstring DisplayClassName() const override;
-    // Copies Min and Max into the spin editor.
-    void PrepareEditor() override;
     std::wstring FormatText(const std::wstring& text) const override;
     bool AcceptsKey(wchar_t c) const override;
 
@@ -223,10 +219,8 @@ class TDateColumn : public TCustomColumn {
     UI_PUBLISHED_CLASS
 public:
     explicit TDateColumn(ui::TComponent* AOwner);
-    const ui::TClassInfo* EditorClass() const override;
+    std::wstring EditorClassName() const override;
     std::wstring DisplayClassName() const override;
-    // The date editor opens in drop-down style (typing allowed).
-    void PrepareEditor() override;
     bool AcceptsKey(wchar_t c) const override;
     const std::wstring& EmptyCaption() const { return FEmptyCaption; }
     void SetEmptyCaption(const std::wstring& v) { FEmptyCaption = v; }

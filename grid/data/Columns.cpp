@@ -386,26 +386,38 @@ void TCustomColumn::SetTag2(const std::wstring& v) { Store(FTag2, v, ccUnnamedTe
 
 ui::TComponent* TCustomColumn::CreatePart(const ui::TClassInfo* info, ui::TComponent*& slot, bool& created)
 {
-    if (!created) {
+    // A class not registered yet is looked up again next time rather than remembered as none.
+    if (!created && info != nullptr) {
         created = true;
-        if (info != nullptr && info->Create)
+        if (info->Create)
             slot = info->Create(this);
     }
     return slot;
 }
 
-ui::TComponent* TCustomColumn::Editor() { return CreatePart(EditorClass(), FEditor, FEditorMade); }
-const ui::TClassInfo* TCustomColumn::DisplayClass() const { return ui::FindClass(DisplayClassName()); }
+namespace {
 
-ui::TComponent* TCustomColumn::Display()
+const ui::TClassInfo* RegisteredClass(const std::wstring& name)
 {
-    // Asked for every cell painted: the name is looked up only until the painter exists.
-    if (FDisplayMade)
-        return FDisplay;
-    const ui::TClassInfo* info = DisplayClass();
-    return info != nullptr ? CreatePart(info, FDisplay, FDisplayMade) : nullptr;
+    return name.empty() ? nullptr : ui::FindClass(name);
 }
-ui::TComponent* TCustomColumn::Play() { return CreatePart(PlayClass(), FPlay, FPlayMade); }
+
+} // namespace
+
+const ui::TClassInfo* TCustomColumn::EditorClass() const { return RegisteredClass(EditorClassName()); }
+const ui::TClassInfo* TCustomColumn::PlayClass() const { return RegisteredClass(PlayClassName()); }
+const ui::TClassInfo* TCustomColumn::DisplayClass() const { return RegisteredClass(DisplayClassName()); }
+
+// Asked for every cell painted and every key typed: a name is looked up only until its part exists.
+ui::TComponent* TCustomColumn::Editor() { return FEditorMade ? FEditor : CreatePart(EditorClass(), FEditor, FEditorMade); }
+ui::TComponent* TCustomColumn::Display() { return FDisplayMade ? FDisplay : CreatePart(DisplayClass(), FDisplay, FDisplayMade); }
+ui::TComponent* TCustomColumn::Play() { return FPlayMade ? FPlay : CreatePart(PlayClass(), FPlay, FPlayMade); }
+
+void TCustomColumn::PrepareEditor()
+{
+    if (auto* link = dynamic_cast<TColumnEditorLink*>(Editor()))
+        link->PrepareFor(*this);
+}
 
 void TCustomColumn::SetParentComponent(ui::TComponent* parent)
 {

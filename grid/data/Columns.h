@@ -16,6 +16,16 @@ namespace grid {
 
 class TColumns;
 class TCustomColumn;
+
+// What a column's editor offers the column: it takes the column's settings (items, limits,
+// style) when the grid opens it. The editors implement it; the columns never see their classes.
+class TColumnEditorLink {
+public:
+    virtual void PrepareFor(const TCustomColumn& column) = 0;
+
+protected:
+    ~TColumnEditorLink() = default;
+};
 class TCustomGridViewControl;
 class TGridHost;
 
@@ -205,26 +215,27 @@ public:
     // A second unstored text; nothing in the program sets it, but setting it raises change kind 0.
     const std::wstring& Tag2() const { return FTag2; }
     void SetTag2(const std::wstring& v);
-    // The grid that shows the column (defined with the grid: the data units know only its host
-    // interface).
-    TCustomGridViewControl* Grid() const;
 
     // --- the column class family's overridable operations ---
-    // Classes of the owned editor and in-cell element; nullptr means none.
-    virtual const ui::TClassInfo* EditorClass() const { return nullptr; }
-    virtual const ui::TClassInfo* PlayClass() const { return nullptr; }
-    // The painter is named, not linked: the painters belong to the grid's view, which registers
-    // them by name when a grid is made (RegisterColumnDisplays).
+    // The editor, the in-cell element and the painter are named, not linked: their classes
+    // belong to the layers above the columns, which register them by name when a grid is made
+    // (RegisterColumnEditors, RegisterColumnDisplays). An empty name means none.
+    virtual std::wstring EditorClassName() const { return {}; }
+    virtual std::wstring PlayClassName() const { return {}; }
     virtual std::wstring DisplayClassName() const = 0;
-    // The registered class of that name; nullptr while the view has not registered it.
+    // The registered classes of those names; nullptr for none or while not registered yet.
+    const ui::TClassInfo* EditorClass() const;
+    const ui::TClassInfo* PlayClass() const;
     const ui::TClassInfo* DisplayClass() const;
     virtual std::wstring FormatText(const std::wstring& text) const { return text; }
     virtual bool AcceptsKey(wchar_t c) const { return false; }
-    virtual void PrepareEditor() {}
+    // Hands the column's own settings (items, limits, style) to its editor, which takes what it
+    // needs of them (TColumnEditorLink).
+    void PrepareEditor();
 
     // The owned editor, painter and element, created on first use from the classes above
-    // (a constructor cannot call the overrides of the class being built). A painter whose class
-    // is not registered yet is looked up again at the next call rather than remembered as none.
+    // (a constructor cannot call the overrides of the class being built). A part whose class is
+    // not registered yet is looked up again at the next call rather than remembered as none.
     ui::TComponent* Editor();
     ui::TComponent* Display();
     ui::TComponent* Play();
@@ -303,7 +314,6 @@ public:
     ~TColumns() override;
 
     TGridHost* Host() const { return FHost; }
-    TCustomGridViewControl* Grid() const; // defined with the grid
     int Count() const { return static_cast<int>(FItems.size()); }
     // Column with index i (creation order); raises EListError outside 0 .. Count - 1.
     TCustomColumn* Items(int index) const;

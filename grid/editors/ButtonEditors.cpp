@@ -2,10 +2,12 @@
 #include "grid/editors/ButtonEditors.h"
 
 #include "grid/common/GridClassInfo.h"
+#include "grid/data/ColumnClasses.h"
 #include "grid/popups/ControlsCommon.h"
 #include "grid/view/ThemesSupport.h"
 #include "ui/core/ClassBuilder.h"
 #include "ui/core/ScopeGuard.h"
+#include "ui/controls/MouseLeave.h"
 
 #include <windows.h>
 #include <windowsx.h>
@@ -92,10 +94,7 @@ void TSmallButton::MouseUp(ui::TMouseButton button, ui::TShiftState shift, int x
 void TSmallButton::MouseMove(ui::TShiftState shift, int x, int y)
 {
     ui::TCustomControl::MouseMove(shift, x, y);
-    if (!FTrackingLeave && HandleAllocated()) {
-        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Handle(), 0};
-        FTrackingLeave = TrackMouseEvent(&track) != FALSE;
-    }
+    ui::TrackMouseLeave(HandleAllocated() ? Handle() : nullptr, FTrackingLeave);
     SetHot(true);
 }
 
@@ -465,6 +464,28 @@ void TDatePickerEditor::PreparePopup()
     popup->SetDay(day);
     popup->SetSelectedDate(std::floor(date));
     popup->SetBounds(popup->Left(), popup->Top(), 151, 163);
+}
+
+// ---------------------------------------------------------------------------------------------
+// What the columns hand their editors
+
+void TComboBoxEditor::PrepareFor(const TCustomColumn& column)
+{
+    auto* combo = dynamic_cast<const TComboBoxColumn*>(&column);
+    if (combo == nullptr)
+        return;
+    SetItems(combo->Items());
+    SetImages(combo->Images());
+    SetShowImages(combo->ShowImages());
+    SetDropDownCount(combo->DropDownCount());
+    SetStyle(combo->Style() == TCompoBoxStyle::cbsDropDownList ? TDropDownStyle::dsDropDownList
+                                                               : TDropDownStyle::dsDropDown);
+}
+
+void TDatePickerEditor::PrepareFor(const TCustomColumn& column)
+{
+    if (dynamic_cast<const TDateColumn*>(&column) != nullptr)
+        SetStyle(TDropDownStyle::dsDropDown);
 }
 
 } // namespace grid

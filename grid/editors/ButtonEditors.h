@@ -118,6 +118,8 @@ class TComboBoxEditor : public TPopupEditor {
 public:
     explicit TComboBoxEditor(ui::TComponent* AOwner);
     ~TComboBoxEditor() override;
+    // A combo-box column's items, images, show-images, drop-down count and style.
+    void PrepareFor(const TCustomColumn& column) override;
 
     int DropDownCount() const { return FDropDownCount; }
     void SetDropDownCount(int v) { FDropDownCount = v; }
@@ -159,6 +161,8 @@ class TDatePickerEditor : public TPopupEditor {
     UI_PUBLISHED_CLASS
 public:
     explicit TDatePickerEditor(ui::TComponent* AOwner);
+    // A date column's editor opens in drop-down style (typing allowed).
+    void PrepareFor(const TCustomColumn& column) override;
 
     // Today for an empty text (or the "0" older texts hold); else the text read as a date.
     double Date() const { return AsDate(); }

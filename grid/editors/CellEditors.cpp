@@ -10,6 +10,7 @@
 #include "ui/core/ClassBuilder.h"
 #include "ui/core/ScopeGuard.h"
 #include "ui/core/SysUtils.h"
+#include "ui/controls/MouseLeave.h"
 
 #include <windows.h>
 #include <windowsx.h>
@@ -425,11 +426,8 @@ void TTextualEditor::MouseMove(ui::TShiftState shift, int x, int y)
     // The leftmost three pixels select the whole text, shown by the reversed arrow.
     SetCursor(x <= 2 ? crReversedArrow : ui::crDefault);
     TCellEditor::MouseMove(shift, x, y);
-    if (!FTrackingLeave && HandleAllocated()) {
-        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Handle(), 0};
-        FTrackingLeave = TrackMouseEvent(&track) != FALSE;
+    if (ui::TrackMouseLeave(HandleAllocated() ? Handle() : nullptr, FTrackingLeave))
         PointerInside(true);
-    }
 }
 
 void TTextualEditor::DoEnter()
@@ -580,10 +578,7 @@ void TCheckBoxEditor::MouseDown(ui::TMouseButton button, ui::TShiftState shift, 
 void TCheckBoxEditor::MouseMove(ui::TShiftState shift, int x, int y)
 {
     TCanvasCellEditor::MouseMove(shift, x, y);
-    if (!FTrackingLeave && HandleAllocated()) {
-        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Handle(), 0};
-        FTrackingLeave = TrackMouseEvent(&track) != FALSE;
-    }
+    ui::TrackMouseLeave(HandleAllocated() ? Handle() : nullptr, FTrackingLeave);
     ui::TRect box = BoxRect();
     SetHot(PtInRect(&box, POINT{x, y}) != FALSE);
 }

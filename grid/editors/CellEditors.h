@@ -7,6 +7,7 @@
 #pragma once
 
 #include "grid/common/GridCommon.h"
+#include "grid/data/Columns.h"
 #include "ui/controls/Controls.h"
 
 #include <functional>
@@ -40,7 +41,7 @@ constexpr ui::TCursor crReversedArrow = 100;
 
 // Base of the in-place editors: a windowed control with an optional one-pixel border, the value
 // accessors the grid reads and writes, and the change notifications. Owns its drawing canvas.
-class TCellEditor : public ui::TWinControl {
+class TCellEditor : public ui::TWinControl, public TColumnEditorLink {
     UI_PUBLISHED_CLASS
 public:
     explicit TCellEditor(ui::TComponent* AOwner);
@@ -64,6 +65,8 @@ public:
     virtual void SetAsDate(double value);
     virtual void SetAsFloat(double value);
     virtual void SetAsText(const std::wstring& value);
+    // Takes what it needs of the column's settings when the grid opens it; nothing here.
+    void PrepareFor(const TCustomColumn&) override {}
     // Puts the caret after the text (textual editors); nothing here.
     virtual void BeginEdit() {}
     virtual void Clear() {}

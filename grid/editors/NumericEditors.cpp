@@ -2,8 +2,10 @@
 #include "grid/editors/NumericEditors.h"
 
 #include "grid/common/GridClassInfo.h"
+#include "grid/data/ColumnClasses.h"
 #include "grid/view/ThemesSupport.h"
 #include "ui/core/ClassBuilder.h"
+#include "ui/controls/MouseLeave.h"
 
 #include <windows.h>
 
@@ -324,10 +326,7 @@ void TSpinButtons::MouseUp(ui::TMouseButton button, ui::TShiftState shift, int x
 void TSpinButtons::MouseMove(ui::TShiftState shift, int x, int y)
 {
     ui::TCustomControl::MouseMove(shift, x, y);
-    if (!FTrackingLeave && HandleAllocated()) {
-        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Handle(), 0};
-        FTrackingLeave = TrackMouseEvent(&track) != FALSE;
-    }
+    ui::TrackMouseLeave(HandleAllocated() ? Handle() : nullptr, FTrackingLeave);
     SetHotParts(y < Height() / 2 ? spUp : spDown);
 }
 
@@ -449,6 +448,14 @@ void TSpinEditor::WndProc(ui::TMessage& message)
         break;
     }
     TNumericEditor::WndProc(message);
+}
+
+void TNumericEditor::PrepareFor(const TCustomColumn& column)
+{
+    if (auto* numeric = dynamic_cast<const TNumericColumn*>(&column)) {
+        SetMin(numeric->Min());
+        SetMax(numeric->Max());
+    }
 }
 
 } // namespace grid

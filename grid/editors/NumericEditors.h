@@ -42,6 +42,8 @@ class TNumericEditor : public TTextualEditor {
     UI_PUBLISHED_CLASS
 public:
     explicit TNumericEditor(ui::TComponent* AOwner);
+    // A numeric column's Min and Max.
+    void PrepareFor(const TCustomColumn& column) override;
 
     double Max() const { return FMax; }
     void SetMax(double v) { FMax = v; }

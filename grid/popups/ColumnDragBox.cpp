@@ -17,8 +17,8 @@ const ui::TClassInfo& TColumnDragBox::StaticClass()
     return info;
 }
 
-TColumnDragBox::TColumnDragBox(ui::TComponent* AOwner, TCustomGridViewControl* grid)
-    : TFlyoutControl(AOwner), FGrid(grid), FHeaderPainter(std::make_unique<TColumnPartDisplay>(grid))
+TColumnDragBox::TColumnDragBox(ui::TComponent* AOwner, TPartDisplayHost* grid)
+    : TFlyoutControl(AOwner), FHeaderPainter(std::make_unique<TColumnPartDisplay>(grid))
 {
     // The box keeps the capture through a right-button release: only the left release drops.
     FControlStyle.Exclude(ui::TControlStyleFlag::csCaptureMouse);

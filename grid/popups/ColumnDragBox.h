@@ -2,7 +2,7 @@
 // markers that show where it would land.
 #pragma once
 
-#include "grid/popups/FlyoutControl.h"
+#include "grid/view/FlyoutControl.h"
 
 #include <cstdint>
 #include <functional>
@@ -12,7 +12,7 @@ namespace grid {
 
 class TColumnPartDisplay;
 class TCustomColumn;
-class TCustomGridViewControl;
+class TPartDisplayHost;
 
 // Screen coordinates of the pointer, for the box's move and drop events.
 using TDragPointEvent = std::function<void(ui::TObject* Sender, int X, int Y)>;
@@ -25,7 +25,7 @@ using TDragPointEvent = std::function<void(ui::TObject* Sender, int X, int Y)>;
 class TColumnDragBox : public TFlyoutControl {
     UI_PUBLISHED_CLASS
 public:
-    TColumnDragBox(ui::TComponent* AOwner, TCustomGridViewControl* grid);
+    TColumnDragBox(ui::TComponent* AOwner, TPartDisplayHost* grid);
     ~TColumnDragBox() override;
 
     TCustomColumn* Column() const { return FColumn; }
@@ -50,7 +50,6 @@ private:
     // Leaves the dragging state; the capture goes without a second cancel.
     void Finish();
 
-    TCustomGridViewControl* FGrid;
     TCustomColumn* FColumn = nullptr;
     std::unique_ptr<TColumnPartDisplay> FHeaderPainter;
     bool FDragging = false;

@@ -2,7 +2,7 @@
 // popup window goes on the screen.
 #pragma once
 
-#include "grid/popups/FlyoutControl.h"
+#include "grid/view/FlyoutControl.h"
 #include "grid/common/GridCommon.h"
 
 #include <optional>

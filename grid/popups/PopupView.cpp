@@ -6,6 +6,7 @@
 #include "grid/view/SharedClasses.h"
 #include "grid/view/ThemesSupport.h"
 #include "ui/core/ScopeGuard.h"
+#include "ui/controls/MouseLeave.h"
 
 #include <windows.h>
 #undef DrawText
@@ -96,9 +97,7 @@ bool TPopupView::PointerOverWindow(POINT screen) const
 void TPopupView::TrackLeave(bool overClient)
 {
     // One kind of tracking at a time: of the client area, or of the frame and scroll bar.
-    TRACKMOUSEEVENT track{sizeof(track), static_cast<DWORD>(overClient ? TME_LEAVE : TME_LEAVE | TME_NONCLIENT),
-                          Handle(), 0};
-    TrackMouseEvent(&track);
+    ui::RequestMouseLeave(Handle(), overClient ? TME_LEAVE : TME_LEAVE | TME_NONCLIENT);
 }
 
 void TPopupView::FollowPointer()
@@ -351,37 +350,22 @@ void TPopupSmallButton::Paint()
 
 namespace {
 
-// Days from 1970-01-01 of a proleptic Gregorian date (Howard Hinnant's civil-days method).
-long DaysFromCivil(int y, int m, int d)
-{
-    y -= m <= 2;
-    long era = (y >= 0 ? y : y - 399) / 400;
-    long yoe = y - era * 400;
-    long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
-// 1899-12-30 is day -25569 from 1970-01-01.
-constexpr long kDateZero = -25569;
-
+// The calendar's page: 7 x 6 day cells under a row of day letters, ruled above and below.
 constexpr int kCellLeft = 14, kCellTop = 36, kCellWidth = 17, kCellHeight = 15;
+constexpr int kLettersTop = 20, kRuleTop = kCellTop - 2, kRuleBottom = kCellTop + 6 * kCellHeight;
+constexpr int kRuleRightInset = 15; // the rules end this far left of the right edge
+constexpr int kDayTextWidth = kCellWidth - 2;
 
 } // namespace
 
-double DateFromParts(int year, int month, int day) { return static_cast<double>(DaysFromCivil(year, month, day) - kDateZero); }
+double DateFromParts(int year, int month, int day)
+{
+    return static_cast<double>(DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)));
+}
 
 void DateToParts(double date, int& year, int& month, int& day)
 {
-    long z = static_cast<long>(std::floor(date)) + kDateZero + 719468;
-    long era = (z >= 0 ? z : z - 146096) / 146097;
-    long doe = z - era * 146097;
-    long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    long mp = (5 * doy + 2) / 153;
-    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = static_cast<int>(yoe + era * 400 + (month <= 2));
+    CivilFromDays(static_cast<int64_t>(std::floor(date)), year, month, day);
 }
 
 int DayOfWeek(double date)
@@ -581,12 +565,14 @@ void TDatePopup::Paint()
     c.Polygon({ui::Point(12, 5), ui::Point(12, 13), ui::Point(8, 9)});
     c.Polygon({ui::Point(w - 13, 5), ui::Point(w - 13, 13), ui::Point(w - 9, 9)});
     for (int i = 0; i < 7; ++i)
-        TGraphicsProvider::DrawText(c, ui::Rect(14 + 17 * i, 20, 29 + 17 * i, 34), false, DayLetter(i + 1), 1);
+        TGraphicsProvider::DrawText(c, ui::Rect(kCellLeft + kCellWidth * i, kLettersTop,
+                                                kCellLeft + kCellWidth * i + kDayTextWidth, kRuleTop),
+                                    false, DayLetter(i + 1), 1);
     c.Pen().SetColor(clGrayText);
-    c.MoveTo(14, 34);
-    c.LineTo(w - 15, 34);
-    c.MoveTo(14, 126);
-    c.LineTo(w - 15, 126);
+    for (int y : {kRuleTop, kRuleBottom}) {
+        c.MoveTo(kCellLeft, y);
+        c.LineTo(w - kRuleRightInset, y);
+    }
     double first = FirstCellDate(FYear, FMonth);
     double today = Today();
     for (int r = 0; r < 6; ++r)
@@ -606,7 +592,7 @@ void TDatePopup::Paint()
             int year = 0, month = 0, day = 0;
             DateToParts(date, year, month, day);
             c.Font().SetColor(month == FMonth ? clWindowText : clGrayText);
-            TGraphicsProvider::DrawText(c, ui::Bounds(x, y, 15, 15), false, std::to_wstring(day), 1);
+            TGraphicsProvider::DrawText(c, ui::Bounds(x, y, kDayTextWidth, kCellHeight), false, std::to_wstring(day), 1);
         }
     (void)h;
 }

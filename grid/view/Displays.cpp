@@ -2,7 +2,6 @@
 #include "grid/view/Displays.h"
 
 #include "grid/data/ColumnClasses.h"
-#include "grid/view/CustomGridViewControl.h"
 #include "grid/view/SharedClasses.h"
 #include "grid/view/ThemesSupport.h"
 #include "ui/core/ClassBuilder.h"
@@ -218,13 +217,12 @@ void TCheckBoxColumnDisplay::DrawContent(const TCellDrawState& state, const TCel
     TCustomColumn* column = Column();
     int h = column ? static_cast<int>(column->Alignment()) : 2;
     int v = column ? static_cast<int>(column->VerticalAlignment()) : 1;
-    TCustomGridViewControl* grid = column ? column->Grid() : nullptr;
-    bool themed = ThemesActive() && grid != nullptr && grid->HandleAllocated();
+    bool themed = ThemesActive() && state.Window != nullptr;
     int size = TGraphicsProvider::CheckBoxSize(themed);
     ui::TPoint p = TCalcProvider::AlignBox(size, size, state.Rect, h, v, 2);
     // The styled box is hot under the pointer. While the element is held down on this cell it
     // shows the pressed look, which the style draws only on a hot box.
-    TGraphicsProvider::DrawCheckBox(state.Canvas, themed ? grid->Handle() : nullptr, p, themed, value.Bool,
+    TGraphicsProvider::DrawCheckBox(state.Canvas, themed ? state.Window : nullptr, p, themed, value.Bool,
                                     state.Hot || state.Pressed, state.Pressed);
 }
 
@@ -558,7 +556,7 @@ void THtmlColumnDisplay::DrawContent(const TCellDrawState& state, const TCellVal
 // ---------------------------------------------------------------------------------------------
 // TColumnPartDisplay
 
-HWND TColumnPartDisplay::GridWindow() const { return FGrid->HandleAllocated() ? FGrid->Handle() : nullptr; }
+HWND TColumnPartDisplay::GridWindow() const { return FGrid->PartWindow(); }
 
 void TColumnPartDisplay::DrawPart(const TPartDrawState& state)
 {
@@ -573,22 +571,22 @@ COLORREF TColumnPartDisplay::HeaderBackground() const
 {
     // What erasing the window leaves there, the grid's colour: a styled header item is drawn over
     // it, the same on every paint whether or not the window was erased first.
-    return ui::ColorToRef(FGrid->Color());
+    return ui::ColorToRef(FGrid->PartBackground());
 }
 
 void TColumnPartDisplay::DrawEmptyHeader(ui::TCanvas& canvas, const ui::TRect& rect)
 {
-    FGrid->Themes().Draw(GridWindow(), canvas.Handle(), rect, kHeaderNormal, kHeaderItemLeft, L"header",
+    FGrid->PartThemes().Draw(GridWindow(), canvas.Handle(), rect, kHeaderNormal, kHeaderItemLeft, L"header",
                          HeaderBackground());
 }
 
 void TColumnPartDisplay::DrawIndicatorHeader(ui::TCanvas& canvas, const ui::TRect& rect)
 {
-    if (ThemesActive() && FGrid->HeaderStyle() == THeaderStyle::hsAuto)
-        FGrid->Themes().Draw(GridWindow(), canvas.Handle(), rect, kHeaderNormal, kHeaderItem, L"header",
+    if (ThemesActive() && FGrid->PartHeaderStyle() == THeaderStyle::hsAuto)
+        FGrid->PartThemes().Draw(GridWindow(), canvas.Handle(), rect, kHeaderNormal, kHeaderItem, L"header",
                              HeaderBackground());
     else
-        TGraphicsProvider::DrawButtonFrame(canvas, rect, FGrid->HeaderStyle() == THeaderStyle::hsOldStyle);
+        TGraphicsProvider::DrawButtonFrame(canvas, rect, FGrid->PartHeaderStyle() == THeaderStyle::hsOldStyle);
 }
 
 int TColumnPartDisplay::SortMarkLeft(int left, TDisplayMode mode, int glyphWidth, int captionWidth)
@@ -609,7 +607,7 @@ void TColumnPartDisplay::DrawFlatFrame(const TPartDrawState& state)
     c.Brush().SetStyle(ui::TBrushStyle::bsSolid);
     c.Brush().SetColor(face);
     c.FillRect(TCalcProvider::ShiftEdges(r, 1, 1, -1, -1));
-    int visible = FGrid->Columns()->VisibleCount();
+    int visible = FGrid->PartVisibleColumns();
     if (visible == 1) {
         ui::TRect frame = r;
         c.Frame3D(frame, clBtnHighlight, clBtnShadow, 1);
@@ -640,11 +638,11 @@ void TColumnPartDisplay::DrawFlatFrame(const TPartDrawState& state)
 void TColumnPartDisplay::DrawHeaderFrame(const TPartDrawState& state, bool themed)
 {
     ui::TCanvas& c = state.Canvas;
-    switch (FGrid->HeaderStyle()) {
+    switch (FGrid->PartHeaderStyle()) {
     case THeaderStyle::hsAuto:
         if (themed) {
             // The styled item has a hot look; the classic frames have none.
-            FGrid->Themes().Draw(GridWindow(), c.Handle(), state.Rect, state.Hot ? kHeaderHot : kHeaderNormal,
+            FGrid->PartThemes().Draw(GridWindow(), c.Handle(), state.Rect, state.Hot ? kHeaderHot : kHeaderNormal,
                                  kHeaderItem, L"header", HeaderBackground());
             return;
         }
@@ -695,7 +693,7 @@ void TColumnPartDisplay::DrawHeader(const TPartDrawState& state)
     ui::TCanvas& c = state.Canvas;
     const ui::TRect& r = state.Rect;
     TCustomColumn& column = state.Column;
-    bool themed = ThemesActive() && FGrid->HeaderStyle() == THeaderStyle::hsAuto;
+    bool themed = ThemesActive() && FGrid->PartHeaderStyle() == THeaderStyle::hsAuto;
     DrawHeaderFrame(state, themed);
 
     TColumnHeader* header = column.Header();
@@ -710,7 +708,7 @@ void TColumnPartDisplay::DrawHeader(const TPartDrawState& state)
         x += glyphWidth + 2;
     }
     int captionWidth = 0;
-    c.SetFont(*FGrid->Font());
+    c.SetFont(*FGrid->PartFont());
     if (mode == TDisplayMode::dmTextAndImage || mode == TDisplayMode::dmTextOnly) {
         // Header captions are left-aligned whatever the column's own alignment.
         CountedSharedText(c, ui::Rect(x, r.top, r.right, r.bottom), state.RightToLeft, header->Caption(), 0);
@@ -723,7 +721,7 @@ void TColumnPartDisplay::DrawHeader(const TPartDrawState& state)
             DrawSortMark(state, markX, themed);
     }
     if (state.Pressed && !themed) {
-        ui::TRect pressed = FGrid->Columns()->VisibleCount() == 1 ? TCalcProvider::ShiftEdges(r, -1, -1, 0, 0)
+        ui::TRect pressed = FGrid->PartVisibleColumns() == 1 ? TCalcProvider::ShiftEdges(r, -1, -1, 0, 0)
                                                                    : TCalcProvider::ShiftEdges(r, 0, 0, -1, -1);
         c.InvertRect(pressed);
     }
@@ -734,10 +732,10 @@ void TColumnPartDisplay::DrawInputCell(const TPartDrawState& state)
     ui::TCanvas& c = state.Canvas;
     const ui::TRect& r = state.Rect;
     TCustomColumn& column = state.Column;
-    bool grid = FGrid->Options().Contains(TGridOption::goGrid);
+    bool grid = FGrid->PartOptions().Contains(TGridOption::goGrid);
     bool editing = column.InputEditing();
     TColor text = clGrayText, back = column.Color();
-    if (state.InputActive && !editing && column.Index() != FGrid->CurrentCol()) {
+    if (state.InputActive && !editing && column.Index() != FGrid->PartCurrentCol()) {
         text = clHighlightText;
         back = state.GridFocused ? clHighlight : clBtnFace;
     }
@@ -768,7 +766,7 @@ void TColumnPartDisplay::DrawFooterCell(const TPartDrawState& state)
     ui::TCanvas& c = state.Canvas;
     const ui::TRect& r = state.Rect;
     TCustomColumn& column = state.Column;
-    int g = FGrid->GridLineWidth();
+    int g = FGrid->PartGridLineWidth();
     c.Brush().SetStyle(ui::TBrushStyle::bsSolid);
     c.Brush().SetColor(column.Footer()->Color());
     c.FillRect(TCalcProvider::ShiftEdges(r, 0, 0, -g, -g));

@@ -7,6 +7,8 @@
 #pragma once
 
 #include "grid/data/Columns.h"
+#include "grid/layout/GridLayout.h"
+#include "grid/view/ThemesSupport.h"
 
 #include <windows.h>
 #undef DrawText
@@ -58,6 +60,7 @@ struct TCellDrawState {
     bool Current = false;     // the grid's current cell
     bool Hot = false;         // under the pointer
     bool Pressed = false;     // the cell's in-cell element is held down by the mouse
+    HWND Window = nullptr;    // the grid's window, for styled parts (none before it exists)
 };
 
 // A cell painter: draws the value it is given in the state it is given, and keeps nothing
@@ -180,12 +183,30 @@ struct TPartDrawState {
     bool Hot = false;          // a header under the pointer (the styled item's hot look)
 };
 
+// What the part painter reads of the grid it paints for (the grid implements it; the painter
+// never sees the grid control's header).
+class TPartDisplayHost {
+public:
+    virtual HWND PartWindow() const = 0; // nullptr before the grid's window exists
+    virtual TColor PartBackground() const = 0;
+    virtual TWindowThemes& PartThemes() = 0;
+    virtual THeaderStyle PartHeaderStyle() const = 0;
+    virtual TGridOptions PartOptions() const = 0;
+    virtual int PartGridLineWidth() const = 0;
+    virtual int PartCurrentCol() const = 0;
+    virtual int PartVisibleColumns() const = 0;
+    virtual const ui::TFont* PartFont() const = 0;
+
+protected:
+    ~TPartDisplayHost() = default;
+};
+
 // The grid's one painter of headers, input-row cells and footer cells. It reads the grid's
 // settings (header style, options, visible columns) and draws what it is given; it keeps no
 // state between two parts.
 class TColumnPartDisplay {
 public:
-    explicit TColumnPartDisplay(TCustomGridViewControl* grid) : FGrid(grid) {}
+    explicit TColumnPartDisplay(TPartDisplayHost* grid) : FGrid(grid) {}
 
     void DrawPart(const TPartDrawState& state);
     // The styled header item without a column (right of the last column).
@@ -206,7 +227,7 @@ private:
     HWND GridWindow() const;
     COLORREF HeaderBackground() const;
 
-    TCustomGridViewControl* FGrid;
+    TPartDisplayHost* FGrid;
 };
 
 // Makes the painter classes known by name, so that each column finds the class its

@@ -2,7 +2,7 @@
 // scrolling by units, and middle-button auto-scroll with its marker.
 #pragma once
 
-#include "grid/popups/FlyoutControl.h"
+#include "grid/view/FlyoutControl.h"
 #include "ui/controls/Controls.h"
 #include "ui/controls/ExtCtrls.h"
 

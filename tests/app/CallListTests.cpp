@@ -10,7 +10,7 @@
 #include "app/Unit6.h"
 #include "grid/data/ColumnClasses.h"
 #include "grid/popups/ColumnDragBox.h"
-#include "grid/view/GridView.h"
+#include "grid/control/GridView.h"
 #include "tray/TrayIcon.h"
 #include "ui/controls/Dialogs.h"
 

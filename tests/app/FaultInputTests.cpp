@@ -9,7 +9,7 @@
 #include "app/Unit4.h"
 #include "app/Unit5.h"
 #include "app/Unit6.h"
-#include "grid/view/GridView.h"
+#include "grid/control/GridView.h"
 #include "tray/TrayIcon.h"
 #include "ui/core/Description.h"
 

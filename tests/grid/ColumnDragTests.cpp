@@ -2,7 +2,7 @@
 // drag ends without moving anything.
 #include "GridTestSupport.h"
 
-#include "grid/input/GridInput.h"
+#include "grid/control/GridInput.h"
 #include "grid/popups/ColumnDragBox.h"
 #include "tests/support/GdiLeakCheck.h"
 #include "tests/support/InputSupport.h"

@@ -45,8 +45,12 @@ struct TColumnWithDisplay {
     TColumnDisplay* display = (RegisterColumnDisplays(), dynamic_cast<TColumnDisplay*>(column.Display()));
 };
 
-// A cell in the normal state: not selected, current, hot or pressed.
-TCellDrawState At(ui::TCanvas& canvas, const ui::TRect& rect) { return TCellDrawState{.Canvas = canvas, .Rect = rect}; }
+// A cell in the normal state: not selected, current, hot or pressed; styled parts need the
+// window of the grid they are drawn for.
+TCellDrawState At(ui::TCanvas& canvas, const ui::TRect& rect, HWND window = nullptr)
+{
+    return TCellDrawState{.Canvas = canvas, .Rect = rect, .Window = window};
+}
 
 TCellValue Text(const std::wstring& text) { return TCellValue{.Text = text}; }
 TCellValue Bool(bool value)
@@ -269,7 +273,7 @@ TEST(Displays, PartPainterCellsAndThemedPaths)
     TColumnWithDisplay<TCheckBoxColumn> box;
     grid->HandleNeeded();
     grid->Columns()->AddColumn(&box.column);
-    box.display->DrawContent(At(s.C(), ui::Rect(0, 0, 40, 20)), Bool(true));
+    box.display->DrawContent(At(s.C(), ui::Rect(0, 0, 40, 20), grid->Handle()), Bool(true));
     ASSERT_EQ(TFakeThemes::Calls().size(), 1u);
     EXPECT_EQ(TFakeThemes::Calls()[0].ClassName, L"Button");
     EXPECT_EQ(TFakeThemes::Calls()[0].Part, 3);
@@ -288,7 +292,7 @@ TEST(Displays, HotAndPressedLooksExistOnlyInTheStyledLook)
     grid->Columns()->AddColumn(&box.column);
     const ui::TRect cell = ui::Rect(0, 0, 40, 20);
     auto boxIn = [&](TSurface& s, bool checked, bool hot, bool pressed) {
-        TCellDrawState state = At(s.C(), cell);
+        TCellDrawState state = At(s.C(), cell, grid->Handle());
         state.Hot = hot;
         state.Pressed = pressed;
         box.display->DrawContent(state, Bool(checked));

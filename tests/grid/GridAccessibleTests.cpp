@@ -1,7 +1,7 @@
 // The grid as an accessibility client sees it: a table whose first row is the header and whose
 // other rows hold the cells in display order, the current cell selected and focused, places on
 // the screen as painted, and objects that outlive the grid failing cleanly.
-#include "grid/view/GridAccessible.h"
+#include "grid/control/GridAccessible.h"
 #include "tests/grid/GridTestSupport.h"
 #include "tests/support/AccessibleClient.h"
 

@@ -1,5 +1,5 @@
 // Hit testing and column-sizing geometry as plain values, without a window.
-#include "grid/input/GridHitTest.h"
+#include "grid/layout/GridHitTest.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // wheel, incremental search, hot tracking and the text-fit hint.
 #include "GridTestSupport.h"
 
-#include "grid/input/GridInput.h"
+#include "grid/control/GridInput.h"
 #include "grid/popups/ControlsCommon.h"
 #include "tests/support/InputSupport.h"
 #include "ui/controls/ExtCtrls.h"

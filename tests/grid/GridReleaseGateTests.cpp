@@ -4,7 +4,7 @@
 #include "EditingTestSupport.h"
 
 #include "grid/editors/CellEditors.h"
-#include "grid/input/GridInput.h"
+#include "grid/control/GridInput.h"
 #include "tests/support/InputSupport.h"
 #include "ui/controls/Forms.h"
 

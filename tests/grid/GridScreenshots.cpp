@@ -5,7 +5,7 @@
 #include "GridTestSupport.h"
 #include "GridView1Description.h"
 
-#include "grid/input/GridInput.h"
+#include "grid/control/GridInput.h"
 #include "tests/support/InputSupport.h"
 #include "ui/core/Description.h"
 

@@ -1,7 +1,7 @@
 // Helpers shared by the grid tests: a window to put grids on and grids built from descriptions.
 #pragma once
 
-#include "grid/view/GridView.h"
+#include "grid/control/GridView.h"
 #include "ui/controls/Forms.h"
 #include "tests/support/TestSupport.h"
 

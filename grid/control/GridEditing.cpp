@@ -4,7 +4,7 @@
 // At most one editor is open. While it is, the grid holds the editor's OnEdit, OnEnter, OnExit
 // and OnKeyDown; CloseEditor lets go of them before the window hides, so that the focus moving
 // away from a closing editor never re-enters the closing path.
-#include "grid/view/CustomGridViewControl.h"
+#include "grid/control/CustomGridViewControl.h"
 
 #include "grid/editors/CellEditors.h"
 

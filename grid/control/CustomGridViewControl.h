@@ -55,6 +55,8 @@
 
 #include "grid/data/Columns.h"
 #include "grid/data/GridHost.h"
+#include "grid/layout/GridLayout.h"
+#include "grid/view/Displays.h"
 #include "grid/view/ScrollView.h"
 #include "grid/view/ThemesSupport.h"
 
@@ -63,61 +65,6 @@
 #include <vector>
 
 namespace grid {
-
-enum class TGridStyle { gsReport, gsSlides };
-enum class TGridLinesStyle { lsNormal, lsFramed, lsHorizontalOnly };
-enum class THeaderStyle { hsAuto, hsDefault, hsOldStyle };
-enum class TSelectionMoveDirection { mdNone, mdUp, mdDown, mdLeft, mdRight };
-enum class TGridBorderStyle { bsNone, bsSingle };
-enum class TGridOption {
-    goAlwaysIndicateSelected, goAlphaBlendedSelection, goAlwaysShowSelection, goBoldTextSelection,
-    goCanHideColumn, goDissableColumnMoving, goFooter, goGrid, goHeader, goHideFocus,
-    goHighlightTextSelection, goIndicateSortedColumn, goIndicator, goInput, goMultiSelect,
-    goSelectFullRow, goUseDefaultValues
-};
-using TGridOptions = ui::TSet<TGridOption>;
-enum class TCellStateFlag { csBoldTextSelection, csFocused, csSelected, csTextHighlighted };
-using TCellState = ui::TSet<TCellStateFlag>;
-
-// Areas of the client rectangle, numbered as InvalidateArea takes them.
-enum class TGridArea { gaNone = 0, gaData = 1, gaFooter = 2, gaHeader = 3, gaIndicator = 4, gaInput = 5 };
-
-constexpr int kIndicatorWidth = 12;
-
-// Everything the report-style geometry depends on, as plain values, so the rectangles can be
-// computed (and tested) without a window.
-struct TGridLayout {
-    TGridOptions Options;
-    TGridLinesStyle LinesStyle = TGridLinesStyle::lsNormal;
-    int HeaderSize = 18;
-    int InputSize = 16;
-    int RowSize = 16;
-    int VisibleWidth = 0; // W: sum of the visible columns' widths
-    int ScrollX = 0;      // hx, pixels
-    int TopRow = 0;       // vy, first row shown
-    int ClientWidth = 0;
-    int ClientHeight = 0;
-
-    int GridLineWidth() const { return Options.Contains(TGridOption::goGrid) ? 1 : 0; }
-    int IndicatorWidth() const { return Options.Contains(TGridOption::goIndicator) ? kIndicatorWidth : 0; }
-    int RowPitch() const { return GridLineWidth() + RowSize; }
-
-    ui::TRect HeaderRect() const;
-    ui::TRect InputRect() const;
-    ui::TRect DataRect() const;
-    ui::TRect FooterRect() const;
-    ui::TRect IndicatorRect() const;
-    // The cell of a column with the given Left and Width in row `row`; the grid lines lie just
-    // outside (right line on x = right, bottom line on y = bottom).
-    ui::TRect CellRect(int columnLeft, int columnWidth, int row) const;
-    ui::TRect InputCellRect(int columnLeft, int columnWidth) const;
-    ui::TRect RowRect(int row) const;
-    int VisibleRowCount() const;
-    // Row under a client y coordinate (may be outside the existing rows).
-    int RowAt(int y) const;
-    ui::TRect AreaRect(TGridArea area) const;
-    bool AreaShown(TGridArea area) const;
-};
 
 // Bits of the grid's 16-bit state word.
 enum TGridStateBit : uint16_t {
@@ -165,7 +112,7 @@ using TEndDragEvent = std::function<void(ui::TObject* Sender, ui::TObject* Targe
 
 // The grid control: geometry, selection and editing state, invalidation and the abstract cell
 // operations. Owns its column collection.
-class TCustomGridViewControl : public TScrollView, public TGridHost {
+class TCustomGridViewControl : public TScrollView, public TGridHost, public TPartDisplayHost {
     UI_PUBLISHED_CLASS
 public:
     explicit TCustomGridViewControl(ui::TComponent* AOwner);
@@ -204,6 +151,16 @@ public:
     TColumns* HostColumns() override { return FColumns; }
     bool HostLoading() const override { return IsLoading(); }
     bool HostDesigning() const override;
+    // What the part painter reads (TPartDisplayHost).
+    HWND PartWindow() const override;
+    TColor PartBackground() const override;
+    TWindowThemes& PartThemes() override { return FThemes; }
+    THeaderStyle PartHeaderStyle() const override { return HeaderStyle(); }
+    TGridOptions PartOptions() const override { return FOptions; }
+    int PartGridLineWidth() const override { return GridLineWidth(); }
+    int PartCurrentCol() const override { return FCurrentCol; }
+    int PartVisibleColumns() const override;
+    const ui::TFont* PartFont() const override;
     void InvalidateColumnData(TCustomColumn* column) override { InvalidateColumnPart(column, TGridArea::gaData); }
 
     // --- update bracket: one flag, not a counter ---

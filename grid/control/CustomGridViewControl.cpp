@@ -1,7 +1,8 @@
 // The grid control's core: geometry, invalidation, selection state and column notifications.
-#include "grid/view/CustomGridViewControl.h"
+#include "grid/control/CustomGridViewControl.h"
 
-#include "grid/input/GridInput.h"
+#include "grid/control/GridInput.h"
+#include "grid/editors/ColumnEditors.h"
 #include "grid/view/Displays.h"
 #include "grid/view/ThemesSupport.h"
 #include "ui/core/ClassBuilder.h"
@@ -53,101 +54,6 @@ const ui::TEnumInfo& ui::EnumInfoOf<grid::TGridOption>()
 
 namespace grid {
 
-// ---------------------------------------------------------------------------------------------
-// TGridLayout
-
-ui::TRect TGridLayout::HeaderRect() const
-{
-    int i = IndicatorWidth();
-    return ui::Rect(i, 0, i + VisibleWidth - ScrollX, HeaderSize);
-}
-
-ui::TRect TGridLayout::InputRect() const
-{
-    int i = IndicatorWidth();
-    int top = Options.Contains(TGridOption::goHeader) ? HeaderSize : 0;
-    return ui::Rect(i, top, i + VisibleWidth - ScrollX, top + InputSize + 6 + GridLineWidth());
-}
-
-ui::TRect TGridLayout::DataRect() const
-{
-    int i = IndicatorWidth();
-    int g = GridLineWidth();
-    int top = Options.Contains(TGridOption::goHeader) ? HeaderSize : 0;
-    if (Options.Contains(TGridOption::goInput))
-        top += InputSize + 6 + g;
-    int right = std::min(i + VisibleWidth - ScrollX, ClientWidth);
-    int bottom = Options.Contains(TGridOption::goFooter) ? ClientHeight - (HeaderSize + 4) - g : ClientHeight;
-    return ui::Rect(i, top, right, bottom);
-}
-
-ui::TRect TGridLayout::FooterRect() const
-{
-    int i = IndicatorWidth();
-    return ui::Rect(i, ClientHeight - (HeaderSize + 4) - GridLineWidth(), i + VisibleWidth - ScrollX, ClientHeight);
-}
-
-ui::TRect TGridLayout::IndicatorRect() const { return ui::Rect(0, 0, kIndicatorWidth, ClientHeight); }
-
-ui::TRect TGridLayout::CellRect(int columnLeft, int columnWidth, int row) const
-{
-    int left = columnLeft - ScrollX;
-    int top = RowPitch() * (row - TopRow) + DataRect().top;
-    bool verticalLine = Options.Contains(TGridOption::goGrid) && LinesStyle != TGridLinesStyle::lsHorizontalOnly;
-    int right = left + columnWidth - (verticalLine ? 1 : 0);
-    return ui::Rect(left, top, right, top + RowSize);
-}
-
-ui::TRect TGridLayout::InputCellRect(int columnLeft, int columnWidth) const
-{
-    ui::TRect r = CellRect(columnLeft, columnWidth, TopRow);
-    r.top = InputRect().top;
-    r.bottom = r.top + InputSize;
-    return r;
-}
-
-ui::TRect TGridLayout::RowRect(int row) const
-{
-    int top = RowPitch() * (row - TopRow) + DataRect().top;
-    return ui::Rect(0, top, DataRect().right, top + RowSize + GridLineWidth());
-}
-
-int TGridLayout::VisibleRowCount() const
-{
-    ui::TRect data = DataRect();
-    int pitch = RowPitch();
-    return pitch > 0 ? std::max(0, static_cast<int>(data.bottom - data.top)) / pitch : 0;
-}
-
-int TGridLayout::RowAt(int y) const
-{
-    int pitch = RowPitch();
-    return pitch > 0 ? (y - DataRect().top) / pitch + TopRow : TopRow;
-}
-
-bool TGridLayout::AreaShown(TGridArea area) const
-{
-    switch (area) {
-    case TGridArea::gaData: return true;
-    case TGridArea::gaFooter: return Options.Contains(TGridOption::goFooter);
-    case TGridArea::gaHeader: return Options.Contains(TGridOption::goHeader);
-    case TGridArea::gaIndicator: return Options.Contains(TGridOption::goIndicator);
-    case TGridArea::gaInput: return Options.Contains(TGridOption::goInput);
-    default: return false;
-    }
-}
-
-ui::TRect TGridLayout::AreaRect(TGridArea area) const
-{
-    switch (area) {
-    case TGridArea::gaData: return DataRect();
-    case TGridArea::gaFooter: return FooterRect();
-    case TGridArea::gaHeader: return HeaderRect();
-    case TGridArea::gaIndicator: return IndicatorRect();
-    case TGridArea::gaInput: return InputRect();
-    default: return ui::Rect(0, 0, 0, 0);
-    }
-}
 
 // ---------------------------------------------------------------------------------------------
 // TCustomGridViewControl
@@ -167,6 +73,7 @@ TCustomGridViewControl::TCustomGridViewControl(ui::TComponent* AOwner) : TScroll
     SetParentColor(false);
     // Columns name their painters; the names must be known before the first column is made.
     RegisterColumnDisplays();
+    RegisterColumnEditors();
     FPartDisplay = std::make_unique<TColumnPartDisplay>(this);
     FColumns = new TColumns(this, this);
     FColumns->OnColumnChange = [this](ui::TObject*, TCustomColumn* column, int kind) { ColumnChanged(column, kind); };
@@ -174,11 +81,15 @@ TCustomGridViewControl::TCustomGridViewControl(ui::TComponent* AOwner) : TScroll
     CreateInputParts();
 }
 
-TCustomGridViewControl* TColumns::Grid() const { return dynamic_cast<TCustomGridViewControl*>(FHost); }
-
-TCustomGridViewControl* TCustomColumn::Grid() const { return FColumns != nullptr ? FColumns->Grid() : nullptr; }
-
 bool TCustomGridViewControl::HostDesigning() const { return IsDesigning(); }
+
+HWND TCustomGridViewControl::PartWindow() const
+{
+    return HandleAllocated() ? const_cast<TCustomGridViewControl*>(this)->Handle() : nullptr;
+}
+TColor TCustomGridViewControl::PartBackground() const { return Color(); }
+int TCustomGridViewControl::PartVisibleColumns() const { return FColumns->VisibleCount(); }
+const ui::TFont* TCustomGridViewControl::PartFont() const { return Font(); }
 
 TCustomGridViewControl::~TCustomGridViewControl()
 {
@@ -314,7 +225,7 @@ void TCustomGridViewControl::Resized(int oldWidth, int oldHeight)
             // The footer moved: its new place and the band it left behind.
             InvalidateGridRect(ui::Rect(0, FooterRect().top, width, height));
             if (oldHeight >= 0) {
-                int oldTop = oldHeight - (FHeaderSize + 4) - GridLineWidth();
+                int oldTop = oldHeight - Layout().FooterHeight();
                 InvalidateGridRect(ui::Rect(0, oldTop, width, oldHeight));
             }
         }
@@ -352,20 +263,16 @@ ui::TRect TCustomGridViewControl::CellRect(int ACol, int ARow) const
 
 bool TCustomGridViewControl::CellAt(int x, int y, int& ACol, int& ARow) const
 {
-    TGridLayout l = Layout();
-    ui::TRect data = l.DataRect();
+    TGridGeometry g = Geometry();
+    ui::TRect data = g.Layout.DataRect();
     if (y < data.top || y >= data.bottom || x < data.left || x >= data.right)
         return false;
-    for (int p = 0; p < FColumns->Count(); ++p) {
-        TCustomColumn* c = FColumns->DisplayItems(p);
-        int left = c->Left() - l.ScrollX;
-        if (c->Visible() && x >= left && x <= left + c->Width()) {
-            ACol = c->Index();
-            ARow = l.RowAt(y);
-            return true;
-        }
-    }
-    return false;
+    int col = ColumnAtX(g, x);
+    if (col < 0)
+        return false;
+    ACol = col;
+    ARow = g.Layout.RowAt(y);
+    return true;
 }
 
 void TCustomGridViewControl::InvalidateGridRect(const ui::TRect& rect)
@@ -682,9 +589,7 @@ void TCustomGridViewControl::UpdateVertScrollRange()
     int g = GridLineWidth();
     bool wasVisible = VertScrollBar()->Visible();
     if (FGridStyle == TGridStyle::gsReport) {
-        ui::TRect data = DataRect();
-        int fit = std::max(0, static_cast<int>(data.bottom - data.top)) / (FRowSize + g);
-        int excess = std::max(0, RowCount() - fit);
+        int excess = Layout().VertScrollMax(RowCount());
         VertScrollBar()->SetParams(-1, 0, excess, 1, excess > 0, !(FHideScrollBar && excess < 1));
         VertUnitSize = FRowSize + g;
     } else {
@@ -706,8 +611,7 @@ void TCustomGridViewControl::UpdateHorzScrollRange()
         HorzScrollBar()->SetVisible(false);
         return;
     }
-    int64_t excess = static_cast<int64_t>(FColumns->VisibleWidth()) + IndicatorWidth() - ClientWidth();
-    HorzScrollBar()->SetMax(static_cast<int32_t>(std::clamp<int64_t>(excess, 0, INT32_MAX)));
+    HorzScrollBar()->SetMax(Layout().HorzScrollMax());
     HorzScrollBar()->SetPageSize(5);
     HorzScrollBar()->SetVisible(HorzScrollBar()->Max() > 0);
     HorzScrollBar()->LargeChange = RoundHalfEven(ClientWidth() * 0.05);

@@ -1,9 +1,10 @@
 // The grid's mouse: presses, moves and releases by area, hot tracking, cursors, the text-fit
 // hint, the wheel and the double click.
-#include "grid/input/GridInput.h"
+#include "grid/control/GridInput.h"
 #include "grid/popups/ColumnDragBox.h"
 #include "grid/popups/ControlsCommon.h"
 #include "ui/controls/ExtCtrls.h"
+#include "ui/controls/MouseLeave.h"
 
 #include <algorithm>
 #include <windowsx.h>
@@ -218,10 +219,7 @@ void TCustomGridViewControl::PressHeader(const TGridHit& hit)
 void TCustomGridViewControl::MouseMove(ui::TShiftState shift, int x, int y)
 {
     TScrollView::MouseMove(shift, x, y);
-    if (!FInput->TrackingLeave && HandleAllocated()) {
-        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle(), 0};
-        FInput->TrackingLeave = TrackMouseEvent(&track) != FALSE;
-    }
+    ui::TrackMouseLeave(HandleAllocated() ? Handle() : nullptr, FInput->TrackingLeave);
     if (FState & gsColumnDragging)
         return;
     if (FState & gsColumnSizing) {

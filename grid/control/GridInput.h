@@ -2,7 +2,8 @@
 // the next message. Held by the grid control; read by its input files (mouse, keyboard, drag).
 #pragma once
 
-#include "grid/input/GridHitTest.h"
+#include "grid/control/CustomGridViewControl.h"
+#include "grid/layout/GridHitTest.h"
 
 #include <string>
 

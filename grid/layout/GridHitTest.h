@@ -2,7 +2,7 @@
 // rules can be checked without a window.
 #pragma once
 
-#include "grid/view/CustomGridViewControl.h"
+#include "grid/layout/GridLayout.h"
 
 #include <vector>
 

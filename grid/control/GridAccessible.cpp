@@ -1,5 +1,5 @@
 // The grid's accessibility tree: the table, its header and data rows, and their cells.
-#include "grid/view/GridAccessible.h"
+#include "grid/control/GridAccessible.h"
 
 #include "grid/data/Columns.h"
 

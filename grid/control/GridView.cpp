@@ -1,11 +1,12 @@
 // The in-memory grid: row operations, cell access, sorting and footer formulas.
-#include "grid/view/GridView.h"
+#include "grid/control/GridView.h"
 
 #include "grid/editors/ColumnPlay.h"
 
 #include "grid/data/ColumnClasses.h"
 #include "grid/view/Displays.h"
 #include "ui/core/ClassBuilder.h"
+#include "ui/controls/MouseLeave.h"
 
 #include <algorithm>
 
@@ -82,10 +83,7 @@ TGridView::~TGridView()
 void TGridView::MouseMove(ui::TShiftState shift, int x, int y)
 {
     TCustomGridView::MouseMove(shift, x, y);
-    if (!FTrackingLeave && HandleAllocated()) {
-        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle(), 0};
-        FTrackingLeave = TrackMouseEvent(&track) != FALSE;
-    }
+    ui::TrackMouseLeave(HandleAllocated() ? Handle() : nullptr, FTrackingLeave);
     UpdateCellHint(x, y);
 }
 

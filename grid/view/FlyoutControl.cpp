@@ -1,5 +1,5 @@
 // Small top-most popup windows of the grid suite.
-#include "grid/popups/FlyoutControl.h"
+#include "grid/view/FlyoutControl.h"
 
 #include "ui/core/ClassBuilder.h"
 

@@ -1,6 +1,6 @@
 // The check box of a TCheckBoxColumn cell driven from the grid: Space on the current cell, and a
 // press and release on a cell's box. The keyboard and mouse code calls these entry points.
-#include "grid/view/CustomGridViewControl.h"
+#include "grid/control/CustomGridViewControl.h"
 
 #include "grid/editors/ColumnPlay.h"
 #include "grid/view/ThemesSupport.h"

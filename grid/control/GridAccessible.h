@@ -1,7 +1,7 @@
 // What the grid shows, for screen readers and other programs: a table of rows and cells.
 #pragma once
 
-#include "grid/view/CustomGridViewControl.h"
+#include "grid/control/CustomGridViewControl.h"
 #include "ui/com/Accessible.h"
 
 namespace grid {

@@ -1,5 +1,5 @@
 // Hit testing and column-sizing geometry of the grid.
-#include "grid/input/GridHitTest.h"
+#include "grid/layout/GridHitTest.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // Column sizing by dragging a header edge: the inverted guide lines and the width taken on release.
-#include "grid/input/GridInput.h"
+#include "grid/control/GridInput.h"
 
 namespace grid {
 

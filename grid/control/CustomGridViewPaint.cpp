@@ -1,6 +1,6 @@
 // Painting of the grid control: column parts, rows of cells, grid lines, focus frame, the
 // indicator column, the area right of the columns, the empty grid's caption and the slides.
-#include "grid/view/CustomGridViewControl.h"
+#include "grid/control/CustomGridViewControl.h"
 
 #include "grid/view/Displays.h"
 #include "grid/view/SharedClasses.h"
@@ -116,15 +116,12 @@ void TCustomGridViewControl::SyncScrollRanges()
         SettleScrollAreas();
         return;
     }
-    int g = GridLineWidth();
-    ui::TRect data = DataRect();
-    int fit = std::max(0, static_cast<int>(data.bottom - data.top)) / std::max(1, FRowSize + g);
-    int excess = std::max(0, RowCount() - fit);
+    TGridLayout layout = Layout();
+    int excess = layout.VertScrollMax(RowCount());
     TControlScrollBar* vert = VertScrollBar();
     if (vert->Max() != excess || vert->Enabled() != (excess > 0) || vert->Visible() != !(FHideScrollBar && excess < 1))
         UpdateVertScrollRange();
-    int64_t wide = static_cast<int64_t>(FColumns->VisibleWidth()) + IndicatorWidth() - ClientWidth();
-    int32_t horzMax = static_cast<int32_t>(std::clamp<int64_t>(wide, 0, INT32_MAX));
+    int horzMax = layout.HorzScrollMax();
     if (HorzScrollBar()->Max() != horzMax || HorzScrollBar()->Visible() != (horzMax > 0))
         UpdateHorzScrollRange();
     SettleScrollAreas();
@@ -166,7 +163,7 @@ void TCustomGridViewControl::PaintColumnParts(TPaintContext& pc)
         if (input)
             draw(pkInput, ui::Rect(left, inputRect.top, right, inputRect.top + FInputSize + g));
         if (footer)
-            draw(pkFooter, ui::Rect(left, footerRect.top + 4, right, footerRect.bottom));
+            draw(pkFooter, ui::Rect(left, footerRect.top + kFooterBand, right, footerRect.bottom));
     }
     PaintBands(pc);
 }
@@ -190,7 +187,7 @@ void TCustomGridViewControl::PaintBands(TPaintContext& pc)
     if (FOptions.Contains(TGridOption::goInput))
         band(ui::Rect(0, inputRect.top + FInputSize + g, inputRect.right, inputRect.bottom));
     if (FOptions.Contains(TGridOption::goFooter))
-        band(ui::Rect(footerRect.left - l.ScrollX, footerRect.top, footerRect.right, footerRect.top + 4));
+        band(ui::Rect(footerRect.left - l.ScrollX, footerRect.top, footerRect.right, footerRect.top + kFooterBand));
     if (!FOptions.Contains(TGridOption::goIndicator))
         return;
     if (FOptions.Contains(TGridOption::goHeader)) {
@@ -470,6 +467,7 @@ void TCustomGridViewControl::DrawCellContent(ui::TCanvas& canvas, TCustomColumn*
     state.Current = ACol == FCurrentCol && ARow == FCurrentRow;
     state.Hot = ACol == HotCol() && ARow == HotRow();
     state.Pressed = CheckBoxPressed(ACol, ARow);
+    state.Window = HandleAllocated() ? Handle() : nullptr;
     display->DrawContent(state, value);
     if (value.HasHint)
         display->DrawHintMarker(state);

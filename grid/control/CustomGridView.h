@@ -1,7 +1,7 @@
 // The grid control with its published properties and events, as stored descriptions see it.
 #pragma once
 
-#include "grid/view/CustomGridViewControl.h"
+#include "grid/control/CustomGridViewControl.h"
 
 namespace grid {
 

@@ -1,6 +1,6 @@
 // The grid's keyboard: moving the current cell, Enter, typed characters (editor, check box,
 // incremental search), and what gaining and losing the focus repaints.
-#include "grid/input/GridInput.h"
+#include "grid/control/GridInput.h"
 #include "grid/popups/ColumnDragBox.h"
 #include "ui/controls/ExtCtrls.h"
 #include "ui/core/SysUtils.h"

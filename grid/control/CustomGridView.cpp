@@ -1,5 +1,5 @@
 // Published properties and events of the grid.
-#include "grid/view/CustomGridView.h"
+#include "grid/control/CustomGridView.h"
 
 #include "grid/data/ColumnClasses.h"
 #include "ui/core/ClassBuilder.h"

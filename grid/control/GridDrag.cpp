@@ -1,6 +1,6 @@
 // Moving a column by dragging its header: the drag box follows the pointer, the arrows mark
 // where the column would land, and the drop moves (or hides) it.
-#include "grid/input/GridInput.h"
+#include "grid/control/GridInput.h"
 #include "grid/popups/ColumnDragBox.h"
 #include "grid/popups/ControlsCommon.h"
 #include "ui/controls/ExtCtrls.h"

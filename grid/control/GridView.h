@@ -4,7 +4,7 @@
 
 #include "grid/data/Cells.h"
 #include "grid/popups/ControlsCommon.h"
-#include "grid/view/CustomGridView.h"
+#include "grid/control/CustomGridView.h"
 
 #include <memory>
 
