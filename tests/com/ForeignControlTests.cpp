@@ -204,6 +204,10 @@ protected:
         TComPtr<IUnknown> probe;
         HRESULT hr = CoCreateInstance(kWindowsMediaPlayer, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, probe.PutVoid());
         probe.Reset();
+        CoFreeUnusedLibraries();
+        // Whether the DLL goes at all once its last object is gone: Wine 8's player answers
+        // DllCanUnloadNow with S_FALSE whatever is alive, and then stays loaded for good.
+        PlayerUnloads = GetModuleHandleW(L"wmp.dll") == nullptr;
         if (FAILED(hr)) {
 #ifdef _WIN64
             GTEST_SKIP() << "Wine's Windows Media Player control cannot be created in this 64-bit prefix: "
