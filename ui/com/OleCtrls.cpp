@@ -328,8 +328,8 @@ public:
     // The host decides where the control goes; a control that would like other bounds keeps ours.
     STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
 
-    // IOleInPlaceSiteEx. The host's window has been painted already: the control draws itself
-    // when it comes up, the host need not repaint underneath it.
+    // IOleInPlaceSiteEx. The host never draws the control's content for it, so the control
+    // must draw itself when it comes up (no "no redraw").
     STDMETHODIMP OnInPlaceActivateEx(BOOL* noRedraw, DWORD) override
     {
         if (noRedraw != nullptr)
