@@ -168,29 +168,42 @@ void TForm1::FormShow(TObject*)
     // The control's own window has nothing to show; hide it before it starts talking. Each
     // step that fails is logged on its own and does not keep the next from running: a control
     // that refuses to hide must still be started; one that fails to hide or to start is
-    // hidden or started by the next poll. A control that could not be made at all was
-    // reported once when the window was built; there is nothing to hide or start.
+    // hidden or started by the polls that follow (see RetryPending). A control that could not
+    // be made at all was reported once when the window was built, and one that went away
+    // during the hide was reported by the hide: there is nothing to hide or start.
     if (Dalvex1->ControlAvailable()) {
-        FHidePending = true;
-        RunLogged([this] {
-            Dalvex1->SetVisible(false);
-            FHidePending = false;
-        });
-        FStartPending = true;
-        RunLogged([this] {
-            Dalvex1->Start();
-            FStartPending = false;
-        });
+        FHideRetries = RunLogged([this] { Dalvex1->SetVisible(false); }) ? 0 : PendingStepRetries;
+    }
+    if (Dalvex1->ControlAvailable()) {
+        FStartRetries = RunLogged([this] { Dalvex1->Start(); }) ? 0 : PendingStepRetries;
     }
     SetAutoSize(true);
 }
 
-void TForm1::RunLogged(const std::function<void()>& step)
+bool TForm1::RunLogged(const std::function<void()>& step)
 {
     try {
         step();
+        return true;
     } catch (...) {
         Application->HandleException(this);
+        return false;
+    }
+}
+
+void TForm1::RetryPending(int& retriesLeft, const std::function<void()>& step)
+{
+    if (retriesLeft <= 0)
+        return;
+    --retriesLeft;
+    try {
+        step();
+        retriesLeft = 0;
+    } catch (const Exception&) {
+        // The control went away: that is news, and the poll reports it (once: later polls find
+        // no control). Any other failure repeats the one logged when the step first failed.
+        if (!Dalvex1->ControlAvailable())
+            throw;
     }
 }
 
@@ -272,14 +285,11 @@ void TForm1::WatchConnection()
 
 void TForm1::Poll()
 {
-    if (FHidePending) {
-        Dalvex1->SetVisible(false);
-        FHidePending = false;
-    }
-    if (FStartPending) {
-        Dalvex1->Start();
-        FStartPending = false;
-    }
+    // A start-up step that failed is tried again first, on its own: whether it succeeds or not,
+    // the device is asked for its model, so a control that keeps refusing a step still shows
+    // what it reports.
+    RetryPending(FHideRetries, [this] { Dalvex1->SetVisible(false); });
+    RetryPending(FStartRetries, [this] { Dalvex1->Start(); });
     const std::string model = WideToAnsi(Dalvex1->GetInfo(L"devicemodel"));
     if (model.empty()) {
         ShowNoDevice();

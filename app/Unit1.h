@@ -109,6 +109,10 @@ public:
     static constexpr const wchar_t* StatusConnected = L"Cihaz bağlı";
     static constexpr const wchar_t* StatusWaiting = L"Bağlantı bekleniyor";
 
+    // How many polls try again a start-up step of the control that failed (hiding it,
+    // starting it): a control that refuses one for ten seconds will keep refusing.
+    static constexpr int PendingStepRetries = 20;
+
     // The answer that opens the device control's own settings from the "?" page.
     static constexpr const char* SettingsAnswer = "8";
 
@@ -119,7 +123,12 @@ private:
     // connected at the last poll.
     void ShowNoDevice();
     // Runs one step of the start-up; what it raises is logged and the start-up goes on.
-    void RunLogged(const std::function<void()>& step);
+    // Returns whether the step succeeded.
+    bool RunLogged(const std::function<void()>& step);
+    // Tries a start-up step that failed once more, if it has tries left. Its failure was logged
+    // when it first failed: a repeat is not logged again, and after the last try the step is
+    // given up. Only a control that went away meanwhile raises, for the poll to report.
+    void RetryPending(int& retriesLeft, const std::function<void()>& step);
     // The connection watch of one poll.
     void WatchConnection();
     // The poll's second half: the waiting log rows go to disk, and a change in whether they can
@@ -134,9 +143,10 @@ private:
     std::wstring FLoggedSerial;
 
     bool FTrimmingNotices = false;
-    // Hiding the control or starting it has not yet succeeded; the poll tries again.
-    bool FHidePending = false;
-    bool FStartPending = false;
+    // How many more polls try to hide or to start the control after that failed at the first
+    // show; 0 once it succeeded or was given up.
+    int FHideRetries = 0;
+    int FStartRetries = 0;
 };
 
 extern TForm1* Form1;

@@ -31,6 +31,8 @@
 //                                          ShowSettings fails, with E_FAIL unless an HRESULT
 //                                          is given; GetInfo may be narrowed to one name
 //                                          ("fail GetInfo serial")
+//     at <ms> fail ... always              as above, but the failure stays: every such call
+//                                          fails from then on ("at create fail Start always")
 //     at <ms> disconnect                   the control goes away underneath its host: its event
 //                                          sinks are dropped, its windows close, and every
 //                                          later call answers RPC_E_DISCONNECTED

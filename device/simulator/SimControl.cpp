@@ -285,7 +285,8 @@ HRESULT TSimControl::TakeFailure(const wchar_t* method, const std::wstring& info
         if (!it->InfoName.empty() && _wcsicmp(it->InfoName.c_str(), infoName.c_str()) != 0)
             continue;
         HRESULT hr = it->Code;
-        FFailures.erase(it);
+        if (!it->Always)
+            FFailures.erase(it);
         return hr;
     }
     return S_OK;
@@ -961,7 +962,7 @@ void TSimControl::RunAction(const TAction& action)
                  action.Args.size() > 3 ? action.Args[3] : std::wstring());
         break;
     case TActionKind::Levels: SendLevels(action.Args); break;
-    case TActionKind::Fail: FFailures.push_back({action.Code, action.Method, action.InfoName}); break;
+    case TActionKind::Fail: FFailures.push_back({action.Code, action.Method, action.InfoName, action.Always}); break;
     case TActionKind::Disconnect: Disconnect(); break;
     case TActionKind::Repeat: break;
     }

@@ -203,6 +203,7 @@ private:
         HRESULT Code;
         std::wstring Method;   // empty: whichever call comes first
         std::wstring InfoName; // GetInfo only; empty: any name
+        bool Always = false;   // fails every matching call, not only the next one
     };
     std::vector<TFailure> FFailures; // armed, in the order they were armed
     bool FDisconnected = false;

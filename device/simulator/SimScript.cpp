@@ -55,12 +55,17 @@ std::wstring Problem(int line, const std::wstring& what) { return L"line " + std
 // The methods a failure can be aimed at, as the host calls them.
 const wchar_t* const kMethods[] = {L"Visible", L"Start", L"GetInfo", L"ShowSettings"};
 
-// "fail <hresult>", or "fail <method> [<name>] [<hresult>]" where only GetInfo takes a name.
-// A failure aimed at a method defaults to E_FAIL.
-std::wstring CheckFail(TAction& action, const std::vector<std::wstring>& args)
+// "fail <hresult>", or "fail <method> [<name>] [<hresult>]" where only GetInfo takes a name,
+// either followed by "always" for a failure that stays armed. A failure aimed at a method
+// defaults to E_FAIL.
+std::wstring CheckFail(TAction& action, std::vector<std::wstring> args)
 {
     const wchar_t* usage = L"'fail' needs an HRESULT, or a method (Visible, Start, GetInfo or ShowSettings) "
-                           L"and at most a GetInfo name and an HRESULT";
+                           L"and at most a GetInfo name and an HRESULT, and then at most 'always'";
+    if (!args.empty() && SameWord(args.back(), L"always")) {
+        action.Always = true;
+        args.pop_back();
+    }
     if (args.empty() || args.size() > 3)
         return usage;
     size_t next = 0;

@@ -21,6 +21,8 @@ struct TAction {
     // for whichever comes first) and, for GetInfo, the name asked for (empty for any).
     std::wstring Method;
     std::wstring InfoName;
+    // Fail: the failure stays armed, failing every such call instead of the next one only.
+    bool Always = false;
     int SourceLine = 0;
 };
 

@@ -372,6 +372,109 @@ TEST_F(MainWindowTest, FirstShowHidesTheControlBeforeStartingItAndGoesOnWhenASte
     delete form;
 }
 
+// The error lines among those the notice box shows (it keeps its last two).
+std::vector<std::wstring> LoggedLines(TForm1* form)
+{
+    std::vector<std::wstring> logged;
+    for (const std::wstring& line : form->Memo2->LinesList())
+        if (line.size() > 9 && iswdigit(line[0]) && line[2] == L':' && line[5] == L':' && line[8] == L':')
+            logged.push_back(line.substr(9));
+    return logged;
+}
+
+std::string Joined(const std::vector<std::wstring>& lines)
+{
+    std::string out;
+    for (const std::wstring& l : lines)
+        out += "\n  " + Narrow(l);
+    return out;
+}
+
+TEST_F(MainWindowTest, AControlThatKeepsRefusingToHideOrStartIsLoggedOnceAndThePollGoesOn)
+{
+    // Every call of the step fails, as from a control that will never do it. The failure is
+    // logged at the first show; the polls after it still ask for the model and show it.
+    struct TCase {
+        const wchar_t* Script;
+        const wchar_t* Status;
+        const wchar_t* Model;
+    } cases[] = {
+        {L"at create plug DLX-4 10004711\nat create fail Start 0x80070015 always", TForm1::StatusWaiting, L""},
+        {L"at create plug DLX-4 10004711\nat create fail Visible 0x80070015 always", TForm1::StatusConnected,
+         L"Cihaz modeli: DLX-4"},
+    };
+    for (const TCase& c : cases) {
+        TComponent owner(nullptr);
+        auto* form = new TForm1(&owner);
+        form->LoadDescription();
+        auto sim = simtest::TestInterface(form->Dalvex1->OleObject());
+        ASSERT_TRUE(sim);
+        TBStr script(c.Script);
+        ASSERT_EQ(S_OK, sim->SimRunScript(script.Get(), nullptr));
+        form->Show();
+        EXPECT_TRUE(PumpUntil([&] { return form->Label9->Caption() == c.Status; }, 5000))
+            << Narrow(c.Script) << ": the status reads " << Narrow(form->Label9->Caption());
+        PumpFor(1600); // three polls more
+        EXPECT_EQ(form->Label9->Caption(), c.Status) << Narrow(c.Script);
+        EXPECT_EQ(form->Label24->Caption(), c.Model) << Narrow(c.Script);
+        std::vector<std::wstring> logged = LoggedLines(form);
+        EXPECT_EQ(logged, std::vector<std::wstring>{simtest::SystemMessage(0x80070015)})
+            << Narrow(c.Script) << ": logged" << Joined(logged);
+        delete form;
+    }
+}
+
+TEST_F(MainWindowTest, AFailedStartUpStepIsTriedAgainABoundedNumberOfTimes)
+{
+    // Armed failures that each fail one Start: the first show takes one, each poll's try one
+    // more. With one failure more than the polls try, the control is never started; with one
+    // fewer, the last try starts it. Either way only the first failure is logged.
+    for (int failures : {TForm1::PendingStepRetries + 1, TForm1::PendingStepRetries}) {
+        TComponent owner(nullptr);
+        auto* form = new TForm1(&owner);
+        form->LoadDescription();
+        form->Timer1->SetEnabled(false);
+        auto sim = simtest::TestInterface(form->Dalvex1->OleObject());
+        ASSERT_TRUE(sim);
+        std::wstring text = L"at create plug DLX-4 10004711\n";
+        for (int i = 0; i < failures; ++i)
+            text += L"at create fail Start 0x80070015\n";
+        TBStr script(text);
+        ASSERT_EQ(S_OK, sim->SimRunScript(script.Get(), nullptr));
+        form->Show();
+        for (int poll = 0; poll < TForm1::PendingStepRetries + 5; ++poll)
+            EXPECT_NO_THROW(form->Timer1Timer(form->Timer1)) << "poll " << poll;
+        const bool startedAtLast = failures <= TForm1::PendingStepRetries;
+        EXPECT_EQ(startedAtLast, simtest::Status(sim.Get()).Started != 0) << failures << " failures";
+        EXPECT_EQ(form->Label9->Caption(), startedAtLast ? TForm1::StatusConnected : TForm1::StatusWaiting);
+        std::vector<std::wstring> logged = LoggedLines(form);
+        EXPECT_EQ(logged, std::vector<std::wstring>{simtest::SystemMessage(0x80070015)}) << "logged" << Joined(logged);
+        delete form;
+    }
+}
+
+TEST_F(MainWindowTest, AControlGoneBeforeTheFirstShowIsReportedOnce)
+{
+    TComponent owner(nullptr);
+    auto* form = new TForm1(&owner);
+    form->LoadDescription();
+    form->Timer1->SetEnabled(false);
+    auto sim = simtest::TestInterface(form->Dalvex1->OleObject());
+    ASSERT_TRUE(sim);
+    TBStr script(L"at create disconnect");
+    ASSERT_EQ(S_OK, sim->SimRunScript(script.Get(), nullptr));
+    sim.Reset();
+    form->Show();
+    const std::vector<std::wstring> once{L"The caller-ID device control is not available (" +
+                                         simtest::SystemMessage(RPC_E_DISCONNECTED) + L")"};
+    EXPECT_EQ(LoggedLines(form), once) << "logged" << Joined(LoggedLines(form));
+    EXPECT_NO_THROW(form->Timer1Timer(form->Timer1));
+    EXPECT_NO_THROW(form->Timer1Timer(form->Timer1));
+    EXPECT_EQ(LoggedLines(form), once) << "the polls find no control and say nothing";
+    EXPECT_EQ(form->Label9->Caption(), TForm1::StatusWaiting);
+    delete form;
+}
+
 TEST_F(MainWindowTest, TheQuestionGateOpensTheControlsSettingsOnlyForTheRightAnswer)
 {
     TPageControl* pages = Form1->PageControl1;

@@ -174,6 +174,111 @@ TEST_F(OleControlTest, TheControlIsActiveInPlaceWhileTheHostHasAWindow)
     EXPECT_TRUE(Errors.empty());
 }
 
+// One ambient property as the control reads it through its site.
+HRESULT Ambient(IOleClientSite* site, DISPID dispid, TOleVariant& value)
+{
+    TComPtr<IDispatch> ambient;
+    HRESULT hr = site->QueryInterface(IID_IDispatch, ambient.PutVoid());
+    if (FAILED(hr))
+        return hr;
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    VariantClear(value.Get());
+    return ambient->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value.Get(), nullptr,
+                           nullptr);
+}
+
+TEST_F(OleControlTest, TheSiteAnswersAmbientPropertiesFromTheHostsOwnSettings)
+{
+    TTestHost* host = NewHost();
+    host->SetName(L"Player1");
+    host->SetColor(RGB(10, 20, 30));
+    host->Font()->SetName(L"Arial");
+    host->Font()->SetHeight(-16);
+    host->Font()->SetStyle(TFontStyles{TFontStyle::fsBold, TFontStyle::fsItalic});
+    host->Font()->SetColor(clHighlight);
+    host->SetEnabled(false);
+    host->OleObject();
+    IOleClientSite* site = host->ClientSite();
+    ASSERT_NE(nullptr, site);
+
+    TOleVariant v;
+    auto boolean = [&](DISPID dispid) {
+        EXPECT_EQ(S_OK, Ambient(site, dispid, v)) << dispid;
+        EXPECT_EQ(VT_BOOL, v.Type()) << dispid;
+        return v.Get()->boolVal == VARIANT_TRUE;
+    };
+    EXPECT_TRUE(boolean(DISPID_AMBIENT_USERMODE)) << "the program is never a designer";
+    EXPECT_TRUE(boolean(DISPID_AMBIENT_UIDEAD)) << "the host is disabled";
+    host->SetEnabled(true);
+    EXPECT_FALSE(boolean(DISPID_AMBIENT_UIDEAD)) << "read when asked, not when created";
+    EXPECT_FALSE(boolean(DISPID_AMBIENT_SHOWHATCHING));
+    EXPECT_FALSE(boolean(DISPID_AMBIENT_SHOWGRABHANDLES));
+    EXPECT_FALSE(boolean(DISPID_AMBIENT_DISPLAYASDEFAULT));
+    EXPECT_FALSE(boolean(DISPID_AMBIENT_MESSAGEREFLECT)) << "the host reflects nothing to a foreign window";
+
+    ASSERT_EQ(S_OK, Ambient(site, DISPID_AMBIENT_BACKCOLOR, v));
+    EXPECT_EQ(VT_I4, v.Type());
+    EXPECT_EQ(static_cast<LONG>(RGB(10, 20, 30)), v.Get()->lVal);
+    ASSERT_EQ(S_OK, Ambient(site, DISPID_AMBIENT_FORECOLOR, v));
+    EXPECT_EQ(static_cast<LONG>(0x80000000u | COLOR_HIGHLIGHT), v.Get()->lVal) << "a system colour as OLE names it";
+    ASSERT_EQ(S_OK, Ambient(site, DISPID_AMBIENT_LOCALEID, v));
+    EXPECT_EQ(static_cast<LONG>(GetUserDefaultLCID()), v.Get()->lVal);
+    ASSERT_EQ(S_OK, Ambient(site, DISPID_AMBIENT_DISPLAYNAME, v));
+    EXPECT_EQ(L"Player1", TBStr::ToWide(v.Get()->bstrVal));
+
+    ASSERT_EQ(S_OK, Ambient(site, DISPID_AMBIENT_FONT, v));
+    ASSERT_EQ(VT_DISPATCH, v.Type());
+    TComPtr<IFont> font;
+    ASSERT_EQ(S_OK, v.Get()->pdispVal->QueryInterface(IID_IFont, font.PutVoid()));
+    TBStr face;
+    font->get_Name(face.Put());
+    EXPECT_EQ(L"Arial", face.Str());
+    HFONT realized = nullptr;
+    ASSERT_EQ(S_OK, font->get_hFont(&realized));
+    LOGFONTW logFont{};
+    GetObjectW(realized, sizeof logFont, &logFont);
+    EXPECT_EQ(-16, logFont.lfHeight) << "the host's font is 16 pixels high";
+    BOOL bold = FALSE, italic = FALSE, underline = TRUE;
+    font->get_Bold(&bold);
+    font->get_Italic(&italic);
+    font->get_Underline(&underline);
+    EXPECT_TRUE(bold);
+    EXPECT_TRUE(italic);
+    EXPECT_FALSE(underline);
+
+    // What the host has no setting for, the control decides itself.
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, Ambient(site, DISPID_AMBIENT_SCALEUNITS, v));
+    EXPECT_EQ(DISP_E_MEMBERNOTFOUND, Ambient(site, 4711, v));
+}
+
+TEST_F(OleControlTest, TheSiteIsAControlSiteThatConvertsBetweenHimetricAndPixels)
+{
+    TTestHost* host = NewHost();
+    host->OleObject();
+    TComPtr<IOleControlSite> site;
+    ASSERT_EQ(S_OK, host->ClientSite()->QueryInterface(IID_IOleControlSite, site.PutVoid()));
+    POINTL himetric{2540, 5080};
+    POINTF pixels{};
+    ASSERT_EQ(S_OK, site->TransformCoords(&himetric, &pixels, XFORMCOORDS_HIMETRICTOCONTAINER | XFORMCOORDS_SIZE));
+    EXPECT_FLOAT_EQ(96.0f, pixels.x);
+    EXPECT_FLOAT_EQ(192.0f, pixels.y);
+    pixels = POINTF{48.0f, -1.0f};
+    ASSERT_EQ(S_OK, site->TransformCoords(&himetric, &pixels, XFORMCOORDS_CONTAINERTOHIMETRIC | XFORMCOORDS_POSITION));
+    EXPECT_EQ(1270, himetric.x);
+    EXPECT_EQ(-26, himetric.y) << "rounded, not cut";
+    EXPECT_EQ(E_INVALIDARG, site->TransformCoords(&himetric, &pixels, 0));
+
+    IDispatch* extended = reinterpret_cast<IDispatch*>(1);
+    EXPECT_EQ(E_NOTIMPL, site->GetExtendedControl(&extended));
+    EXPECT_EQ(nullptr, extended) << "no extended control, and no stale pointer";
+    MSG msg{};
+    EXPECT_EQ(S_FALSE, site->TranslateAccelerator(&msg, 0)) << "the key is the control's";
+    EXPECT_EQ(S_OK, site->OnFocus(TRUE));
+    EXPECT_EQ(S_OK, site->LockInPlaceActive(TRUE));
+    EXPECT_EQ(S_OK, site->LockInPlaceActive(FALSE));
+    EXPECT_EQ(S_OK, site->OnControlInfoChanged());
+}
+
 TEST_F(OleControlTest, SettingsAreFixedOnceTheControlExists)
 {
     TTestHost* host = NewHost();

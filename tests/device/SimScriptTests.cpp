@@ -124,6 +124,31 @@ TEST(SimScript, FailuresAimAtOneMethodAndCreateLinesRunBeforeStart)
     EXPECT_EQ(TActionKind::Disconnect, s.Actions[2].Kind);
 }
 
+TEST(SimScript, AFailureMarkedAlwaysStaysArmed)
+{
+    std::vector<std::wstring> problems;
+    TScript s = ParseScript(L"at create fail Start always\n"
+                            L"at create fail GetInfo serial 0x80070005 ALWAYS\n"
+                            L"at create fail 0x8000FFFF always\n"
+                            L"at create fail Visible\n"
+                            L"at create fail always\n"                // 5: fails what?
+                            L"at create fail Start always always\n",  // 6
+                            problems);
+    ASSERT_EQ(2u, problems.size()) << Joined(problems);
+    EXPECT_EQ(0u, problems[0].rfind(L"line 5: 'fail' needs", 0)) << Narrow(problems[0]);
+    EXPECT_EQ(0u, problems[1].rfind(L"line 6: 'always' is not an HRESULT", 0)) << Narrow(problems[1]);
+    ASSERT_EQ(4u, s.AtCreate.size());
+    EXPECT_TRUE(s.AtCreate[0].Always);
+    EXPECT_EQ(L"Start", s.AtCreate[0].Method);
+    EXPECT_EQ(E_FAIL, s.AtCreate[0].Code);
+    EXPECT_TRUE(s.AtCreate[1].Always);
+    EXPECT_EQ(L"serial", s.AtCreate[1].InfoName);
+    EXPECT_EQ(static_cast<HRESULT>(0x80070005), s.AtCreate[1].Code);
+    EXPECT_TRUE(s.AtCreate[2].Always);
+    EXPECT_EQ(static_cast<HRESULT>(0x8000FFFF), s.AtCreate[2].Code);
+    EXPECT_FALSE(s.AtCreate[3].Always) << "without the word a failure fails one call";
+}
+
 // Lines that are valid, from the demonstration script and the fault commands.
 std::vector<std::wstring> ValidLines()
 {

@@ -6,6 +6,7 @@
 
 #include <olectl.h>
 
+#include <cstdlib>
 #include <cwchar>
 
 namespace ui {
@@ -36,6 +37,35 @@ bool MeansControlGone(HRESULT hr)
 {
     return hr == RPC_E_DISCONNECTED || hr == CO_E_OBJNOTCONNECTED || hr == RPC_E_SERVER_DIED ||
            hr == RPC_E_SERVER_DIED_DNE || hr == HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE);
+}
+
+// The interface that the control's class names as its default in its type information, or
+// IDispatch when the control tells no class information or names no default.
+IID DefaultInterfaceOf(IUnknown* control)
+{
+    TComPtr<IProvideClassInfo> provider;
+    TComPtr<ITypeInfo> coclass;
+    TYPEATTR* attr = nullptr;
+    if (FAILED(control->QueryInterface(IID_IProvideClassInfo, provider.PutVoid())) ||
+        FAILED(provider->GetClassInfo(coclass.Put())) || FAILED(coclass->GetTypeAttr(&attr)))
+        return IID_IDispatch;
+    const UINT count = attr->cImplTypes;
+    coclass->ReleaseTypeAttr(attr);
+    for (UINT i = 0; i < count; ++i) {
+        INT flags = 0;
+        if (FAILED(coclass->GetImplTypeFlags(i, &flags)) || !(flags & IMPLTYPEFLAG_FDEFAULT) ||
+            (flags & IMPLTYPEFLAG_FSOURCE))
+            continue;
+        HREFTYPE ref = 0;
+        TComPtr<ITypeInfo> iface;
+        if (FAILED(coclass->GetRefTypeOfImplType(i, &ref)) || FAILED(coclass->GetRefTypeInfo(ref, iface.Put())) ||
+            FAILED(iface->GetTypeAttr(&attr)))
+            break;
+        const IID iid = attr->guid;
+        iface->ReleaseTypeAttr(attr);
+        return iid;
+    }
+    return IID_IDispatch;
 }
 
 // Shared reference counting of the small COM objects below: all live on the one UI thread.
@@ -178,10 +208,27 @@ private:
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
-// The client site: where the control lives (the host's window and bounds), and the ambient
-// properties it may ask for. Detached when the host goes; the control may hold it a little longer.
+// The client site: where the control lives (the host's window and bounds), what it may tell its
+// container (focus, control-info changes, accelerators), and the ambient properties it may ask
+// for. Detached when the host goes; the control may hold it a little longer.
+//
+// What it answers, and why the rest is "not supported":
+// - IOleClientSite, IOleWindow, IOleInPlaceSite, IOleInPlaceSiteEx: a windowed control active
+//   in place in the host's window. Some controls activate only through the extended site.
+//   IOleInPlaceSiteWindowless is not offered, so a control that could also draw without a
+//   window makes one of its own: every control we host then has a window that follows the
+//   host's.
+// - IOleControlSite: controls made with the common frameworks ask for it at once.
+// - IDispatch: the ambient properties (TOleControl::GetAmbientProperty).
+// - No container (GetContainer), no services (IServiceProvider), no simple-frame children, no
+//   property-change or document-host interfaces: the host offers nothing behind them, and a
+//   control is written to do without them.
 
-class TOleClientSite : public IOleClientSite, public IOleInPlaceSite, public TDispatchByDispid, private TRefCounted {
+class TOleClientSite : public IOleClientSite,
+                       public IOleInPlaceSiteEx,
+                       public IOleControlSite,
+                       public TDispatchByDispid,
+                       private TRefCounted {
 public:
     explicit TOleClientSite(TOleControl* host) : FHost(host) {}
     void Detach() { FHost = nullptr; }
@@ -190,18 +237,27 @@ public:
     {
         if (ppv == nullptr)
             return E_POINTER;
+        HRESULT hr = S_OK;
         if (riid == IID_IUnknown || riid == IID_IOleClientSite)
             *ppv = static_cast<IOleClientSite*>(this);
-        else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceSite)
-            *ppv = static_cast<IOleInPlaceSite*>(this);
+        else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceSite || riid == IID_IOleInPlaceSiteEx)
+            *ppv = static_cast<IOleInPlaceSiteEx*>(this);
+        else if (riid == IID_IOleControlSite)
+            *ppv = static_cast<IOleControlSite*>(this);
         else if (riid == IID_IDispatch)
             *ppv = static_cast<IDispatch*>(this);
         else {
             *ppv = nullptr;
-            return E_NOINTERFACE;
+            hr = E_NOINTERFACE;
         }
-        AddRef();
-        return S_OK;
+        if (hr == S_OK)
+            AddRef();
+        if (FHost != nullptr)
+            ComGuard(FHost, S_OK, [&]() -> HRESULT {
+                FHost->SiteQueried(riid, hr);
+                return S_OK;
+            });
+        return hr;
     }
     STDMETHODIMP_(ULONG) AddRef() override { return DoAddRef(); }
     STDMETHODIMP_(ULONG) Release() override { return DoRelease(); }
@@ -272,23 +328,71 @@ public:
     // The host decides where the control goes; a control that would like other bounds keeps ours.
     STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
 
-    // IDispatch: the ambient properties a control may ask its site for.
+    // IOleInPlaceSiteEx. The host never draws the control's content for it, so the control
+    // must draw itself when it comes up (no "no redraw").
+    STDMETHODIMP OnInPlaceActivateEx(BOOL* noRedraw, DWORD) override
+    {
+        if (noRedraw != nullptr)
+            *noRedraw = FALSE;
+        return S_OK;
+    }
+    STDMETHODIMP OnInPlaceDeactivateEx(BOOL) override { return S_OK; }
+    STDMETHODIMP RequestUIActivate() override { return FHost != nullptr ? S_OK : S_FALSE; }
+
+    // IOleControlSite. The host keeps the control active in place for as long as its window
+    // lives, so a lock changes nothing; it has no mnemonics to read again, no extended control
+    // object, no property pages, and no accelerators of its own that a control's keys could mean.
+    STDMETHODIMP OnControlInfoChanged() override { return S_OK; }
+    STDMETHODIMP LockInPlaceActive(BOOL) override { return S_OK; }
+    STDMETHODIMP GetExtendedControl(IDispatch** disp) override
+    {
+        if (disp == nullptr)
+            return E_POINTER;
+        *disp = nullptr;
+        return E_NOTIMPL;
+    }
+    // The container's coordinates are the host's pixels, at the screen's 96 pixels per inch,
+    // as the extent given at creation.
+    STDMETHODIMP TransformCoords(POINTL* himetric, POINTF* container, DWORD flags) override
+    {
+        if (himetric == nullptr || container == nullptr)
+            return E_POINTER;
+        if (flags & XFORMCOORDS_HIMETRICTOCONTAINER) {
+            container->x = static_cast<float>(himetric->x) * 96.0f / 2540.0f;
+            container->y = static_cast<float>(himetric->y) * 96.0f / 2540.0f;
+        } else if (flags & XFORMCOORDS_CONTAINERTOHIMETRIC) {
+            himetric->x = static_cast<LONG>(container->x * 2540.0f / 96.0f + (container->x < 0 ? -0.5f : 0.5f));
+            himetric->y = static_cast<LONG>(container->y * 2540.0f / 96.0f + (container->y < 0 ? -0.5f : 0.5f));
+        } else {
+            return E_INVALIDARG;
+        }
+        return S_OK;
+    }
+    STDMETHODIMP TranslateAccelerator(MSG* msg, DWORD) override { return msg == nullptr ? E_POINTER : S_FALSE; }
+    STDMETHODIMP OnFocus(BOOL) override { return S_OK; }
+    STDMETHODIMP ShowPropertyFrame() override { return E_NOTIMPL; }
+
+    // IDispatch: the ambient properties, read only.
     STDMETHODIMP Invoke(DISPID dispid, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
                         UINT*) override
     {
-        if (!(flags & DISPATCH_PROPERTYGET))
-            return DISP_E_MEMBERNOTFOUND;
-        bool value;
-        switch (dispid) {
-        case DISPID_AMBIENT_USERMODE: value = true; break;   // running, not being designed
-        case DISPID_AMBIENT_UIDEAD: value = false; break;
-        case DISPID_AMBIENT_SHOWHATCHING:
-        case DISPID_AMBIENT_SHOWGRABHANDLES: value = false; break;
-        default: return DISP_E_MEMBERNOTFOUND;
-        }
-        if (result != nullptr)
-            TOleVariant::SetBool(*result, value);
-        return S_OK;
+        HRESULT hr = ComGuard(FHost, E_FAIL, [&]() -> HRESULT {
+            if (!(flags & DISPATCH_PROPERTYGET) || FHost == nullptr)
+                return DISP_E_MEMBERNOTFOUND;
+            TOleVariant value;
+            HRESULT answer = FHost->GetAmbientProperty(dispid, *value.Get());
+            if (answer == S_OK && result != nullptr) {
+                VariantInit(result);
+                answer = VariantCopy(result, value.Get());
+            }
+            return answer;
+        });
+        if (FHost != nullptr)
+            ComGuard(FHost, S_OK, [&]() -> HRESULT {
+                FHost->AmbientQueried(dispid, hr);
+                return S_OK;
+            });
+        return hr;
     }
 
 private:
@@ -464,7 +568,9 @@ void TOleControl::CreateControl()
         if (FOleObject)
             OleCheck(FOleObject->SetClientSite(static_cast<IOleClientSite*>(FSite)));
         LoadControlData();
-        OleCheck(FUnknown->QueryInterface(FData.DispatchIID, FDispatch.PutVoid()));
+        const IID dispatchIID =
+            FData.DispatchIID != GUID_NULL ? FData.DispatchIID : DefaultInterfaceOf(FUnknown.Get());
+        OleCheck(FUnknown->QueryInterface(dispatchIID, FDispatch.PutVoid()));
         if (FData.EventIID != GUID_NULL) {
             auto container = FUnknown.As<IConnectionPointContainer>(IID_IConnectionPointContainer);
             if (!container)
@@ -572,6 +678,113 @@ void TOleControl::FollowControlVisibility()
     ShowWindow(Handle(), shown ? SW_SHOWNA : SW_HIDE);
 }
 
+IOleClientSite* TOleControl::ClientSite() const { return FSite; }
+
+namespace {
+
+// A colour as OLE hands colours around: system colours with the top bit set and their index in
+// the low byte, other colours as RGB.
+OLE_COLOR ToOleColor(TColor color)
+{
+    if (color < 0)
+        return 0x80000000u | static_cast<OLE_COLOR>(color & 0xFF);
+    return static_cast<OLE_COLOR>(color);
+}
+
+// A new font object with the face, size, weight, style and character set of `font`.
+HRESULT NewFontDisp(const TFont& font, VARIANT& value)
+{
+    FONTDESC desc{};
+    desc.cbSizeofstruct = sizeof(desc);
+    std::wstring name = font.Name();
+    desc.lpstrName = name.data();
+    // Heights are pixels at 96 pixels per inch (negative: without the internal leading); the
+    // font object wants points in currency units (1/10000 point).
+    desc.cySize.int64 = static_cast<LONGLONG>(std::abs(font.Height())) * 72 * 10000 / 96;
+    desc.sWeight = static_cast<SHORT>(font.Style().Contains(TFontStyle::fsBold) ? FW_BOLD : FW_NORMAL);
+    desc.sCharset = static_cast<SHORT>(font.Charset());
+    desc.fItalic = font.Style().Contains(TFontStyle::fsItalic);
+    desc.fUnderline = font.Style().Contains(TFontStyle::fsUnderline);
+    desc.fStrikethrough = font.Style().Contains(TFontStyle::fsStrikeOut);
+    IFontDisp* disp = nullptr;
+    HRESULT hr = OleCreateFontIndirect(&desc, IID_IFontDisp, reinterpret_cast<void**>(&disp));
+    if (FAILED(hr))
+        return hr;
+    value.vt = VT_DISPATCH;
+    value.pdispVal = disp;
+    return S_OK;
+}
+
+void SetInt(VARIANT& value, LONG number)
+{
+    value.vt = VT_I4;
+    value.lVal = number;
+}
+
+} // namespace
+
+// The ambient properties come from the host's own settings where it has them: its colour, its
+// font (and the font's colour as the foreground), its name, whether it is enabled. The rest
+// describe this container: the program always runs (user mode, no hatching, no grab handles),
+// it is never a dialog's default button, it does not reflect the control's notifications back
+// to it (a control that wants them must catch them itself) and it does not route mnemonics.
+HRESULT TOleControl::GetAmbientProperty(DISPID dispid, VARIANT& value)
+{
+    switch (dispid) {
+    case DISPID_AMBIENT_USERMODE: TOleVariant::SetBool(value, true); return S_OK;
+    case DISPID_AMBIENT_UIDEAD: TOleVariant::SetBool(value, !Enabled()); return S_OK;
+    case DISPID_AMBIENT_SHOWHATCHING:
+    case DISPID_AMBIENT_SHOWGRABHANDLES:
+    case DISPID_AMBIENT_DISPLAYASDEFAULT:
+    case DISPID_AMBIENT_MESSAGEREFLECT:
+    case DISPID_AMBIENT_SUPPORTSMNEMONICS: TOleVariant::SetBool(value, false); return S_OK;
+    case DISPID_AMBIENT_BACKCOLOR: SetInt(value, static_cast<LONG>(ToOleColor(Color()))); return S_OK;
+    case DISPID_AMBIENT_FORECOLOR: SetInt(value, static_cast<LONG>(ToOleColor(Font()->Color()))); return S_OK;
+    case DISPID_AMBIENT_FONT: return NewFontDisp(*Font(), value);
+    case DISPID_AMBIENT_LOCALEID: SetInt(value, static_cast<LONG>(GetUserDefaultLCID())); return S_OK;
+    case DISPID_AMBIENT_DISPLAYNAME: {
+        const std::wstring& name = Name();
+        value.vt = VT_BSTR;
+        value.bstrVal = SysAllocStringLen(name.data(), static_cast<UINT>(name.size()));
+        return value.bstrVal != nullptr ? S_OK : E_OUTOFMEMORY;
+    }
+    default: return DISP_E_MEMBERNOTFOUND;
+    }
+}
+
+void TOleControl::AmbientChanged(DISPID dispid)
+{
+    // A notice, not a request: what the control answers changes nothing here.
+    if (auto control = FUnknown.As<IOleControl>(IID_IOleControl))
+        control->OnAmbientPropertyChange(dispid);
+}
+
+void TOleControl::VisibleChanged()
+{
+    TWinControl::VisibleChanged();
+    // Shown again, the container still shows only while the control shows its window.
+    FollowControlVisibility();
+}
+
+void TOleControl::EnabledChanged()
+{
+    TWinControl::EnabledChanged();
+    AmbientChanged(DISPID_AMBIENT_UIDEAD);
+}
+
+void TOleControl::FontChanged()
+{
+    TWinControl::FontChanged();
+    AmbientChanged(DISPID_AMBIENT_FONT);
+    AmbientChanged(DISPID_AMBIENT_FORECOLOR);
+}
+
+void TOleControl::ColorChanged()
+{
+    TWinControl::ColorChanged();
+    AmbientChanged(DISPID_AMBIENT_BACKCOLOR);
+}
+
 void TOleControl::Loaded()
 {
     TWinControl::Loaded();
@@ -610,6 +823,12 @@ void TOleControl::WndProc(TMessage& message)
             TRect r = ControlRect();
             FInPlaceObject->SetObjectRects(&r, &r);
         }
+        return;
+    case WM_SETFOCUS:
+        // The host's window is only the control's frame: the keys belong to the control.
+        TWinControl::WndProc(message);
+        if (FControlWnd != nullptr && IsWindowVisible(FControlWnd))
+            ::SetFocus(FControlWnd);
         return;
     case WM_DESTROY:
         // Our window goes (with the parent's, or on recreation); the control's window is a

@@ -16,7 +16,9 @@ namespace ui {
 // What a host class says about the control it hosts.
 struct TControlData {
     CLSID ClassID = GUID_NULL;
-    IID DispatchIID = GUID_NULL; // the default (dual) interface
+    // The default (dual) interface; GUID_NULL: the one the control's type information names
+    // as its default, or IDispatch when it names none.
+    IID DispatchIID = GUID_NULL;
     IID EventIID = GUID_NULL;    // the outgoing interface the event sink serves; GUID_NULL: none
     // Names the control in errors: "The <Description> is not available (...)".
     std::wstring Description = L"ActiveX control";
@@ -52,6 +54,10 @@ class TOleEventSink;
 // (a call answers that its object is disconnected or its server died) is treated the same way
 // from then on: it is released, and that call and every later one raise "not available".
 //
+// To the control the host is a plain container: a client site that is also its in-place site
+// and control site, ambient properties taken from the host's own colour, font, name and enabled
+// state (a change is announced to the control), and focus passed on to the control's window.
+//
 // Owns: the control's interfaces, the client site, the event sink and its connection. All are
 // released when the host is destroyed (sink disconnected, control deactivated and closed).
 class TOleControl : public TWinControl {
@@ -83,6 +89,9 @@ public:
 
     // The in-place window of the control, nullptr while it is not active in place.
     HWND ControlWindow() const { return FControlWnd; }
+    // The client site the control was given, nullptr before creation and after destruction.
+    // No reference is handed out; take one to keep it.
+    IOleClientSite* ClientSite() const;
 
 protected:
     // Tells which control to create; called once, just before creation.
@@ -97,9 +106,22 @@ protected:
     // that says the control is gone lets go of it and raises the "not available" EOleError.
     void CheckCall(HRESULT hr);
 
+    // The ambient property `dispid` as the control asks its site for it, answered from this
+    // host's own settings (see OleCtrls.cpp for the list). DISP_E_MEMBERNOTFOUND tells the
+    // control to use its own default; `value` is empty on entry.
+    virtual HRESULT GetAmbientProperty(DISPID dispid, VARIANT& value);
+    // Seen by hosts that watch what a control asks of its container: every interface it asks
+    // the site for and every ambient property it reads, with the answer it got.
+    virtual void SiteQueried(REFIID iid, HRESULT answer) {}
+    virtual void AmbientQueried(DISPID dispid, HRESULT answer) {}
+
     void Loaded() override;
     void CreateWnd() override;
     void WndProc(TMessage& message) override;
+    void VisibleChanged() override;
+    void EnabledChanged() override;
+    void FontChanged() override;
+    void ColorChanged() override;
 
 private:
     friend class TOleClientSite;
@@ -115,6 +137,8 @@ private:
     EOleError NotAvailableError() const;
     void DispatchEvent(DISPID dispid, const DISPPARAMS& params);
     TRect ControlRect();
+    // Tells a live control that an ambient property changed, so that it asks again.
+    void AmbientChanged(DISPID dispid);
 
     std::vector<std::wstring> FControlData;
     TControlData FData;
