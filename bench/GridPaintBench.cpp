@@ -11,7 +11,6 @@
 // fails the styled column says so and stays empty.
 #include "BenchSupport.h"
 #include "GridTestSupport.h"
-#include "GridView1Description.h"
 #include "PaintTestSupport.h"
 
 #include "grid/view/Displays.h"
@@ -50,8 +49,7 @@ struct TBenchGrid {
 
     TBenchGrid()
     {
-        ui::ReadDescription(*host, gridtest::GridView1Description(), L"GridView1");
-        grid = dynamic_cast<TGridView*>(host->FindComponent(L"GridView1"));
+        grid = gridtest::LoadCallListGrid(*host);
         host->Show();
         grid->HandleNeeded();
         target = std::make_unique<ui::TBitmap>(grid->ClientWidth(), grid->ClientHeight());

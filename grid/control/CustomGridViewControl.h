@@ -11,46 +11,49 @@
 //   pressed header    a header held down by the left button (coCanClick), drawn pressed
 //   picked column     the header a press landed on; a move of more than 3 pixels drags it
 //
-// Call flow of a paint (CustomGridViewPaint.cpp): WM_PAINT -> Paint -> PaintColumnParts (the
-// part painter's DrawPart gets a TPartDrawState per header (pressed, hot), input-row cell and
-// footer cell; then the bands and the indicator's fixed cells) -> PaintRows (DrawCell or
-// DrawEmptyCell for every cell the clip box touches, indicator cells, the full-row focus frame)
-// -> PaintEmptyArea (right of the last column) -> PaintCaption (empty grid). DrawCell: colours
-// (CellBackColor, OnCellColoring) -> clip -> grid lines -> OnDrawCellBackground -> fill ->
-// DrawCellContent: PrepareCellFont (font and colours on the canvas; fills a TCellValue from the
-// cell) -> the column's painter DrawContent (TCellDrawState: canvas, rectangle, right-to-left,
-// selected, current, hot, pressed) -> DrawHintMarker when the value has a hint ->
-// OnCustomDrawCell -> focus frame. Painters keep nothing between cells. A column names its
-// painter class (DisplayClassName) and finds it in the class registry, where every grid's
-// constructor has put the painter classes (RegisterColumnDisplays, Displays.h).
-//
-// Layout before a paint: WM_PAINT -> SyncScrollRanges (scroll ranges and unit sizes settle, before
-// BeginPaint) -> Paint, which only reads. Row operations (AddRows, DeleteRow, ClearRows) set the
-// ranges themselves.
-//
-// Call flow of a change: cell setter -> TCells::Change -> grid hook -> InvalidateCell + OnChange.
-// Column setter -> TColumns::OnColumnChange -> ColumnChanged (repaint, editor, sort, ranges).
-// Columns and cells know the grid only as a TGridHost (grid/data/GridHost.h).
-//
-// Call flow of a click (grid/input/GridMouse.cpp): every mouse message -> HandleInputMessage ->
-// LeftToDesigner (design mode: outside the header strip, and with no press or sizing going on,
-// the message goes to the default handling and none of what follows happens; DesignHitTest).
-// WM_LBUTTONDOWN -> MouseDown -> focus (not in design mode), commit
-// and close an open editor -> HitTest (grid/input/GridHitTest: area, cell, sizing edge) ->
-// StartSizing (edge; GridSizing.cpp) | PressData -> SetCurrentCell (shift marks rows) -> OnSelectCell
-// -> HandleCheckBoxMouseDown (GridCheckBox.cpp) | PressHeader (pressed look) | indicator row -> OnMouseDown. WM_MOUSEMOVE -> MouseMove ->
-// TrackSizing (guide lines) | TrackData (hot cell, text-fit hint, column cursor) | TrackHeader
-// (split cursor, hot header, or past 3 pixels StartColumnDrag: the drag box captures the mouse and
-// reports ColumnDragMove / ColumnDrop / EndColumnDrag; GridDrag.cpp). WM_LBUTTONUP -> MouseUp ->
-// EndCheckBoxPress (the pressed look goes) -> EndSizing (width) | OnCellClick (same cell) -> OnHeaderClick (pressed header) -> by area: cell
-// (same cell, no multi-row selection): ClickCheckBox (flips a box pressed and released on it), else OpenCellEditor (GridEditing.cpp), header sort (coCanSort -> ColumnChanged -> SortColumn, OnSortColumn),
-// input row OpenInputEditor. WM_MOUSEWHEEL -> MouseWheel -> OnMouseWheelDown/Up -> LineDown/PageDown.
-//
-// Call flow of a key (grid/input/GridKeyboard.cpp): WM_KEYDOWN -> KeyDown -> KeyMove (arrows,
-// pages, Home/End, input row; SetCurrentCell with the shift state) -> OnKeyDown. WM_CHAR ->
-// KeyPress -> OnKeyPress -> Enter (WantReturns, SelectionMoveDirection) | TypeChar -> HandleCheckBoxKey
-// (check box) -> OpenCellEditor / OpenInputEditor (AcceptsKey) -> IncrementalSearch (500 ms timer)
-// -> MoveToRow.
+// Call flows, one step a line (the folders are layers: grid/README.md).
+// Paint (CustomGridViewPaint.cpp):
+//   1. WM_PAINT -> SyncScrollRanges: scroll ranges and unit sizes settle before BeginPaint.
+//   2. Paint reads only; it builds a TPaintContext (layout, clip box, focus) for the steps below.
+//   3. gsSlides: PaintSlides draws each slide's columns in their SlideBounds; nothing more.
+//   4. PaintColumnParts: the part painter's DrawPart per header, input cell and footer cell.
+//   5. PaintBands: the input row's and the footer's raised bands, the indicator's fixed cells.
+//   6. PaintRows: DrawCellIn or DrawEmptyCellIn for each cell the clip box touches.
+//   7. DrawCellIn: colours (CellBackColor, OnCellColoring), clip, grid lines,
+//      OnDrawCellBackground, fill.
+//   8. DrawCellContent: PrepareCellFont fills a TCellValue; the painter's DrawContent gets it and
+//      a TCellDrawState (rectangle, window, selected, current, hot, pressed).
+//   9. DrawHintMarker, OnCustomDrawCell, DrawFocus; then PaintEmptyArea and PaintCaption.
+// Change:
+//   1. A cell setter -> TCells::Change -> the store's hook -> InvalidateCell and OnChange.
+//   2. A column setter -> TColumns::OnColumnChange -> ColumnChanged: repaint, editor, sort, ranges.
+//   3. Row operations (AddRows, DeleteRow, ClearRows) set the ranges and keep the current cell
+//      on a row that exists (KeepCurrentCellInRows).
+// Click (GridMouse.cpp):
+//   1. Each mouse message -> HandleInputMessage; in design mode LeftToDesigner may take it.
+//   2. WM_LBUTTONDOWN -> MouseDown: focus, commit and close an open editor, HitTest.
+//   3. A sizing edge -> StartSizing (GridSizing.cpp); moves -> TrackSizing; release -> EndSizing.
+//   4. Data -> PressData -> SetCurrentCell -> OnSelectCell; HandleCheckBoxMouseDown (plain press).
+//   5. Header -> PressHeader; a move past 3 pixels -> StartColumnDrag (GridDrag.cpp), the drag
+//      box reports ColumnDragMove, ColumnDrop or EndColumnDrag.
+//   6. WM_MOUSEMOVE -> MouseMove: TrackData (hot cell, text-fit hint, cursor) or TrackHeader.
+//   7. WM_LBUTTONUP -> MouseUp: EndCheckBoxPress, OnCellClick (same cell), OnHeaderClick.
+//   8. The release gate (same cell, no multi-row selection, not designing): ClickCheckBox on
+//      the box, else OpenCellEditor; header: sort (coCanSort); input row: OpenInputEditor.
+//   9. WM_CANCELMODE, a lost capture or leaving the application -> CancelPress.
+//  10. WM_MOUSEWHEEL -> MouseWheel (not while a cell editor is open) -> OnMouseWheelDown/Up.
+// Key (GridKeyboard.cpp):
+//   1. WM_KEYDOWN -> KeyDown -> KeyMove (arrows, pages, Home, End, input row) -> OnKeyDown.
+//   2. WM_CHAR -> KeyPress -> OnKeyPress -> Enter (WantReturns, SelectionMoveDirection).
+//   3. Other characters -> TypeChar: HandleCheckBoxKey, then AcceptsKey -> OpenCellEditor or
+//      OpenInputEditor, then IncrementalSearch (500 ms timer) -> MoveToRow.
+// Edit (GridEditing.cpp):
+//   1. OpenCellEditor / OpenInputEditor: OnBeforeEdit, AttachEditor, the column's PrepareEditor
+//      (the editor's PrepareFor reads the column's settings), text, PlaceEditor.
+//   2. The editor reports text changes -> OnEdit; keys -> EditorKeyDown; focus loss -> EditorExit.
+//   3. Enter -> CommitEdit (OnAfterEdit, SetCellText) -> CloseEditor -> MoveAfterEnter.
+//   4. Input row: CommitEdit -> AcceptInput (OnInputAccept, AddRows, InputText per column).
+//   5. Scrolling, sizing, font, row operations, sorting and focus loss close the editor.
 #pragma once
 
 #include "grid/data/Columns.h"

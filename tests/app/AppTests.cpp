@@ -69,12 +69,16 @@ TEST_F(AppWindows, GuideWindowsHaveTheirCaptionsAndPlaces)
 
 TEST_F(AppWindows, ClickingTheSingleLineGuidesEmptyAreaClosesIt)
 {
+    // Right of the picture and above the text: the window's own empty surface.
+    const ui::TPoint empty = ui::Point(500, 5);
+    ASSERT_LT(empty.x, Form6->ClientWidth());
+    ASSERT_EQ(Form6->ControlAtPos(empty, true), nullptr) << "the point lies on no control of the guide";
     auto* closer = new TTimer(Form1);
     closer->SetInterval(50);
     closer->SetOnTimer([&](TObject*) {
         closer->SetEnabled(false);
-        SendMessageW(Form6->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-        SendMessageW(Form6->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        SendMessageW(Form6->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(empty.x, empty.y));
+        SendMessageW(Form6->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(empty.x, empty.y));
     });
     EXPECT_EQ(Form6->ShowModal(), mrCancel);
     EXPECT_FALSE(Form6->Visible());

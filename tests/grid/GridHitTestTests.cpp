@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 using namespace grid;
 
 namespace {
@@ -161,4 +163,27 @@ TEST(GridHitTest, DropBandStopsAtTheLastColumnOrTheClient)
     EXPECT_FALSE(PastDragThreshold(ui::Point(10, 10), ui::Point(13, 7)));
     EXPECT_TRUE(PastDragThreshold(ui::Point(10, 10), ui::Point(14, 10)));
     EXPECT_TRUE(PastDragThreshold(ui::Point(10, 10), ui::Point(10, 6)));
+}
+
+TEST(GridLayout, ScrollExtentsCountWhatDoesNotFitAndNeverDivideByZero)
+{
+    TGridLayout l = ThreeColumns(TGridOptions{TGridOption::goHeader, TGridOption::goGrid}).Layout;
+    // Data area 20..200: 180 pixels hold 10 rows of 17 (a row and its grid line).
+    EXPECT_EQ(l.VertScrollMax(10), 0) << "ten rows fit";
+    EXPECT_EQ(l.VertScrollMax(25), 15) << "fifteen do not";
+    EXPECT_EQ(l.VertScrollMax(0), 0);
+    l.ClientHeight = 10;
+    EXPECT_EQ(l.VertScrollMax(3), 3) << "a data area too low for any row";
+    l.RowSize = 0;
+    l.Options = TGridOptions{};
+    EXPECT_EQ(l.VertScrollMax(3), 0) << "rows without height all fit, and nothing divides by zero";
+
+    EXPECT_EQ(l.HorzScrollMax(), 0) << "180 pixels of columns in a 300-pixel client";
+    l.ClientWidth = 100;
+    EXPECT_EQ(l.HorzScrollMax(), 80);
+    l.Options = TGridOptions{TGridOption::goIndicator};
+    EXPECT_EQ(l.HorzScrollMax(), 92) << "the indicator takes room too";
+    l.VisibleWidth = INT32_MAX;
+    l.ClientWidth = 0;
+    EXPECT_EQ(l.HorzScrollMax(), INT32_MAX) << "the widest columns and the indicator stay in the bar's range";
 }

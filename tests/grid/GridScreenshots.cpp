@@ -3,7 +3,6 @@
 // the mouse and keyboard (cell moved by keys, header pressed, column being sized, column dragged).
 // Run under the X server: grid_screenshots.exe <folder>; the pictures are BMP files there.
 #include "GridTestSupport.h"
-#include "GridView1Description.h"
 
 #include "grid/control/GridInput.h"
 #include "tests/support/InputSupport.h"
@@ -52,8 +51,7 @@ int wmain(int argc, wchar_t** argv)
 {
     std::wstring folder = argc > 1 ? argv[1] : L".";
     auto host = gridtest::MakeHost(546, 186);
-    ui::ReadDescription(*host, gridtest::GridView1Description(), L"GridView1");
-    auto* grid = dynamic_cast<TGridView*>(host->FindComponent(L"GridView1"));
+    TGridView* grid = gridtest::LoadCallListGrid(*host);
     if (grid == nullptr)
         return 2;
     host->SetCaption(L"GridView1");

@@ -3,7 +3,9 @@
 
 #include "ui/core/ClassBuilder.h"
 #include "ui/core/Description.h"
+#include "ui/core/SysUtils.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace gridtest {
@@ -26,44 +28,50 @@ std::unique_ptr<THostForm> MakeHost(int width, int height)
 
 std::wstring CallListDescription()
 {
-    std::wstring text = L"object Host: THostForm\n"
-                        L"  object GridView1: TGridView\n"
-                        L"    Left = 8\n    Top = 8\n    Width = 530\n    Height = 170\n"
-                        L"    Options = [goDissableColumnMoving, goGrid, goHeader]\n"
-                        L"    HeaderSize = 20\n    RowSize = 20\n    InputSize = 12\n";
-    struct {
-        const wchar_t* caption;
-        int width;
-        int position;
-        const wchar_t* sortKind;
-    } columns[] = {{L"Saat", 99, 2, L"skAscending"},
-                   {L"Cihaz seri no.", 120, 3, L"skAscending"},
-                   {L"\x00C7" L"a\x011Fr\x0131 s\x0131ra no", 104, 4, L"skAscending"},
-                   {L"Hat no.", 71, 0, L"skDescending"},
-                   {L"Arayan numara", 132, 1, L"skAscending"}};
-    for (auto& c : columns) {
-        text += L"    object TTextualColumn\n";
-        text += L"      Alignment = taCenter\n      Color = clWindow\n";
-        text += L"      DefaultWidth = " + std::to_wstring(c.width) + L"\n";
-        text += L"      Header.Caption = '" + std::wstring(c.caption) + L"'\n";
-        text += L"      Header.Color = clBtnFace\n      Header.DisplayMode = dmTextOnly\n";
-        text += L"      Footer.Color = clWindow\n";
-        text += L"      Options = [coAutoSize, coCanInput, coDontHighlight, coPublicUsing]\n";
-        text += L"      Position = " + std::to_wstring(c.position) + L"\n";
-        text += L"      SortKind = " + std::wstring(c.sortKind) + L"\n";
-        text += L"      Width = " + std::to_wstring(c.width) + L"\n";
-        text += L"      WrapKind = wkEllipsis\n      AutoExecute = True\n";
-        text += L"    end\n";
+    // The program's own description, as it is built into the program, so that the tests see the
+    // grid the user sees: the GridView1 object, moved into a host window of its own.
+    FILE* file = _wfopen(CALLERID_MAIN_DESCRIPTION, L"rb");
+    if (file == nullptr)
+        return L"";
+    std::string bytes;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        bytes.append(buffer, n);
+    std::fclose(file);
+    std::wstring text = ui::Utf8ToWide(bytes);
+    std::wstring grid, indent;
+    size_t pos = 0;
+    bool inside = false;
+    while (pos < text.size()) {
+        size_t end = text.find(L'\n', pos);
+        std::wstring line = text.substr(pos, end == std::wstring::npos ? std::wstring::npos : end - pos);
+        pos = end == std::wstring::npos ? text.size() : end + 1;
+        if (!line.empty() && line.back() == L'\r')
+            line.pop_back();
+        if (!inside && line.find(L"object GridView1: TGridView") != std::wstring::npos) {
+            inside = true;
+            indent = line.substr(0, line.find(L'o'));
+        }
+        if (!inside)
+            continue;
+        grid += L"  " + line.substr(std::min(indent.size(), line.size())) + L"\n";
+        if (line == indent + L"end")
+            break;
     }
-    text += L"  end\nend\n";
-    return text;
+    return L"object Host: THostForm\n" + grid + L"end\n";
 }
 
 grid::TGridView* LoadCallListGrid(THostForm& host)
 {
     ui::RegisterComponentClass(grid::TGridView::StaticClass());
     ui::ReadDescription(host, CallListDescription(), L"CallList");
-    return dynamic_cast<grid::TGridView*>(host.FindComponent(L"GridView1"));
+    auto* grid = dynamic_cast<grid::TGridView*>(host.FindComponent(L"GridView1"));
+    // In the program the grid fills the top of its group box; here it keeps its own size.
+    if (grid != nullptr) {
+        grid->SetAlign(ui::TAlign::alNone);
+        grid->SetBounds(8, 8, 530, 170);
+    }
+    return grid;
 }
 
 bool SaveScreenShot(THostForm& host, const RECT& r, const std::wstring& folder, const std::wstring& name,

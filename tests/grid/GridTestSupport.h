@@ -20,11 +20,12 @@ public:
 // A shown host window of the given client size.
 std::unique_ptr<THostForm> MakeHost(int width = 600, int height = 400);
 
-// A grid with five text columns (widths 99, 120, 104, 71, 132; Position 2, 3, 4, 0, 1), read from a
-// description into `host`, like the program's call list.
+// The program's call-list grid, GridView1 with its five text columns (widths 99, 120, 104, 71,
+// 132; Position 2, 3, 4, 0, 1), read from the program's own description into `host`, at 8, 8.
 grid::TGridView* LoadCallListGrid(THostForm& host);
 
-// The description text of that grid inside a THostForm.
+// The description text of that grid inside a THostForm (empty when the program's description
+// cannot be read).
 std::wstring CallListDescription();
 
 // Repaints the host (and its children), lets the paint settle, and saves the screen rectangle
