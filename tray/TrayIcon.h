@@ -255,9 +255,9 @@ void RegisterTrayClasses();
 
     uint32_t FIconId = 0;
     TTrayIconData FIconData{};
-    TSimpleTimer* FCycleTimer = nullptr;
-    TSimpleTimer* FClickTimer = nullptr;
-    TSimpleTimer* FExitTimer = nullptr;
+    std::unique_ptr<TSimpleTimer> FCycleTimer;
+    std::unique_ptr<TSimpleTimer> FClickTimer;
+    std::unique_ptr<TSimpleTimer> FExitTimer;
 
     bool FDesignPreview = false;
     bool FCycleIcons = false;

@@ -10,6 +10,7 @@
 #include "ui/core/ClassBuilder.h"
 #include "ui/core/ScopeGuard.h"
 #include "ui/core/SysUtils.h"
+#include "ui/graphics/GdiGuards.h"
 
 #include <windows.h>
 #include <windowsx.h>
@@ -175,9 +176,8 @@ void TCellEditor::PaintBorder()
         DrawThemePart(Handle(), dc, r, 0, 1, L"Edit");
         return;
     }
-    HBRUSH brush = CreateSolidBrush(RGB(128, 128, 128));
+    ui::TGdiObject<HBRUSH> brush(CreateSolidBrush(RGB(128, 128, 128)));
     FrameRect(dc, &r, brush);
-    DeleteObject(brush);
 }
 
 void TCellEditor::WndProc(ui::TMessage& message)
@@ -490,7 +490,7 @@ void TTextualEditor::WndProc(ui::TMessage& message)
         TCellEditor::WndProc(message);
         if (FShowPreview && HandleAllocated()) {
             ui::TWindowDC dc(Handle(), ui::TWindowDC::waClient);
-            TCanvasBinding binding(EditorCanvas(), dc);
+            ui::TCanvasBinding binding(EditorCanvas(), dc);
             PaintContent();
         }
         return;
@@ -507,7 +507,7 @@ TCanvasCellEditor::TCanvasCellEditor(ui::TComponent* AOwner) : TCellEditor(AOwne
 
 void TCanvasCellEditor::PaintWindow(HDC dc)
 {
-    TCanvasBinding binding(EditorCanvas(), dc);
+    ui::TCanvasBinding binding(EditorCanvas(), dc);
     PaintContent();
 }
 

@@ -6,6 +6,7 @@
 #include "grid/view/SharedClasses.h"
 #include "grid/view/ThemesSupport.h"
 #include "ui/core/ScopeGuard.h"
+#include "ui/graphics/GdiGuards.h"
 
 #include <windows.h>
 #undef DrawText
@@ -154,9 +155,8 @@ void TPopupView::PaintBorder()
     RECT r;
     GetWindowRect(Handle(), &r);
     OffsetRect(&r, -r.left, -r.top);
-    HBRUSH caption = CreateSolidBrush(ui::ColorToRef(ui::clActiveCaption));
+    ui::TGdiObject<HBRUSH> caption(CreateSolidBrush(ui::ColorToRef(ui::clActiveCaption)));
     FrameRect(dc, &r, caption);
-    DeleteObject(caption);
     InflateRect(&r, -1, -1);
     FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 }
