@@ -662,75 +662,12 @@ void TTrayIcon::SetWantEnterExitEvents(bool value)
 
 void TTrayIcon::HandleCallback(UINT mouseMessage)
 {
-    std::shared_ptr<bool> alive = FAlive;
     switch (mouseMessage) {
-    case WM_MOUSEMOVE: {
-        if (!FEnabled)
-            return;
-        if (FWantEnterExitEvents && FHasExited) {
-            MouseEnter();
-            if (!*alive)
-                return;
-            FHasExited = false;
-        }
-        POINT position{};
-        GetCursorPos(&position);
-        MouseMove(ShiftStateFromKeyboard(), position.x, position.y);
-        if (*alive)
-            FLastPosition = position;
-        return;
-    }
-    case WM_LBUTTONDOWN:
-        if (!FEnabled)
-            return;
-        if (OnDblClick) {
-            // The click is held back until the double-click time has shown it to be single.
-            FClickTimer->SetInterval(GetDoubleClickTime());
-            FClickTimer->SetEnabled(true);
-        }
-        RaiseMouse(true, TMouseButton::mbLeft);
-        if (!*alive)
-            return;
-        FClickStart = true;
-        if (FLeftPopup && MenuOpensByItself()) {
-            SetForegroundWindow(TTrayIconHandler::Window());
-            PopupMenuAtCursor();
-        }
-        return;
-    case WM_LBUTTONUP:
-        if (!FEnabled)
-            return;
-        if (FClickStart)
-            FClickReady = true;
-        if (FClickStart && !FClickTimer->Enabled()) {
-            FClickStart = false;
-            FClickReady = false;
-            Click();
-            if (!*alive)
-                return;
-        }
-        FClickStart = false;
-        RaiseMouse(false, TMouseButton::mbLeft);
-        return;
-    case WM_LBUTTONDBLCLK:
-        if (!FEnabled)
-            return;
-        FClickReady = false;
-        FDblClicked = true;
-        DblClick();
-        if (*alive && MenuOpensByItself() && !FLeftPopup)
-            ClickDefaultMenuItem();
-        return;
-    case WM_RBUTTONDOWN:
-        if (!FEnabled)
-            return;
-        RaiseMouse(true, TMouseButton::mbRight);
-        // The menu opens on the press, so that it is there while the button is still held.
-        if (*alive && MenuOpensByItself()) {
-            SetForegroundWindow(TTrayIconHandler::Window());
-            PopupMenuAtCursor();
-        }
-        return;
+    case WM_MOUSEMOVE: return CallbackMouseMove();
+    case WM_LBUTTONDOWN: return CallbackLeftDown();
+    case WM_LBUTTONUP: return CallbackLeftUp();
+    case WM_LBUTTONDBLCLK: return CallbackLeftDoubleClick();
+    case WM_RBUTTONDOWN: return CallbackRightDown();
     case WM_RBUTTONUP:
         if (FBehaviourMode == 0 && FEnabled)
             RaiseMouse(false, TMouseButton::mbRight);
@@ -742,32 +679,109 @@ void TTrayIcon::HandleCallback(UINT mouseMessage)
             RaiseMouse(false, TMouseButton::mbRight);
         return;
     case WM_MBUTTONDOWN:
-        if (FEnabled)
-            RaiseMouse(true, TMouseButton::mbMiddle);
-        return;
     case WM_MBUTTONUP:
         if (FEnabled)
-            RaiseMouse(false, TMouseButton::mbMiddle);
+            RaiseMouse(mouseMessage == WM_MBUTTONDOWN, TMouseButton::mbMiddle);
         return;
-    case NIN_BALLOONSHOW:
-        if (OnBalloonHintShow)
-            OnBalloonHintShow(this);
-        return;
-    case NIN_BALLOONHIDE:
-        if (OnBalloonHintHide)
-            OnBalloonHintHide(this);
-        return;
-    case NIN_BALLOONTIMEOUT:
-        if (OnBalloonHintTimeout)
-            OnBalloonHintTimeout(this);
-        return;
-    case NIN_BALLOONUSERCLICK:
-        if (OnBalloonHintClick)
-            OnBalloonHintClick(this);
-        return;
-    default:
-        return;
+    default: return CallbackBalloon(mouseMessage);
     }
+}
+
+// Each step below may run a handler that frees the icon; `alive` says whether it still exists.
+
+void TTrayIcon::CallbackMouseMove()
+{
+    if (!FEnabled)
+        return;
+    std::shared_ptr<bool> alive = FAlive;
+    if (FWantEnterExitEvents && FHasExited) {
+        MouseEnter();
+        if (!*alive)
+            return;
+        FHasExited = false;
+    }
+    POINT position{};
+    GetCursorPos(&position);
+    MouseMove(ShiftStateFromKeyboard(), position.x, position.y);
+    if (*alive)
+        FLastPosition = position;
+}
+
+void TTrayIcon::CallbackLeftDown()
+{
+    if (!FEnabled)
+        return;
+    std::shared_ptr<bool> alive = FAlive;
+    if (OnDblClick) {
+        // The click is held back until the double-click time has shown it to be single.
+        FClickTimer->SetInterval(GetDoubleClickTime());
+        FClickTimer->SetEnabled(true);
+    }
+    RaiseMouse(true, TMouseButton::mbLeft);
+    if (!*alive)
+        return;
+    FClickStart = true;
+    if (FLeftPopup && MenuOpensByItself()) {
+        SetForegroundWindow(TTrayIconHandler::Window());
+        PopupMenuAtCursor();
+    }
+}
+
+void TTrayIcon::CallbackLeftUp()
+{
+    if (!FEnabled)
+        return;
+    std::shared_ptr<bool> alive = FAlive;
+    if (FClickStart)
+        FClickReady = true;
+    if (FClickStart && !FClickTimer->Enabled()) {
+        FClickStart = false;
+        FClickReady = false;
+        Click();
+        if (!*alive)
+            return;
+    }
+    FClickStart = false;
+    RaiseMouse(false, TMouseButton::mbLeft);
+}
+
+void TTrayIcon::CallbackLeftDoubleClick()
+{
+    if (!FEnabled)
+        return;
+    std::shared_ptr<bool> alive = FAlive;
+    FClickReady = false;
+    FDblClicked = true;
+    DblClick();
+    if (*alive && MenuOpensByItself() && !FLeftPopup)
+        ClickDefaultMenuItem();
+}
+
+void TTrayIcon::CallbackRightDown()
+{
+    if (!FEnabled)
+        return;
+    std::shared_ptr<bool> alive = FAlive;
+    RaiseMouse(true, TMouseButton::mbRight);
+    // The menu opens on the press, so that it is there while the button is still held.
+    if (*alive && MenuOpensByItself()) {
+        SetForegroundWindow(TTrayIconHandler::Window());
+        PopupMenuAtCursor();
+    }
+}
+
+void TTrayIcon::CallbackBalloon(UINT message)
+{
+    const TNotifyEvent* event = nullptr;
+    switch (message) {
+    case NIN_BALLOONSHOW: event = &OnBalloonHintShow; break;
+    case NIN_BALLOONHIDE: event = &OnBalloonHintHide; break;
+    case NIN_BALLOONTIMEOUT: event = &OnBalloonHintTimeout; break;
+    case NIN_BALLOONUSERCLICK: event = &OnBalloonHintClick; break;
+    default: return;
+    }
+    if (*event)
+        (*event)(this);
 }
 
 void TTrayIcon::RaiseMouse(bool down, TMouseButton button)
