@@ -8,6 +8,7 @@
 #include "app/Unit6.h"
 #include "ui/controls/Dialogs.h"
 #include "ui/core/ClassBuilder.h"
+#include "ui/core/ScopeGuard.h"
 
 #include <shellapi.h>
 
@@ -401,14 +402,9 @@ void TForm1::Memo2Change(TObject*)
     if (FTrimmingNotices)
         return;
     FTrimmingNotices = true;
-    try {
-        while (Memo2->Lines().Count() > 2)
-            Memo2->Lines().Delete(0);
-    } catch (...) {
-        FTrimmingNotices = false;
-        throw;
-    }
-    FTrimmingNotices = false;
+    TAssignOnExit<bool> trimmed(FTrimmingNotices, false);
+    while (Memo2->Lines().Count() > 2)
+        Memo2->Lines().Delete(0);
 }
 
 void TForm1::ki1Click(TObject*) { Close(); }

@@ -3,7 +3,9 @@
 
 #include "ui/controls/Forms.h"
 #include "ui/core/ClassBuilder.h"
+#include "ui/core/ScopeGuard.h"
 #include "ui/core/SysUtils.h"
+#include "ui/graphics/GdiGuards.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -119,8 +121,8 @@ void GetListIcon(TImageList& list, int index, TIcon& icon)
     if (!haveInfo)
         throw EInvalidGraphic(L"Cannot take an icon from the image list");
     // The icon's bitmaps are ours now; they go whatever happens below.
-    std::unique_ptr<void, decltype(&DeleteObject)> colour(info.hbmColor, &DeleteObject);
-    std::unique_ptr<void, decltype(&DeleteObject)> mask(info.hbmMask, &DeleteObject);
+    ui::TGdiObject<HBITMAP> colour(info.hbmColor);
+    ui::TGdiObject<HBITMAP> mask(info.hbmMask);
     BITMAP bm{};
     if (info.hbmColor == nullptr || GetObjectW(info.hbmColor, sizeof(bm), &bm) == 0)
         throw EInvalidGraphic(L"The image list holds no colour image");
@@ -139,14 +141,13 @@ void GetListIcon(TImageList& list, int index, TIcon& icon)
     std::vector<uint8_t> pixels(size_t(width) * height * 4);
     const size_t maskStride = ((width + 31) / 32) * 4;
     std::vector<uint8_t> maskBits(maskStride * height);
-    HDC screen = GetDC(nullptr);
+    ui::TWindowDC screen(nullptr, ui::TWindowDC::waClient);
     int colourRows = GetDIBits(screen, info.hbmColor, 0, height, pixels.data(),
                                reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS);
     bi.Header.biBitCount = 1;
     int maskRows = info.hbmMask != nullptr ? GetDIBits(screen, info.hbmMask, 0, height, maskBits.data(),
                                                        reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS)
                                            : 0;
-    ReleaseDC(nullptr, screen);
     if (colourRows != height)
         throw EInvalidGraphic(L"Cannot read the image list's image");
     // Images without alpha take their transparency from the mask.
@@ -299,29 +300,29 @@ TTrayIcon::TTrayIcon(TComponent* AOwner) : TComponent(AOwner)
     static uint32_t nextId = 1;
     FIconId = nextId++;
     TTrayIconHandler::Acquire(this);
-    try {
-        FIcon = std::make_unique<TIcon>();
-        FIcon->OnChange = [this](TObject*) { UpdateIcon(); };
-        FIconData.cbSize = sizeof(TTrayIconData);
-        FIconData.Wnd = TTrayIconHandler::Window();
-        FIconData.ID = FIconId;
-        FIconData.Flags = kTrayFlagsDefault;
-        FIconData.CallbackMessage = WM_TRAYICON;
-        FCycleTimer = new TSimpleTimer(1000, [this](TObject*) { CycleTimerTick(); });
-        FClickTimer = new TSimpleTimer(GetDoubleClickTime(), [this](TObject*) { ClickTimerTick(); });
-        FExitTimer = new TSimpleTimer(20, [this](TObject*) { ExitTimerTick(); });
-        FHasExited = true;
-        if (!Designing()) {
-            FApplicationHookId = Application->HookMainWindow([this](TMessage& m) { return ApplicationWindowHook(m); });
-            HookOwnerWindow(false);
-        }
-    } catch (...) {
-        delete FExitTimer;
-        delete FClickTimer;
-        delete FCycleTimer;
+    // A half-made icon gives back what it took, timers first, as the destructor would.
+    ui::TScopeExit release([this] {
+        FExitTimer.reset();
+        FClickTimer.reset();
+        FCycleTimer.reset();
         TTrayIconHandler::Release(this);
-        throw;
+    });
+    FIcon = std::make_unique<TIcon>();
+    FIcon->OnChange = [this](TObject*) { UpdateIcon(); };
+    FIconData.cbSize = sizeof(TTrayIconData);
+    FIconData.Wnd = TTrayIconHandler::Window();
+    FIconData.ID = FIconId;
+    FIconData.Flags = kTrayFlagsDefault;
+    FIconData.CallbackMessage = WM_TRAYICON;
+    FCycleTimer = std::make_unique<TSimpleTimer>(1000, [this](TObject*) { CycleTimerTick(); });
+    FClickTimer = std::make_unique<TSimpleTimer>(GetDoubleClickTime(), [this](TObject*) { ClickTimerTick(); });
+    FExitTimer = std::make_unique<TSimpleTimer>(20, [this](TObject*) { ExitTimerTick(); });
+    FHasExited = true;
+    if (!Designing()) {
+        FApplicationHookId = Application->HookMainWindow([this](TMessage& m) { return ApplicationWindowHook(m); });
+        HookOwnerWindow(false);
     }
+    release.Dismiss();
 }
 
 TTrayIcon::~TTrayIcon()
@@ -333,9 +334,9 @@ TTrayIcon::~TTrayIcon()
         Application->HandleException(this);
     }
     FDesignPreview = false;
-    delete FCycleTimer;
-    delete FClickTimer;
-    delete FExitTimer;
+    FCycleTimer.reset();
+    FClickTimer.reset();
+    FExitTimer.reset();
     try {
         FIcon.reset();
     } catch (...) {
@@ -466,16 +467,13 @@ void TTrayIcon::SetIcon(const TIcon* value)
     // One update for the whole copy, not one per change the copy makes.
     TNotifyEvent onChange = std::move(FIcon->OnChange);
     FIcon->OnChange = nullptr;
-    try {
+    {
+        ui::TAssignOnExit<TNotifyEvent> restore(FIcon->OnChange, std::move(onChange));
         if (value != nullptr)
             FIcon->Assign(*value);
         else
             FIcon->Assign(TIcon());
-    } catch (...) {
-        FIcon->OnChange = std::move(onChange);
-        throw;
     }
-    FIcon->OnChange = std::move(onChange);
     if (!IsLoading())
         UpdateIcon();
 }
@@ -597,13 +595,8 @@ void TTrayIcon::LoadListImage(int index)
     // The caller sends the record once the image is in place.
     TNotifyEvent onChange = std::move(FIcon->OnChange);
     FIcon->OnChange = nullptr;
-    try {
-        GetListIcon(*FIconList, index, *FIcon);
-    } catch (...) {
-        FIcon->OnChange = std::move(onChange);
-        throw;
-    }
-    FIcon->OnChange = std::move(onChange);
+    ui::TAssignOnExit<TNotifyEvent> restore(FIcon->OnChange, std::move(onChange));
+    GetListIcon(*FIconList, index, *FIcon);
 }
 
 void TTrayIcon::SetIconList(TImageList* value)
@@ -669,75 +662,12 @@ void TTrayIcon::SetWantEnterExitEvents(bool value)
 
 void TTrayIcon::HandleCallback(UINT mouseMessage)
 {
-    std::shared_ptr<bool> alive = FAlive;
     switch (mouseMessage) {
-    case WM_MOUSEMOVE: {
-        if (!FEnabled)
-            return;
-        if (FWantEnterExitEvents && FHasExited) {
-            MouseEnter();
-            if (!*alive)
-                return;
-            FHasExited = false;
-        }
-        POINT position{};
-        GetCursorPos(&position);
-        MouseMove(ShiftStateFromKeyboard(), position.x, position.y);
-        if (*alive)
-            FLastPosition = position;
-        return;
-    }
-    case WM_LBUTTONDOWN:
-        if (!FEnabled)
-            return;
-        if (OnDblClick) {
-            // The click is held back until the double-click time has shown it to be single.
-            FClickTimer->SetInterval(GetDoubleClickTime());
-            FClickTimer->SetEnabled(true);
-        }
-        RaiseMouse(true, TMouseButton::mbLeft);
-        if (!*alive)
-            return;
-        FClickStart = true;
-        if (FLeftPopup && MenuOpensByItself()) {
-            SetForegroundWindow(TTrayIconHandler::Window());
-            PopupMenuAtCursor();
-        }
-        return;
-    case WM_LBUTTONUP:
-        if (!FEnabled)
-            return;
-        if (FClickStart)
-            FClickReady = true;
-        if (FClickStart && !FClickTimer->Enabled()) {
-            FClickStart = false;
-            FClickReady = false;
-            Click();
-            if (!*alive)
-                return;
-        }
-        FClickStart = false;
-        RaiseMouse(false, TMouseButton::mbLeft);
-        return;
-    case WM_LBUTTONDBLCLK:
-        if (!FEnabled)
-            return;
-        FClickReady = false;
-        FDblClicked = true;
-        DblClick();
-        if (*alive && MenuOpensByItself() && !FLeftPopup)
-            ClickDefaultMenuItem();
-        return;
-    case WM_RBUTTONDOWN:
-        if (!FEnabled)
-            return;
-        RaiseMouse(true, TMouseButton::mbRight);
-        // The menu opens on the press, so that it is there while the button is still held.
-        if (*alive && MenuOpensByItself()) {
-            SetForegroundWindow(TTrayIconHandler::Window());
-            PopupMenuAtCursor();
-        }
-        return;
+    case WM_MOUSEMOVE: return CallbackMouseMove();
+    case WM_LBUTTONDOWN: return CallbackLeftDown();
+    case WM_LBUTTONUP: return CallbackLeftUp();
+    case WM_LBUTTONDBLCLK: return CallbackLeftDoubleClick();
+    case WM_RBUTTONDOWN: return CallbackRightDown();
     case WM_RBUTTONUP:
         if (FBehaviourMode == 0 && FEnabled)
             RaiseMouse(false, TMouseButton::mbRight);
@@ -749,32 +679,109 @@ void TTrayIcon::HandleCallback(UINT mouseMessage)
             RaiseMouse(false, TMouseButton::mbRight);
         return;
     case WM_MBUTTONDOWN:
-        if (FEnabled)
-            RaiseMouse(true, TMouseButton::mbMiddle);
-        return;
     case WM_MBUTTONUP:
         if (FEnabled)
-            RaiseMouse(false, TMouseButton::mbMiddle);
+            RaiseMouse(mouseMessage == WM_MBUTTONDOWN, TMouseButton::mbMiddle);
         return;
-    case NIN_BALLOONSHOW:
-        if (OnBalloonHintShow)
-            OnBalloonHintShow(this);
-        return;
-    case NIN_BALLOONHIDE:
-        if (OnBalloonHintHide)
-            OnBalloonHintHide(this);
-        return;
-    case NIN_BALLOONTIMEOUT:
-        if (OnBalloonHintTimeout)
-            OnBalloonHintTimeout(this);
-        return;
-    case NIN_BALLOONUSERCLICK:
-        if (OnBalloonHintClick)
-            OnBalloonHintClick(this);
-        return;
-    default:
-        return;
+    default: return CallbackBalloon(mouseMessage);
     }
+}
+
+// Each step below may run a handler that frees the icon; `alive` says whether it still exists.
+
+void TTrayIcon::CallbackMouseMove()
+{
+    if (!FEnabled)
+        return;
+    std::shared_ptr<bool> alive = FAlive;
+    if (FWantEnterExitEvents && FHasExited) {
+        MouseEnter();
+        if (!*alive)
+            return;
+        FHasExited = false;
+    }
+    POINT position{};
+    GetCursorPos(&position);
+    MouseMove(ShiftStateFromKeyboard(), position.x, position.y);
+    if (*alive)
+        FLastPosition = position;
+}
+
+void TTrayIcon::CallbackLeftDown()
+{
+    if (!FEnabled)
+        return;
+    std::shared_ptr<bool> alive = FAlive;
+    if (OnDblClick) {
+        // The click is held back until the double-click time has shown it to be single.
+        FClickTimer->SetInterval(GetDoubleClickTime());
+        FClickTimer->SetEnabled(true);
+    }
+    RaiseMouse(true, TMouseButton::mbLeft);
+    if (!*alive)
+        return;
+    FClickStart = true;
+    if (FLeftPopup && MenuOpensByItself()) {
+        SetForegroundWindow(TTrayIconHandler::Window());
+        PopupMenuAtCursor();
+    }
+}
+
+void TTrayIcon::CallbackLeftUp()
+{
+    if (!FEnabled)
+        return;
+    std::shared_ptr<bool> alive = FAlive;
+    if (FClickStart)
+        FClickReady = true;
+    if (FClickStart && !FClickTimer->Enabled()) {
+        FClickStart = false;
+        FClickReady = false;
+        Click();
+        if (!*alive)
+            return;
+    }
+    FClickStart = false;
+    RaiseMouse(false, TMouseButton::mbLeft);
+}
+
+void TTrayIcon::CallbackLeftDoubleClick()
+{
+    if (!FEnabled)
+        return;
+    std::shared_ptr<bool> alive = FAlive;
+    FClickReady = false;
+    FDblClicked = true;
+    DblClick();
+    if (*alive && MenuOpensByItself() && !FLeftPopup)
+        ClickDefaultMenuItem();
+}
+
+void TTrayIcon::CallbackRightDown()
+{
+    if (!FEnabled)
+        return;
+    std::shared_ptr<bool> alive = FAlive;
+    RaiseMouse(true, TMouseButton::mbRight);
+    // The menu opens on the press, so that it is there while the button is still held.
+    if (*alive && MenuOpensByItself()) {
+        SetForegroundWindow(TTrayIconHandler::Window());
+        PopupMenuAtCursor();
+    }
+}
+
+void TTrayIcon::CallbackBalloon(UINT message)
+{
+    const TNotifyEvent* event = nullptr;
+    switch (message) {
+    case NIN_BALLOONSHOW: event = &OnBalloonHintShow; break;
+    case NIN_BALLOONHIDE: event = &OnBalloonHintHide; break;
+    case NIN_BALLOONTIMEOUT: event = &OnBalloonHintTimeout; break;
+    case NIN_BALLOONUSERCLICK: event = &OnBalloonHintClick; break;
+    default: return;
+    }
+    if (*event)
+        (*event)(this);
 }
 
 void TTrayIcon::RaiseMouse(bool down, TMouseButton button)

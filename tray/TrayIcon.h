@@ -233,6 +233,12 @@ void RegisterTrayClasses();
     void PrepareIconData();
     bool Notify(DWORD message);
     void HandleCallback(UINT mouseMessage);
+    void CallbackMouseMove();
+    void CallbackLeftDown();
+    void CallbackLeftUp();
+    void CallbackLeftDoubleClick();
+    void CallbackRightDown();
+    void CallbackBalloon(UINT message);
     void RaiseMouse(bool down, ui::TMouseButton button);
     void ClickTimerTick();
     void ExitTimerTick();
@@ -255,9 +261,9 @@ void RegisterTrayClasses();
 
     uint32_t FIconId = 0;
     TTrayIconData FIconData{};
-    TSimpleTimer* FCycleTimer = nullptr;
-    TSimpleTimer* FClickTimer = nullptr;
-    TSimpleTimer* FExitTimer = nullptr;
+    std::unique_ptr<TSimpleTimer> FCycleTimer;
+    std::unique_ptr<TSimpleTimer> FClickTimer;
+    std::unique_ptr<TSimpleTimer> FExitTimer;
 
     bool FDesignPreview = false;
     bool FCycleIcons = false;

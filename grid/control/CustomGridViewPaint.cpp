@@ -6,6 +6,7 @@
 #include "grid/view/SharedClasses.h"
 #include "grid/view/ThemesSupport.h"
 #include "ui/core/ScopeGuard.h"
+#include "ui/graphics/GdiGuards.h"
 
 #include <algorithm>
 
@@ -49,7 +50,7 @@ struct TCustomGridViewControl::TPaintContext {
     ui::TRect Data;
     ui::TRect RowArea; // the data area, from x = 0 when the indicator is shown
     ui::TRect ClipBox;
-    HRGN Original = nullptr; // nullptr: the paint started without a clip region
+    ui::TGdiObject<HRGN> Original; // empty: the paint started without a clip region
     bool Focused = false;
     // Visible columns whose strip touches both the client width and the clip box, in display order.
     std::vector<TCustomColumn*> Columns;
@@ -61,18 +62,11 @@ struct TCustomGridViewControl::TPaintContext {
         if (Layout.IndicatorWidth() > 0)
             RowArea.left = 0;
         ClipBox = Canvas.ClipRect();
-        HRGN region = CreateRectRgn(0, 0, 0, 0);
-        if (region != nullptr && GetClipRgn(Canvas.Handle(), region) == 1)
-            Original = region;
-        else if (region != nullptr)
-            DeleteObject(region);
+        ui::TGdiObject<HRGN> region(CreateRectRgn(0, 0, 0, 0));
+        if (region && GetClipRgn(Canvas.Handle(), region) == 1)
+            Original = std::move(region);
     }
-    ~TPaintContext()
-    {
-        ResetClip();
-        if (Original != nullptr)
-            DeleteObject(Original);
-    }
+    ~TPaintContext() { ResetClip(); }
     TPaintContext(const TPaintContext&) = delete;
     TPaintContext& operator=(const TPaintContext&) = delete;
 

@@ -5,6 +5,8 @@
 #include "grid/popups/ControlsCommon.h"
 #include "ui/controls/ExtCtrls.h"
 #include "ui/controls/MouseLeave.h"
+#include "ui/core/ScopeGuard.h"
+#include "ui/graphics/GdiGuards.h"
 
 #include <algorithm>
 #include <windowsx.h>
@@ -16,14 +18,12 @@ namespace {
 // The width of a text in a font, measured on a screen device context.
 int MeasureText(const ui::TFont& font, const std::wstring& text)
 {
-    HDC dc = GetDC(nullptr);
+    ui::TWindowDC dc(nullptr, ui::TWindowDC::waClient);
     if (dc == nullptr)
         return 0;
-    HGDIOBJ old = SelectObject(dc, const_cast<ui::TFont&>(font).Handle());
+    ui::TSelectObject selected(dc, const_cast<ui::TFont&>(font).Handle());
     SIZE size{0, 0};
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
     return size.cx;
 }
 
@@ -117,10 +117,7 @@ bool TCustomGridViewControl::HandleInputMessage(ui::TMessage& message)
         // The base class lets the capture go before the release reaches MouseUp: that is the
         // press ending, not the mouse lost to another window.
         FInput->Releasing = true;
-        struct TReset {
-            bool& Flag;
-            ~TReset() { Flag = false; }
-        } reset{FInput->Releasing};
+        ui::TAssignOnExit<bool> reset(FInput->Releasing, false);
         TScrollView::WndProc(message);
         return true;
     }

@@ -1,17 +1,18 @@
 // Column sizing by dragging a header edge: the inverted guide lines and the width taken on release.
 #include "grid/control/GridInput.h"
 
+#include "ui/core/ScopeGuard.h"
+
 namespace grid {
 
 void TCustomGridViewControl::InvertGuideLine(int x)
 {
     if (!HandleAllocated())
         return;
-    HDC dc = GetDC(Handle());
+    ui::TWindowDC dc(Handle(), ui::TWindowDC::waClient);
     if (dc == nullptr)
         return;
     PatBlt(dc, x, 0, 1, ClientHeight(), DSTINVERT);
-    ReleaseDC(Handle(), dc);
 }
 
 void TCustomGridViewControl::StartSizing(int ACol)

@@ -3,6 +3,7 @@
 
 #include "grid/data/CellClasses.h"
 #include "grid/data/GridHost.h"
+#include "ui/core/ScopeGuard.h"
 #include "ui/core/SysUtils.h"
 
 #include <algorithm>
@@ -183,13 +184,13 @@ void TCells::AddRows(int Count)
         return;
     int newCount = ui::CheckedAdd(FRowCount, Count);
     // On failure the lists go back to their old length.
-    auto rollBack = [this] {
+    ui::TScopeExit rollBack([this] {
         for (auto& list : FLists) {
             for (size_t k = static_cast<size_t>(FRowCount); k < list.size(); ++k)
                 delete list[k];
             list.resize(static_cast<size_t>(FRowCount));
         }
-    };
+    });
     try {
         // Column by column, so that the column's class and colour are looked up once.
         for (int i = 0; i < ListCount(); ++i) {
@@ -201,15 +202,14 @@ void TCells::AddRows(int Count)
                 list.push_back(NewCell(kind, color, i, r).release());
         }
     } catch (const std::bad_alloc&) {
-        rollBack();
+        // The memory goes back before the error is made, so that there is room to make it.
+        rollBack.RunNow();
         OutOfMemory();
     } catch (const std::length_error&) {
-        rollBack();
+        rollBack.RunNow();
         OutOfMemory();
-    } catch (...) {
-        rollBack();
-        throw;
     }
+    rollBack.Dismiss();
     FRowCount = newCount;
     FSorted = false;
 }
@@ -236,14 +236,13 @@ void TCells::InsertRow(int ARow)
     // A deque's single insertion either happens or leaves the list as it was; the lists done
     // before a failing one give their new slot back.
     int done = 0;
-    try {
-        for (; done < ListCount(); ++done)
-            FLists[done].insert(FLists[done].begin() + ARow, fresh[done].get());
-    } catch (...) {
+    ui::TScopeExit giveBack([&] {
         for (int i = 0; i < done; ++i)
             FLists[i].erase(FLists[i].begin() + ARow);
-        throw;
-    }
+    });
+    for (; done < ListCount(); ++done)
+        FLists[done].insert(FLists[done].begin() + ARow, fresh[done].get());
+    giveBack.Dismiss();
     for (auto& cell : fresh)
         cell.release(); // owned by the lists now
     ++FRowCount;
@@ -278,14 +277,13 @@ void TCells::StructureChanged(int action, int index1, int index2)
 {
     auto makeList = [this](int column) {
         TCellList list;
-        try {
-            for (int r = 0; r < FRowCount; ++r)
-                list.push_back(CreateCell(column, r).release());
-        } catch (...) {
+        ui::TScopeExit dropCells([&list] {
             for (TCell* c : list)
                 delete c;
-            throw;
-        }
+        });
+        for (int r = 0; r < FRowCount; ++r)
+            list.push_back(CreateCell(column, r).release());
+        dropCells.Dismiss();
         return list;
     };
     auto dropList = [this](int slot) {

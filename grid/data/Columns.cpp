@@ -3,6 +3,7 @@
 
 #include "grid/data/GridHost.h"
 #include "ui/core/ClassBuilder.h"
+#include "ui/core/ScopeGuard.h"
 
 #include <algorithm>
 
@@ -158,16 +159,13 @@ void TColumnHeader::GlyphChanged()
     if (FAdjustingGlyph)
         return;
     FAdjustingGlyph = true;
-    try {
+    {
+        ui::TAssignOnExit<bool> adjusted(FAdjustingGlyph, false);
         if (!FGlyph->Empty()) {
             FGlyph->SetTransparentColor(FGlyph->PixelAt(0, FGlyph->Height() - 1));
             FGlyph->SetTransparent(true);
         }
-    } catch (...) {
-        FAdjustingGlyph = false;
-        throw;
     }
-    FAdjustingGlyph = false;
     Changed();
 }
 

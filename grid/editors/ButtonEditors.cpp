@@ -8,6 +8,7 @@
 #include "ui/core/ClassBuilder.h"
 #include "ui/core/ScopeGuard.h"
 #include "ui/controls/MouseLeave.h"
+#include "ui/graphics/GdiGuards.h"
 
 #include <windows.h>
 #include <windowsx.h>
@@ -417,7 +418,7 @@ void TComboBoxEditor::WndProc(ui::TMessage& message)
         if (ImagesShown() && FItemIndex >= 0 && FItemIndex < FImages->Count() && HandleAllocated()) {
             ui::TWindowDC dc(Handle(), ui::TWindowDC::waClient);
             ui::TCanvas canvas;
-            TCanvasBinding binding(canvas, dc);
+            ui::TCanvasBinding binding(canvas, dc);
             int h = FImages->Height(), ch = ClientHeight();
             int y = VerticalAlignment() == TVerticalAlignment::vaTop      ? 0
                     : VerticalAlignment() == TVerticalAlignment::vaBottom ? ch - h

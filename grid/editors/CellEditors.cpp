@@ -11,6 +11,7 @@
 #include "ui/core/ScopeGuard.h"
 #include "ui/core/SysUtils.h"
 #include "ui/controls/MouseLeave.h"
+#include "ui/graphics/GdiGuards.h"
 
 #include <windows.h>
 #include <windowsx.h>
@@ -176,9 +177,8 @@ void TCellEditor::PaintBorder()
         DrawThemePart(Handle(), dc, r, 0, 1, L"Edit");
         return;
     }
-    HBRUSH brush = CreateSolidBrush(RGB(128, 128, 128));
+    ui::TGdiObject<HBRUSH> brush(CreateSolidBrush(RGB(128, 128, 128)));
     FrameRect(dc, &r, brush);
-    DeleteObject(brush);
 }
 
 void TCellEditor::WndProc(ui::TMessage& message)
@@ -488,7 +488,7 @@ void TTextualEditor::WndProc(ui::TMessage& message)
         TCellEditor::WndProc(message);
         if (FShowPreview && HandleAllocated()) {
             ui::TWindowDC dc(Handle(), ui::TWindowDC::waClient);
-            TCanvasBinding binding(EditorCanvas(), dc);
+            ui::TCanvasBinding binding(EditorCanvas(), dc);
             PaintContent();
         }
         return;
@@ -505,7 +505,7 @@ TCanvasCellEditor::TCanvasCellEditor(ui::TComponent* AOwner) : TCellEditor(AOwne
 
 void TCanvasCellEditor::PaintWindow(HDC dc)
 {
-    TCanvasBinding binding(EditorCanvas(), dc);
+    ui::TCanvasBinding binding(EditorCanvas(), dc);
     PaintContent();
 }
 

@@ -24,18 +24,6 @@ enum class TDropDownStyle { dsDropDown, dsDropDownList };
 using TEditEvent = std::function<void(ui::TObject* Sender, const std::wstring& Value)>;
 using TCustomPreviewDrawEvent = std::function<void(ui::TObject* Sender, const ui::TRect& PreviewRect)>;
 
-// Gives a canvas a device context for one drawing step and always takes it back.
-class TCanvasBinding {
-public:
-    TCanvasBinding(ui::TCanvas& canvas, HDC dc) : FCanvas(canvas) { FCanvas.SetHandle(dc); }
-    ~TCanvasBinding() { FCanvas.SetHandle(nullptr); }
-    TCanvasBinding(const TCanvasBinding&) = delete;
-    TCanvasBinding& operator=(const TCanvasBinding&) = delete;
-
-private:
-    ui::TCanvas& FCanvas;
-};
-
 // The screen cursor number of the reversed arrow shown over an editor's left edge.
 constexpr ui::TCursor crReversedArrow = 100;
 

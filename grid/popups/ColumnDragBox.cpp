@@ -4,6 +4,7 @@
 #include "grid/data/Columns.h"
 #include "grid/view/Displays.h"
 #include "ui/core/ClassBuilder.h"
+#include "ui/graphics/GdiGuards.h"
 
 namespace grid {
 
@@ -166,10 +167,10 @@ void TDragArrow::ApplyShape()
     // Until the window exists, its creation applies the shape.
     if (!HandleAllocated())
         return;
-    HRGN shape = CreateShapeRegion(FKind);
+    ui::TGdiObject<HRGN> shape(CreateShapeRegion(FKind));
     // The window owns the region from here on.
-    if (SetWindowRgn(Handle(), shape, TRUE) == 0)
-        DeleteObject(shape);
+    if (SetWindowRgn(Handle(), shape, TRUE) != 0)
+        shape.Release();
 }
 
 void TDragArrow::CreateHandleDone()

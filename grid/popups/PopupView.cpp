@@ -7,6 +7,7 @@
 #include "grid/view/ThemesSupport.h"
 #include "ui/core/ScopeGuard.h"
 #include "ui/controls/MouseLeave.h"
+#include "ui/graphics/GdiGuards.h"
 
 #include <windows.h>
 #undef DrawText
@@ -153,9 +154,8 @@ void TPopupView::PaintBorder()
     RECT r;
     GetWindowRect(Handle(), &r);
     OffsetRect(&r, -r.left, -r.top);
-    HBRUSH caption = CreateSolidBrush(ui::ColorToRef(ui::clActiveCaption));
+    ui::TGdiObject<HBRUSH> caption(CreateSolidBrush(ui::ColorToRef(ui::clActiveCaption)));
     FrameRect(dc, &r, caption);
-    DeleteObject(caption);
     InflateRect(&r, -1, -1);
     FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 }

@@ -5,6 +5,7 @@
 #include "grid/view/SharedClasses.h"
 #include "grid/view/ThemesSupport.h"
 #include "ui/core/ClassBuilder.h"
+#include "ui/core/ScopeGuard.h"
 #include "ui/core/SysUtils.h"
 
 #include <algorithm>
@@ -386,12 +387,6 @@ void TGraphicColumnDisplay::DrawContent(const TCellDrawState& state, const TCell
 
 namespace {
 
-struct THtmlFontState {
-    TColor Color;
-    std::wstring Name;
-    int Size;
-};
-
 std::wstring Lower(std::wstring s)
 {
     for (wchar_t& ch : s)
@@ -428,72 +423,85 @@ std::wstring Attribute(const std::wstring& tag, const std::wstring& name)
     return {};
 }
 
+THtmlRun BreakRun()
+{
+    THtmlRun run;
+    run.Kind = THtmlRun::hrBreak;
+    return run;
+}
+
+// The markup state while reading: the nested fonts, how deep each style tag is open, and the
+// runs so far.
+struct THtmlReader {
+    std::vector<THtmlFont> Fonts;
+    int Bold = 0, Italic = 0, Underline = 0, Link = 0;
+    std::vector<THtmlRun> Runs;
+
+    void EndWord(std::wstring& word)
+    {
+        if (word.empty())
+            return;
+        THtmlRun run;
+        run.Text = std::move(word);
+        word.clear();
+        run.Font = Fonts.back();
+        if (Link > 0)
+            run.Font.Color = RGBColor(0, 0, 255);
+        run.Bold = Bold > 0;
+        run.Italic = Italic > 0;
+        run.Underline = Underline > 0 || Link > 0;
+        Runs.push_back(std::move(run));
+    }
+
+    void OpenFont(const std::wstring& tag)
+    {
+        THtmlFont f = Fonts.back();
+        std::wstring color = Attribute(tag, L"color");
+        if (color.size() == 7 && color[0] == L'#') {
+            unsigned long rgb = std::wcstoul(color.c_str() + 1, nullptr, 16);
+            f.Color = RGBColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+        }
+        if (std::wstring face = Attribute(tag, L"name"); !face.empty())
+            f.Name = face;
+        if (std::wstring size = Attribute(tag, L"size"); !size.empty())
+            if (int points = _wtoi(size.c_str()); points > 0)
+                f.Size = points;
+        Fonts.push_back(f);
+    }
+
+    // `tag` is the text between '<' and '>'.
+    void Tag(const std::wstring& tag)
+    {
+        bool closing = !tag.empty() && tag[0] == L'/';
+        std::wstring name = Lower(tag.substr(closing ? 1 : 0));
+        name = name.substr(0, name.find_first_of(L" \t"));
+        int delta = closing ? -1 : 1;
+        if (name == L"b")
+            Bold = std::max(0, Bold + delta);
+        else if (name == L"i")
+            Italic = std::max(0, Italic + delta);
+        else if (name == L"u")
+            Underline = std::max(0, Underline + delta);
+        else if (name == L"a")
+            Link = std::max(0, Link + delta);
+        else if (name == L"br" || name == L"br/")
+            Runs.push_back(BreakRun());
+        else if (name == L"font" && !closing)
+            OpenFont(tag);
+        else if (name == L"font" && Fonts.size() > 1)
+            Fonts.pop_back();
+    }
+};
+
 } // namespace
 
-void THtmlColumnDisplay::DrawContent(const TCellDrawState& state, const TCellValue& value)
+std::vector<THtmlRun> ParseHtmlRuns(const std::wstring& text, const THtmlFont& base)
 {
-    ui::TCanvas& c = state.Canvas;
-    TCustomColumn* column = Column();
-    bool ellipsis = column == nullptr || column->WrapKind() == TWrapKind::wkEllipsis;
-    ui::TRect r = TextRect(state);
-    // The tags change the canvas's font; the cells after this one get it back as it was, with a
-    // solid brush, however the drawing ends.
-    struct TRestoreCanvas {
-        ui::TCanvas& Canvas;
-        ui::TFont Base;
-        explicit TRestoreCanvas(ui::TCanvas& canvas) : Canvas(canvas) { Base.Assign(canvas.Font()); }
-        ~TRestoreCanvas()
-        {
-            Canvas.Font().Assign(Base);
-            Canvas.Brush().SetStyle(ui::TBrushStyle::bsSolid);
-        }
-    } restore(c);
-    const ui::TFont& base = restore.Base;
-    std::vector<THtmlFontState> fonts{{base.Color(), base.Name(), base.Size()}};
-    int bold = 0, italic = 0, underline = 0, link = 0;
-
-    auto applyFont = [&]() {
-        const THtmlFontState& f = fonts.back();
-        c.Font().SetName(f.Name);
-        c.Font().SetSize(f.Size);
-        c.Font().SetColor(link > 0 ? RGBColor(0, 0, 255) : f.Color);
-        ui::TFontStyles style = base.Style();
-        if (bold > 0)
-            style.Include(ui::TFontStyle::fsBold);
-        if (italic > 0)
-            style.Include(ui::TFontStyle::fsItalic);
-        if (underline > 0 || link > 0)
-            style.Include(ui::TFontStyle::fsUnderline);
-        c.Font().SetStyle(style);
-    };
-
-    int lineHeight = c.TextHeight(L"Wg");
-    int x = r.left, y = r.top + std::max(0, (ui::RectHeight(r) - lineHeight) / 2);
-    if (column != nullptr && column->VerticalAlignment() == TVerticalAlignment::vaTop)
-        y = r.top;
-    bool stopped = false;
-    c.Brush().SetStyle(ui::TBrushStyle::bsClear);
-
-    auto drawWord = [&](const std::wstring& word) {
-        if (stopped || word.empty())
-            return;
-        int w = c.TextWidth(word);
-        if (ellipsis && x + w >= r.right - 8 && x > r.left) {
-            ++PaintCounters().TextCalls;
-            c.TextOut(x, y, L"...");
-            stopped = true;
-            return;
-        }
-        ++PaintCounters().TextCalls;
-        c.TextOut(x, y, word);
-        x += w + c.TextWidth(L" ");
-    };
-
-    const std::wstring& text = value.Text;
+    THtmlReader reader;
+    reader.Fonts.push_back(base);
     std::wstring word;
     size_t i = 0;
-    applyFont();
-    while (i < text.size() && !stopped) {
+    while (i < text.size()) {
         wchar_t ch = text[i];
         if (ch == L'<') {
             size_t end = text.find(L'>', i);
@@ -501,56 +509,73 @@ void THtmlColumnDisplay::DrawContent(const TCellDrawState& state, const TCellVal
                 word += text.substr(i);
                 break;
             }
-            drawWord(word);
-            word.clear();
-            std::wstring tag = text.substr(i + 1, end - i - 1);
+            reader.EndWord(word);
+            reader.Tag(text.substr(i + 1, end - i - 1));
             i = end + 1;
-            bool closing = !tag.empty() && tag[0] == L'/';
-            std::wstring name = Lower(tag.substr(closing ? 1 : 0));
-            name = name.substr(0, name.find_first_of(L" \t"));
-            int delta = closing ? -1 : 1;
-            if (name == L"b")
-                bold = std::max(0, bold + delta);
-            else if (name == L"i")
-                italic = std::max(0, italic + delta);
-            else if (name == L"u")
-                underline = std::max(0, underline + delta);
-            else if (name == L"a")
-                link = std::max(0, link + delta);
-            else if (name == L"br" || name == L"br/") {
-                x = r.left;
-                y += lineHeight;
-            } else if (name == L"font") {
-                if (closing) {
-                    if (fonts.size() > 1)
-                        fonts.pop_back();
-                } else {
-                    THtmlFontState f = fonts.back();
-                    std::wstring color = Attribute(tag, L"color");
-                    if (color.size() == 7 && color[0] == L'#') {
-                        unsigned long rgb = std::wcstoul(color.c_str() + 1, nullptr, 16);
-                        f.Color = RGBColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-                    }
-                    if (std::wstring face = Attribute(tag, L"name"); !face.empty())
-                        f.Name = face;
-                    if (std::wstring size = Attribute(tag, L"size"); !size.empty())
-                        if (int points = _wtoi(size.c_str()); points > 0)
-                            f.Size = points;
-                    fonts.push_back(f);
-                }
-            }
-            applyFont();
             continue;
         }
-        if (ch == L' ') {
-            drawWord(word);
-            word.clear();
-        } else {
+        if (ch == L' ')
+            reader.EndWord(word);
+        else
             word += ch;
-        }
         ++i;
     }
-    drawWord(word);
+    reader.EndWord(word);
+    return std::move(reader.Runs);
+}
+
+void THtmlColumnDisplay::DrawContent(const TCellDrawState& state, const TCellValue& value)
+{
+    ui::TCanvas& c = state.Canvas;
+    TCustomColumn* column = Column();
+    bool ellipsis = column == nullptr || column->WrapKind() == TWrapKind::wkEllipsis;
+    ui::TRect r = TextRect(state);
+    // The runs change the canvas's font; the cells after this one get it back as it was, with a
+    // solid brush, however the drawing ends.
+    ui::TFont base;
+    base.Assign(c.Font());
+    ui::TScopeExit restore([&] {
+        c.Font().Assign(base);
+        c.Brush().SetStyle(ui::TBrushStyle::bsSolid);
+    });
+    const std::vector<THtmlRun> runs = ParseHtmlRuns(value.Text, THtmlFont{base.Color(), base.Name(), base.Size()});
+
+    int lineHeight = c.TextHeight(L"Wg");
+    int x = r.left, y = r.top + std::max(0, (ui::RectHeight(r) - lineHeight) / 2);
+    if (column != nullptr && column->VerticalAlignment() == TVerticalAlignment::vaTop)
+        y = r.top;
+    c.Brush().SetStyle(ui::TBrushStyle::bsClear);
+    for (const THtmlRun& run : runs) {
+        if (run.Kind == THtmlRun::hrBreak) {
+            x = r.left;
+            y += lineHeight;
+            continue;
+        }
+        UseRunFont(c, base, run);
+        int w = c.TextWidth(run.Text);
+        ++PaintCounters().TextCalls;
+        if (ellipsis && x + w >= r.right - 8 && x > r.left) {
+            c.TextOut(x, y, L"...");
+            return;
+        }
+        c.TextOut(x, y, run.Text);
+        x += w + c.TextWidth(L" ");
+    }
+}
+
+void THtmlColumnDisplay::UseRunFont(ui::TCanvas& canvas, const ui::TFont& base, const THtmlRun& run)
+{
+    canvas.Font().SetName(run.Font.Name);
+    canvas.Font().SetSize(run.Font.Size);
+    canvas.Font().SetColor(run.Font.Color);
+    ui::TFontStyles style = base.Style();
+    if (run.Bold)
+        style.Include(ui::TFontStyle::fsBold);
+    if (run.Italic)
+        style.Include(ui::TFontStyle::fsItalic);
+    if (run.Underline)
+        style.Include(ui::TFontStyle::fsUnderline);
+    canvas.Font().SetStyle(style);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace grid {
 
@@ -148,12 +149,41 @@ public:
     void DrawContent(const TCellDrawState& state, const TCellValue& value) override;
 };
 
-// Text with a few inline tags: a, b, i, u, br and font (color, name, size).
+// The font a cell's markup starts from: the cell font's colour, face and size in points.
+struct THtmlFont {
+    TColor Color = clBlack;
+    std::wstring Name;
+    int Size = 0;
+};
+
+// One piece of a cell's markup: a word and the font it is drawn in, or a line break. The style
+// flags are added to the cell font's own styles, never taken from them.
+struct THtmlRun {
+    enum TKind { hrWord, hrBreak };
+    TKind Kind = hrWord;
+    std::wstring Text; // one word, without spaces; empty for a break
+    THtmlFont Font;
+    bool Bold = false;
+    bool Italic = false;
+    bool Underline = false;
+};
+
+// Reads a cell's markup into words and line breaks. The tags: b, i, u, a (a link: blue and
+// underlined), br, and font with color="#RRGGBB", name and size (points), which nests. Spaces
+// and tags end a word; a '<' without a closing '>' is text to the end; unknown tags and closing
+// tags that close nothing are ignored. Tag and attribute names are read in any case.
+std::vector<THtmlRun> ParseHtmlRuns(const std::wstring& text, const THtmlFont& base);
+
+// Text with a few inline tags (ParseHtmlRuns), word by word, cut with "..." at the right edge
+// when the column's wrap kind asks for an ellipsis.
 class THtmlColumnDisplay : public TColumnDisplay {
     UI_PUBLISHED_CLASS
 public:
     using TColumnDisplay::TColumnDisplay;
     void DrawContent(const TCellDrawState& state, const TCellValue& value) override;
+
+private:
+    static void UseRunFont(ui::TCanvas& canvas, const ui::TFont& base, const THtmlRun& run);
 };
 
 // A picture scaled into the cell (keeping its proportions unless stretched), with frames.

@@ -3,6 +3,7 @@
 
 #include "ui/core/ClassBuilder.h"
 #include "ui/core/ScopeGuard.h"
+#include "ui/graphics/GdiGuards.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -162,15 +163,12 @@ HRGN TRollShadow::CreateShapeRegion()
     static const POINT up[] = {{-1, 7}, {7, -1}, {8, 0}, {14, 7}, {0, 6}};
     static const POINT down[] = {{-1, 15}, {14, 15}, {6, 22}, {6, 22}, {-1, 14}};
     HRGN shape = CreateRectRgn(0, 0, 0, 0);
-    HRGN upRgn = CreatePolygonRgn(up, 5, WINDING);
-    HRGN downRgn = CreatePolygonRgn(down, 5, WINDING);
-    HRGN dot = CreateEllipticRgn(5, 9, 10, 14);
+    ui::TGdiObject<HRGN> upRgn(CreatePolygonRgn(up, 5, WINDING));
+    ui::TGdiObject<HRGN> downRgn(CreatePolygonRgn(down, 5, WINDING));
+    ui::TGdiObject<HRGN> dot(CreateEllipticRgn(5, 9, 10, 14));
     CombineRgn(shape, shape, upRgn, RGN_OR);
     CombineRgn(shape, shape, downRgn, RGN_OR);
     CombineRgn(shape, shape, dot, RGN_OR);
-    DeleteObject(upRgn);
-    DeleteObject(downRgn);
-    DeleteObject(dot);
     return shape;
 }
 
@@ -179,10 +177,10 @@ void TRollShadow::ApplyShape()
     // The shape needs the window; until it exists, window creation applies it.
     if (!HandleAllocated())
         return;
-    HRGN shape = CreateShapeRegion();
+    ui::TGdiObject<HRGN> shape(CreateShapeRegion());
     // The window owns the region from here on.
-    if (SetWindowRgn(Handle(), shape, TRUE) == 0)
-        DeleteObject(shape);
+    if (SetWindowRgn(Handle(), shape, TRUE) != 0)
+        shape.Release();
 }
 
 void TRollShadow::CreateHandleDone() { ApplyShape(); }

@@ -3,6 +3,7 @@
 
 #include "grid/view/ThemesSupport.h"
 
+#include "ui/core/ScopeGuard.h"
 #include "ui/core/SysUtils.h"
 
 #include <cassert>
@@ -106,13 +107,8 @@ void TGraphicsProvider::DrawText(ui::TCanvas& canvas, const ui::TRect& rect, boo
         flags |= DT_RTLREADING;
     ui::TRect r = rect;
     canvas.Brush().SetStyle(ui::TBrushStyle::bsClear);
-    try {
-        canvas.DrawText(text, r, flags);
-    } catch (...) {
-        canvas.Brush().SetStyle(ui::TBrushStyle::bsSolid);
-        throw;
-    }
-    canvas.Brush().SetStyle(ui::TBrushStyle::bsSolid);
+    ui::TScopeExit solid([&canvas] { canvas.Brush().SetStyle(ui::TBrushStyle::bsSolid); });
+    canvas.DrawText(text, r, flags);
 }
 
 void TGraphicsProvider::VerticalGradient(ui::TCanvas& canvas, const ui::TRect& rect, TColor bottomColor,

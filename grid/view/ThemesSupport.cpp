@@ -2,6 +2,7 @@
 #include "grid/view/ThemesSupport.h"
 
 #include "ui/core/SysUtils.h"
+#include "ui/graphics/GdiGuards.h"
 
 namespace grid {
 
@@ -163,9 +164,8 @@ void TWindowThemes::Draw(HWND window, HDC dc, const RECT& rect, int state, int p
         picture = MakePicture(theme, dc, part, state, width, height, background);
     bool copied = false;
     if (picture != nullptr) {
-        HGDIOBJ old = SelectObject(FPictureDC, picture);
+        ui::TSelectObject selected(FPictureDC, picture);
         copied = BitBlt(dc, rect.left, rect.top, width, height, FPictureDC, 0, 0, SRCCOPY) != FALSE;
-        SelectObject(FPictureDC, old);
     }
     if (copied)
         return;
@@ -222,11 +222,14 @@ HBITMAP TWindowThemes::MakePicture(HANDLE theme, HDC dc, int part, int state, in
         FPictures.erase(FPictures.begin());
     }
     FPictures.push_back({theme, part, state, width, height, background, bitmap});
-    HGDIOBJ old = SelectObject(FPictureDC, bitmap);
-    RECT whole{0, 0, width, height};
-    FillUnder(FPictureDC, whole, background);
-    HRESULT hr = Library().DrawThemeBackground(theme, FPictureDC, part, state, &whole, nullptr);
-    SelectObject(FPictureDC, old);
+    HRESULT hr;
+    {
+        // Out of the memory context again before a failed picture is deleted.
+        ui::TSelectObject selected(FPictureDC, bitmap);
+        RECT whole{0, 0, width, height};
+        FillUnder(FPictureDC, whole, background);
+        hr = Library().DrawThemeBackground(theme, FPictureDC, part, state, &whole, nullptr);
+    }
     if (FAILED(hr)) {
         DeleteObject(bitmap);
         FPictures.pop_back();

@@ -239,6 +239,47 @@ TEST(Displays, RateGlyphsAndMarkup)
     EXPECT_LT(LastDarkColumn(cut.bmp, RECT{0, 0, 60, 20}), 58) << "words stop with an ellipsis before the edge";
 }
 
+// The markup reader, without a canvas: which words come out, in which font and style.
+TEST(Displays, MarkupRunsWordsFontsAndBreaks)
+{
+    const THtmlFont base{clBlack, L"MS Sans Serif", 8};
+    auto words = [](const std::vector<THtmlRun>& runs) {
+        std::wstring all;
+        for (const THtmlRun& run : runs)
+            all += (run.Kind == THtmlRun::hrBreak ? L"|" : L"[" + run.Text + L"]");
+        return all;
+    };
+
+    std::vector<THtmlRun> runs = ParseHtmlRuns(L"  Arayan  <b>05<i>32</i></b> <a href='x'>bak</a>", base);
+    EXPECT_EQ(words(runs), L"[Arayan][05][32][bak]") << "spaces and tags end words; repeated spaces make no empty word";
+    ASSERT_EQ(runs.size(), 4u);
+    EXPECT_FALSE(runs[0].Bold || runs[0].Italic || runs[0].Underline) << "plain text adds no style";
+    EXPECT_TRUE(runs[1].Bold && !runs[1].Italic) << "bold up to its closing tag";
+    EXPECT_TRUE(runs[2].Bold && runs[2].Italic) << "styles nest";
+    EXPECT_TRUE(runs[3].Underline && !runs[3].Bold) << "a link is underlined, bold closed before it";
+    EXPECT_EQ(runs[3].Font.Color, ui::RGBColor(0, 0, 255)) << "a link is blue";
+
+    runs = ParseHtmlRuns(L"<FONT Color=\"#FF8000\" name=Arial size='12'>a <font size=0>b</font></font></font>c", base);
+    ASSERT_EQ(words(runs), L"[a][b][c]");
+    EXPECT_EQ(runs[0].Font.Color, ui::RGBColor(0xFF, 0x80, 0x00)) << "colour read as #RRGGBB, tag and attributes in any case";
+    EXPECT_EQ(runs[0].Font.Name, L"Arial");
+    EXPECT_EQ(runs[0].Font.Size, 12) << "quoted, unquoted and single-quoted values";
+    EXPECT_EQ(runs[1].Font.Size, 12) << "a size that is not positive keeps the outer size";
+    EXPECT_EQ(runs[2].Font.Name, L"MS Sans Serif") << "closing the font goes back to the cell font";
+    EXPECT_EQ(runs[2].Font.Color, clBlack) << "and a closing tag too many leaves the cell font in place";
+
+    runs = ParseHtmlRuns(L"x</b></i><b>y</b><br>z<BR/><colour=red>w", base);
+    EXPECT_EQ(words(runs), L"[x][y]|[z]|[w]") << "line breaks in both spellings; unknown tags dropped";
+    EXPECT_TRUE(runs[1].Bold) << "closing tags that close nothing do not make a later tag inert";
+    EXPECT_FALSE(runs[3].Bold);
+
+    runs = ParseHtmlRuns(L"a <b>1 < 2 and more", base);
+    EXPECT_EQ(words(runs), L"[a][1][< 2 and more]") << "a '<' without '>' is text to the end, in the current style";
+    EXPECT_TRUE(runs.back().Bold);
+    EXPECT_TRUE(ParseHtmlRuns(L"", base).empty());
+    EXPECT_TRUE(ParseHtmlRuns(L"<b> </b>", base).empty()) << "tags and spaces alone draw nothing";
+}
+
 TEST(Displays, PartPainterCellsAndThemedPaths)
 {
     TFakeThemes classic(false);

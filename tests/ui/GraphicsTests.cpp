@@ -1,8 +1,10 @@
 // Tests of the graphics layer: colours, the canvas painted into memory bitmaps and read back by
 // pixel, bitmap depths and files, JPEG decoding, icons, and that nothing leaks handles.
 #include "ui/graphics/Graphics.h"
+#include "ui/graphics/GdiGuards.h"
 #include "ui/graphics/ImgList.h"
 #include "ui/graphics/Jpeg.h"
+#include "ui/core/ScopeGuard.h"
 
 #include "tests/support/GdiLeakCheck.h"
 
@@ -10,6 +12,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <stdexcept>
 
 // libjpeg's encoder makes the test pictures.
 extern "C" {
@@ -251,6 +254,59 @@ TEST(Canvas, FontPenBrushChangesReleaseTheirHandles)
         EXPECT_LE(GdiObjectCount() - before.WrappedGdi, 5) << "bitmap, context, font, pen, brush at most";
     }
     EXPECT_EQ(testsupport::GdiGrowth(before, testsupport::TakeGdiSnapshot()), "");
+}
+
+// The scoped guards give back what they hold however the scope ends, and hand it over when asked.
+TEST(Guards, GdiObjectsAndSelectionsGoBackAtScopeEnd)
+{
+    HBRUSH kept = nullptr;
+    HBRUSH gone = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    ASSERT_NE(dc, nullptr);
+    HGDIOBJ before = GetCurrentObject(dc, OBJ_BRUSH);
+    try {
+        TGdiObject<HBRUSH> brush(CreateSolidBrush(RGB(1, 2, 3)));
+        TGdiObject<HBRUSH> handed(CreateSolidBrush(RGB(4, 5, 6)));
+        gone = brush;
+        kept = handed.Release();
+        TSelectObject selected(dc, brush);
+        EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), static_cast<HGDIOBJ>(brush.Get()));
+        throw std::runtime_error("drawing failed");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), before) << "the context's own brush is selected again";
+    EXPECT_EQ(GetObjectType(gone), 0u) << "an owned brush is deleted on the way out";
+    EXPECT_EQ(GetObjectType(kept), static_cast<DWORD>(OBJ_BRUSH)) << "a released brush is left to its new owner";
+    DeleteObject(kept);
+
+    TGdiObject<HRGN> first(CreateRectRgn(0, 0, 1, 1));
+    HRGN firstHandle = first;
+    TGdiObject<HRGN> second(std::move(first));
+    EXPECT_FALSE(first) << "a moved-from guard holds nothing";
+    second.Reset(CreateRectRgn(0, 0, 2, 2));
+    EXPECT_EQ(GetObjectType(firstHandle), 0u) << "Reset deletes what was held before";
+
+    TCanvas canvas;
+    {
+        TCanvasBinding binding(canvas, dc);
+        canvas.Brush().SetColor(RGBColor(7, 8, 9));
+        canvas.FillRect(Rect(0, 0, 1, 1));
+    }
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), before) << "the canvas gives the context back unchanged";
+    EXPECT_THROW(canvas.Handle(), Exception) << "and keeps no context after the binding";
+    DeleteDC(dc);
+
+    int runs = 0;
+    {
+        TScopeExit undo([&runs] { ++runs; });
+        undo.RunNow();
+    }
+    EXPECT_EQ(runs, 1) << "an action run early does not run again at scope end";
+    {
+        TScopeExit undo([&runs] { ++runs; });
+        undo.Dismiss();
+    }
+    EXPECT_EQ(runs, 1) << "a dismissed action does not run";
 }
 
 TEST(Bitmap, DepthsScanLinesAndFiles)

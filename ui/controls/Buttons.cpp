@@ -2,6 +2,7 @@
 #include "ui/controls/Buttons.h"
 
 #include "ui/core/ClassBuilder.h"
+#include "ui/graphics/GdiGuards.h"
 
 namespace ui {
 
@@ -206,15 +207,11 @@ bool TBitBtn::HandleReflected(TMessage& message)
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(message.LParam);
         TCanvas canvas;
-        canvas.SetHandle(item->hDC);
-        try {
+        {
+            TCanvasBinding binding(canvas, item->hDC);
             PaintButton(canvas, item->rcItem, (item->itemState & ODS_SELECTED) != 0,
                         (item->itemState & ODS_FOCUS) != 0);
-        } catch (...) {
-            canvas.SetHandle(nullptr);
-            throw;
         }
-        canvas.SetHandle(nullptr);
         message.Result = TRUE;
         return true;
     }

@@ -1,7 +1,6 @@
 // Controls: the visual component base (TControl) and controls with a window (TWinControl).
 #include "ui/controls/Controls.h"
 
-#include "ui/controls/Forms.h"
 #include "ui/controls/Menus.h"
 #include "ui/core/ClassBuilder.h"
 #include "ui/core/ScopeGuard.h"
@@ -39,14 +38,31 @@ bool IsButtonDown(UINT msg)
 
 bool IsButtonUp(UINT msg) { return msg == WM_LBUTTONUP || msg == WM_RBUTTONUP || msg == WM_MBUTTONUP; }
 
+TExceptionHook& ExceptionHook()
+{
+    static TExceptionHook hook = nullptr;
+    return hook;
+}
+
+// Inside a catch block: passes the exception on to the application's error handling.
+void HandleEntryException(TObject* sender)
+{
+    if (ExceptionHook() != nullptr)
+        ExceptionHook()(sender);
+    else
+        OutputDebugStringW(L"An error reached a window procedure before the application was made");
+}
+
 } // namespace
+
+void SetExceptionHook(TExceptionHook hook) { ExceptionHook() = hook; }
 
 void GuardedCall(TObject* sender, const std::function<void()>& fn)
 {
     try {
         fn();
     } catch (...) {
-        Application->HandleException(sender);
+        HandleEntryException(sender);
     }
 }
 
@@ -404,7 +420,7 @@ LRESULT CALLBACK ControlWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lPa
     try {
         control->WndProc(message);
     } catch (...) {
-        Application->HandleException(control);
+        HandleEntryException(control);
     }
     if (msg == WM_NCDESTROY)
         control->WindowDestroyed();
@@ -885,86 +901,20 @@ bool TWinControl::AnswerAccessibleObject(TMessage& message)
 
 void TWinControl::WndProc(TMessage& message)
 {
-    switch (message.Msg) {
-    case WM_GETOBJECT:
-        if (static_cast<LONG>(message.LParam) == OBJID_CLIENT && AnswerAccessibleObject(message))
-            return;
-        break;
-    case WM_ERASEBKGND:
-        if (!IsSystemClass()) {
-            TRect r;
-            GetClientRect(FHandle, &r);
-            HDC dc = reinterpret_cast<HDC>(message.WParam);
-            COLORREF old = SetBkColor(dc, ColorToRef(Color()));
-            ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
-            SetBkColor(dc, old);
-            message.Result = 1;
-            return;
-        }
-        break;
-    case WM_SETCURSOR:
-        if (reinterpret_cast<HWND>(message.WParam) == FHandle && LOWORD(message.LParam) == HTCLIENT) {
-            TCursor cursor = Screen->Cursor();
-            if (cursor == crDefault) {
-                POINT p;
-                GetCursorPos(&p);
-                ::ScreenToClient(FHandle, &p);
-                TControl* child = ControlAtPos(p, false);
-                cursor = child != nullptr && child->Cursor() != crDefault ? child->Cursor() : Cursor();
-            }
-            if (cursor != crDefault) {
-                ::SetCursor(Screen->Cursors(cursor));
-                message.Result = TRUE;
-                return;
-            }
-        }
-        break;
-    case WM_CONTEXTMENU: {
-        TPoint screen{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
-        TControl* target = this;
-        if (screen.x == -1 && screen.y == -1) { // from the keyboard: below the control's corner
-            screen = ClientToScreen(TPoint{0, 0});
-        } else {
-            POINT p = screen;
-            ::ScreenToClient(FHandle, &p);
-            if (TControl* child = ControlAtPos(p, false))
-                target = child;
-        }
-        if (target->ShowPopupMenu(screen)) {
-            message.Result = 0;
-            return;
-        }
-        break;
-    }
-    case WM_PAINT: {
-        bool graphicChildren = std::any_of(FControls.begin(), FControls.end(), [](TControl* c) {
-            return dynamic_cast<TWinControl*>(c) == nullptr && c->Visible();
-        });
-        if (!IsSystemClass() || graphicChildren) {
-            PaintHandler(message);
-            return;
-        }
-        break;
-    }
-    case WM_WINDOWPOSCHANGED: {
-        DefaultHandler(message);
-        const auto* pos = reinterpret_cast<const WINDOWPOS*>(message.LParam);
-        if ((pos->flags & SWP_NOSIZE) && (pos->flags & SWP_NOMOVE))
-            return;
-        TRect r;
-        GetWindowRect(FHandle, &r);
-        HWND parent = GetParent(FHandle);
-        if ((GetWindowLongW(FHandle, GWL_STYLE) & WS_CHILD) && parent != nullptr)
-            MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-        bool resized = RectWidth(r) != Width() || RectHeight(r) != Height();
-        StoreBounds(r.left, r.top, RectWidth(r), RectHeight(r));
-        if (resized) {
-            AlignControls();
-            if (!IsLoading())
-                Resize();
-        }
+    if (DispatchMessageFamily(message))
         return;
-    }
+    DefaultHandler(message);
+}
+
+bool TWinControl::DispatchMessageFamily(TMessage& message)
+{
+    switch (message.Msg) {
+    case WM_GETOBJECT: return WmGetObject(message);
+    case WM_ERASEBKGND: return WmEraseBackground(message);
+    case WM_SETCURSOR: return WmSetCursor(message);
+    case WM_CONTEXTMENU: return WmContextMenu(message);
+    case WM_PAINT: return WmPaint(message);
+    case WM_WINDOWPOSCHANGED: return WmWindowPosChanged(message);
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_DRAWITEM:
@@ -974,75 +924,172 @@ void TWinControl::WndProc(TMessage& message)
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORSCROLLBAR: {
-        UINT original = message.Msg;
-        ReflectNotification(message);
-        if (message.Msg == 0) {
-            message.Msg = original;
-            return;
-        }
-        break;
-    }
+    case WM_CTLCOLORSCROLLBAR: return WmNotification(message);
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN: {
-        WORD key = static_cast<WORD>(message.WParam);
-        KeyDown(key, ShiftStateFromKeyboard());
-        if (key == 0)
-            return;
-        message.WParam = key;
-        break;
-    }
+    case WM_SYSKEYDOWN:
     case WM_KEYUP:
-    case WM_SYSKEYUP: {
-        WORD key = static_cast<WORD>(message.WParam);
-        KeyUp(key, ShiftStateFromKeyboard());
-        if (key == 0)
-            return;
-        message.WParam = key;
-        break;
+    case WM_SYSKEYUP:
+    case WM_CHAR: return WmKey(message);
+    case WM_MOUSEWHEEL: return WmMouseWheel(message);
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: return WmFocus(message);
+    default: return IsMouseMessage(message.Msg) && WmMouse(message);
     }
-    case WM_CHAR: {
+}
+
+bool TWinControl::WmGetObject(TMessage& message)
+{
+    return static_cast<LONG>(message.LParam) == OBJID_CLIENT && AnswerAccessibleObject(message);
+}
+
+bool TWinControl::WmEraseBackground(TMessage& message)
+{
+    if (IsSystemClass())
+        return false;
+    TRect r;
+    GetClientRect(FHandle, &r);
+    HDC dc = reinterpret_cast<HDC>(message.WParam);
+    COLORREF old = SetBkColor(dc, ColorToRef(Color()));
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+    SetBkColor(dc, old);
+    message.Result = 1;
+    return true;
+}
+
+bool TWinControl::WmSetCursor(TMessage& message)
+{
+    if (reinterpret_cast<HWND>(message.WParam) != FHandle || LOWORD(message.LParam) != HTCLIENT)
+        return false;
+    TCursor cursor = Screen->Cursor();
+    if (cursor == crDefault) {
+        POINT p;
+        GetCursorPos(&p);
+        ::ScreenToClient(FHandle, &p);
+        TControl* child = ControlAtPos(p, false);
+        cursor = child != nullptr && child->Cursor() != crDefault ? child->Cursor() : Cursor();
+    }
+    if (cursor == crDefault)
+        return false;
+    ::SetCursor(Screen->Cursors(cursor));
+    message.Result = TRUE;
+    return true;
+}
+
+bool TWinControl::WmContextMenu(TMessage& message)
+{
+    TPoint screen{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
+    TControl* target = this;
+    if (screen.x == -1 && screen.y == -1) { // from the keyboard: below the control's corner
+        screen = ClientToScreen(TPoint{0, 0});
+    } else {
+        POINT p = screen;
+        ::ScreenToClient(FHandle, &p);
+        if (TControl* child = ControlAtPos(p, false))
+            target = child;
+    }
+    if (!target->ShowPopupMenu(screen))
+        return false;
+    message.Result = 0;
+    return true;
+}
+
+bool TWinControl::WmPaint(TMessage& message)
+{
+    bool graphicChildren = std::any_of(FControls.begin(), FControls.end(), [](TControl* c) {
+        return dynamic_cast<TWinControl*>(c) == nullptr && c->Visible();
+    });
+    if (IsSystemClass() && !graphicChildren)
+        return false;
+    PaintHandler(message);
+    return true;
+}
+
+bool TWinControl::WmWindowPosChanged(TMessage& message)
+{
+    DefaultHandler(message);
+    const auto* pos = reinterpret_cast<const WINDOWPOS*>(message.LParam);
+    if ((pos->flags & SWP_NOSIZE) && (pos->flags & SWP_NOMOVE))
+        return true;
+    TRect r;
+    GetWindowRect(FHandle, &r);
+    HWND parent = GetParent(FHandle);
+    if ((GetWindowLongW(FHandle, GWL_STYLE) & WS_CHILD) && parent != nullptr)
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    bool resized = RectWidth(r) != Width() || RectHeight(r) != Height();
+    StoreBounds(r.left, r.top, RectWidth(r), RectHeight(r));
+    if (resized) {
+        AlignControls();
+        if (!IsLoading())
+            Resize();
+    }
+    return true;
+}
+
+bool TWinControl::WmNotification(TMessage& message)
+{
+    UINT original = message.Msg;
+    ReflectNotification(message);
+    if (message.Msg != 0)
+        return false;
+    message.Msg = original;
+    return true;
+}
+
+bool TWinControl::WmKey(TMessage& message)
+{
+    if (message.Msg == WM_CHAR) {
         wchar_t ch = static_cast<wchar_t>(message.WParam);
         KeyPress(ch);
         if (ch == 0)
-            return;
+            return true;
         message.WParam = ch;
-        break;
+        return false;
     }
-    case WM_MOUSEWHEEL: {
-        // Not among the mouse messages above: its position is in screen coordinates and it goes
-        // to the focused window, not to a windowless child under the pointer.
-        TShiftState shift = ShiftStateFromMouse(GET_KEYSTATE_WPARAM(message.WParam));
-        TPoint screen{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
-        if (MouseWheel(shift, GET_WHEEL_DELTA_WPARAM(message.WParam), screen)) {
-            message.Result = 0;
-            return;
-        }
-        break;
-    }
-    case WM_SETFOCUS:
-        DefaultHandler(message);
-        DoEnter();
-        return;
-    case WM_KILLFOCUS:
-        DefaultHandler(message);
-        DoExit();
-        return;
-    default:
-        if (IsMouseMessage(message.Msg)) {
-            if (ForwardMouseToChild(message))
-                return;
-            if (!IsSystemClass() && FControlStyle.Contains(TControlStyleFlag::csCaptureMouse)) {
-                if (IsButtonDown(message.Msg))
-                    SetCapture(FHandle);
-                else if (IsButtonUp(message.Msg) && GetCapture() == FHandle)
-                    ReleaseCapture();
-            }
-            HandleMouseMessage(message);
-        }
-        break;
-    }
+    WORD key = static_cast<WORD>(message.WParam);
+    if (message.Msg == WM_KEYDOWN || message.Msg == WM_SYSKEYDOWN)
+        KeyDown(key, ShiftStateFromKeyboard());
+    else
+        KeyUp(key, ShiftStateFromKeyboard());
+    if (key == 0)
+        return true;
+    message.WParam = key;
+    return false;
+}
+
+bool TWinControl::WmMouseWheel(TMessage& message)
+{
+    // Not among the other mouse messages: its position is in screen coordinates and it goes to
+    // the focused window, not to a windowless child under the pointer.
+    TShiftState shift = ShiftStateFromMouse(GET_KEYSTATE_WPARAM(message.WParam));
+    TPoint screen{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
+    if (!MouseWheel(shift, GET_WHEEL_DELTA_WPARAM(message.WParam), screen))
+        return false;
+    message.Result = 0;
+    return true;
+}
+
+bool TWinControl::WmFocus(TMessage& message)
+{
     DefaultHandler(message);
+    if (message.Msg == WM_SETFOCUS)
+        DoEnter();
+    else
+        DoExit();
+    return true;
+}
+
+bool TWinControl::WmMouse(TMessage& message)
+{
+    if (ForwardMouseToChild(message))
+        return true;
+    if (!IsSystemClass() && FControlStyle.Contains(TControlStyleFlag::csCaptureMouse)) {
+        if (IsButtonDown(message.Msg))
+            SetCapture(FHandle);
+        else if (IsButtonUp(message.Msg) && GetCapture() == FHandle)
+            ReleaseCapture();
+    }
+    HandleMouseMessage(message);
+    return false;
 }
 
 void TWinControl::DefaultHandler(TMessage& message)
@@ -1106,7 +1153,7 @@ LRESULT CALLBACK HelperWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lPar
     try {
         handled = helper->Handler(message);
     } catch (...) {
-        Application->HandleException(nullptr);
+        HandleEntryException(nullptr);
     }
     if (!handled)
         return DefWindowProcW(wnd, msg, wParam, lParam);

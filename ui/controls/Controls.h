@@ -371,6 +371,28 @@ protected:
     virtual bool HandleReflected(TMessage& message) { (void)message; return false; }
     // Answers a reflected WM_CTLCOLOR* with the control's font colour and background colour.
     bool HandleControlColor(TMessage& message);
+    // The typed message handlers that WndProc calls, one per message family. Each answers true
+    // when it has dealt with the message completely, so that the default handling must not see
+    // it, and false to let the default handling run after it. A subclass overrides one to act
+    // before or after the base class's step.
+    virtual bool WmGetObject(TMessage& message);
+    virtual bool WmEraseBackground(TMessage& message);
+    virtual bool WmSetCursor(TMessage& message);
+    virtual bool WmContextMenu(TMessage& message);
+    virtual bool WmPaint(TMessage& message);
+    // Runs the default handling first, then takes the new bounds from the window.
+    virtual bool WmWindowPosChanged(TMessage& message);
+    // WM_COMMAND, WM_NOTIFY, WM_DRAWITEM, scroll and colour messages: sent back to the child
+    // that raised them.
+    virtual bool WmNotification(TMessage& message);
+    // WM_KEYDOWN, WM_KEYUP (and their WM_SYS forms) and WM_CHAR: a handler that clears the key
+    // keeps the message from the default handling.
+    virtual bool WmKey(TMessage& message);
+    virtual bool WmMouseWheel(TMessage& message);
+    // WM_SETFOCUS and WM_KILLFOCUS: the default handling first, then OnEnter or OnExit.
+    virtual bool WmFocus(TMessage& message);
+    // Presses, moves and releases: to a windowless child under the pointer, or to this control.
+    virtual bool WmMouse(TMessage& message);
     void FontChanged() override;
     void ColorChanged() override;
     void NotifyChildrenOfParentChange() override;
@@ -381,6 +403,7 @@ private:
     friend LRESULT CALLBACK ControlWindowProc(HWND, UINT, WPARAM, LPARAM);
     void InsertControl(TControl* control);
     void RemoveControl(TControl* control);
+    bool DispatchMessageFamily(TMessage& message);
     bool ForwardMouseToChild(TMessage& message);
     void ReflectNotification(TMessage& message);
     void UpdateShowing();
@@ -450,5 +473,12 @@ void RegisterStandardClasses();
 // Calls `fn`, passing any exception to the application's error handling; for entry points that
 // Windows calls (window procedures, timer and shell callbacks), where nothing may unwind.
 void GuardedCall(TObject* sender, const std::function<void()>& fn);
+
+// The application's error handling, called inside a catch block with the exception that reached
+// an entry point. The application installs it when it is made (ui/controls/Forms.h); this unit
+// sits below the application and reaches it only through the hook. Until one is installed the
+// error is only reported to the debugger, and still never unwinds into Windows.
+using TExceptionHook = void (*)(TObject* sender);
+void SetExceptionHook(TExceptionHook hook);
 
 } // namespace ui

@@ -4,7 +4,9 @@
 
 #include "ui/controls/Menus.h"
 #include "ui/core/ClassBuilder.h"
+#include "ui/core/ScopeGuard.h"
 #include "ui/core/SysUtils.h"
+#include "ui/graphics/GdiGuards.h"
 
 namespace ui {
 
@@ -173,13 +175,8 @@ void TControl::ParentFontChanged()
     if (!FParentFont || FParent == nullptr)
         return;
     FInheriting = true;
-    try {
-        FFont->Assign(*FParent->Font());
-    } catch (...) {
-        FInheriting = false;
-        throw;
-    }
-    FInheriting = false;
+    TAssignOnExit<bool> inherited(FInheriting, false);
+    FFont->Assign(*FParent->Font());
 }
 
 void TControl::ParentColorChanged()
@@ -187,13 +184,8 @@ void TControl::ParentColorChanged()
     if (!FParentColor || FParent == nullptr)
         return;
     FInheriting = true;
-    try {
-        SetColor(FParent->Color());
-    } catch (...) {
-        FInheriting = false;
-        throw;
-    }
-    FInheriting = false;
+    TAssignOnExit<bool> inherited(FInheriting, false);
+    SetColor(FParent->Color());
 }
 
 void TControl::SetPopupMenu(TPopupMenu* menu)
@@ -300,16 +292,10 @@ namespace {
 template <class F>
 void PaintOnCanvas(TCanvas& canvas, HDC dc, TFont& font, TColor color, F&& paint)
 {
-    canvas.SetHandle(dc);
-    try {
-        canvas.SetFont(font);
-        canvas.Brush().SetColor(color);
-        paint();
-    } catch (...) {
-        canvas.SetHandle(nullptr);
-        throw;
-    }
-    canvas.SetHandle(nullptr);
+    TCanvasBinding binding(canvas, dc);
+    canvas.SetFont(font);
+    canvas.Brush().SetColor(color);
+    paint();
 }
 
 } // namespace

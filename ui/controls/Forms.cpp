@@ -416,7 +416,11 @@ const TClassInfo& TApplication::StaticClass()
     return info;
 }
 
-TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
+TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner)
+{
+    // The controls below this unit hand the errors that reach their window procedures here.
+    SetExceptionHook([](TObject* sender) { Application->HandleException(sender); });
+}
 
 TApplication::~TApplication() { Finalize(); }
 

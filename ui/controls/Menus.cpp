@@ -3,6 +3,7 @@
 
 #include "ui/controls/Forms.h"
 #include "ui/core/ClassBuilder.h"
+#include "ui/core/ScopeGuard.h"
 
 #include <algorithm>
 
@@ -159,7 +160,8 @@ void TPopupMenu::Popup(int x, int y)
     if (menu == nullptr)
         throw EInvalidOperation(L"Cannot create a popup menu");
     UINT chosen = 0;
-    try {
+    {
+        TScopeExit destroy([menu] { DestroyMenu(menu); }); // submenus go with it
         FItems.AppendTo(menu, flat);
         // The menu needs a window of ours in the foreground to close when the user clicks elsewhere.
         HWND owner = Application->Handle();
@@ -167,11 +169,7 @@ void TPopupMenu::Popup(int x, int y)
         chosen = static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, x, y, 0,
                                                   owner, nullptr));
         PostMessageW(owner, WM_NULL, 0, 0);
-    } catch (...) {
-        DestroyMenu(menu);
-        throw;
     }
-    DestroyMenu(menu); // submenus go with it
     if (chosen > 0 && chosen <= flat.size())
         flat[chosen - 1]->Click();
 }

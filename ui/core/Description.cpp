@@ -1,6 +1,7 @@
 // Stored window descriptions: reader and writer.
 #include "ui/core/Description.h"
 
+#include "ui/core/ScopeGuard.h"
 #include "ui/core/SysUtils.h"
 
 #include <windows.h>
@@ -241,7 +242,12 @@ public:
         FLoaded.push_back({&FRoot, line});
         if (!name.empty())
             FRoot.SetName(name);
-        try {
+        {
+            // A description that fails leaves nothing in the loading state.
+            TScopeExit endLoading([this] {
+                for (const TLoadedObject& o : FLoaded)
+                    o.Component->SetLoading(false);
+            });
             ReadBody(FRoot, nullptr);
             if (FParser.Current().Kind != TToken::TKind::End)
                 FParser.Fail(Format(L"end of text expected but %s found", FParser.Describe().c_str()));
@@ -250,10 +256,7 @@ public:
                     FParser.Fail(Format(L"field '%s' of %s has no component in the description",
                                         field->Name.c_str(), FRoot.ClassName().c_str()),
                                  line);
-        } catch (...) {
-            for (const TLoadedObject& o : FLoaded)
-                o.Component->SetLoading(false);
-            throw;
+            endLoading.Dismiss();
         }
         // What Loaded raises (a reference to a component the description does not hold, say)
         // is told at the line of the object that held it; the rest still leave the loading state.

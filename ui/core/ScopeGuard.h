@@ -23,6 +23,36 @@ private:
     T FOnExit;
 };
 
+// Runs an action when the scope ends, unless dismissed first: the undo of a step that only a
+// failure needs (Dismiss once the step has succeeded), or clean-up that every exit needs. The
+// action must not throw: it may run while an exception is already on its way out.
+template <class F>
+class TScopeExit {
+public:
+    explicit TScopeExit(F action) : FAction(std::move(action)) {}
+    ~TScopeExit()
+    {
+        if (FArmed)
+            FAction();
+    }
+    TScopeExit(const TScopeExit&) = delete;
+    TScopeExit& operator=(const TScopeExit&) = delete;
+    void Dismiss() { FArmed = false; }
+    // Runs the action at once rather than at scope end (an undo that must come before what
+    // follows it), and not again.
+    void RunNow()
+    {
+        if (FArmed) {
+            FArmed = false;
+            FAction();
+        }
+    }
+
+private:
+    F FAction;
+    bool FArmed = true;
+};
+
 // A window's device context, of its client area or of the whole window with its frame, for
 // drawing outside WM_PAINT; given back to the window when the scope ends. nullptr when none was had.
 class TWindowDC {

@@ -1,6 +1,8 @@
 // Graphics: colours and their names, handle accounting, fonts, pens, brushes and the canvas.
 #include "ui/graphics/Graphics.h"
 
+#include "ui/graphics/GdiGuards.h"
+
 #include "ui/core/ClassBuilder.h"
 
 #include <algorithm>
@@ -785,11 +787,10 @@ void TCanvas::SetClipRect(const TRect& r)
     // Regions are in device units; the canvas speaks in its own (possibly offset) coordinates.
     TPoint corners[2] = {{r.left, r.top}, {r.right, r.bottom}};
     LPtoDP(dc, corners, 2);
-    HRGN region = CreateRectRgn(corners[0].x, corners[0].y, corners[1].x, corners[1].y);
-    if (region == nullptr)
+    TGdiObject<HRGN> region(CreateRectRgn(corners[0].x, corners[0].y, corners[1].x, corners[1].y));
+    if (!region)
         throw EInvalidGraphic(L"Cannot create a clip region");
     SelectClipRgn(dc, region);
-    DeleteObject(region);
 }
 
 void TCanvas::ResetClip() { SelectClipRgn(Handle(), nullptr); }
