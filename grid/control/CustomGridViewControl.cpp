@@ -127,7 +127,7 @@ void TCustomGridViewControl::WndProc(ui::TMessage& message)
     // The layout settles before a paint starts, so the paint itself only reads.
     if (message.Msg == WM_PAINT)
         SyncScrollRanges();
-    // Mouse, keyboard and focus go to the typed handlers of grid/input through the base class.
+    // Mouse, keyboard and focus go to the typed handlers of the input files (GridMouse, GridKeyboard) through the base class.
     if (HandleInputMessage(message))
         return;
     TScrollView::WndProc(message);

@@ -235,7 +235,7 @@ public:
     int EditRow() const { return FEditRow; }
     bool EditorOpen() const { return (FState & (gsCellEditing | gsInputEditing)) != 0; }
 
-    // --- editing: the grid's side (grid/input/GridEditing.cpp) ---
+    // --- editing: the grid's side (grid/control/GridEditing.cpp) ---
     // The keyboard and mouse code calls these where an editor opens, takes its text back or
     // closes; the editors themselves live in grid/editors.
     // Opens the column's editor on an existing data cell; `initial` replaces the cell's text
@@ -296,7 +296,7 @@ public:
     TSelectCellEvent OnSelectCell;
     TSortColumnEvent OnSortColumn;
 
-    // --- input (grid/input: GridMouse, GridKeyboard, GridDrag) ---
+    // --- input (GridMouse, GridKeyboard, GridDrag) ---
     // The geometry hit testing works on, and what lies under a client point.
     TGridGeometry Geometry() const;
     TGridHit HitTest(int x, int y) const;
@@ -349,7 +349,7 @@ protected:
     virtual void DoSortColumn(int ACol, bool Ascending);
     virtual void DoCellClick(int ACol, int ARow);
     virtual void DoHeaderClick(int ACol);
-    // Input handlers (grid/input).
+    // Input handlers (GridMouse, GridKeyboard).
     void MouseDown(ui::TMouseButton button, ui::TShiftState shift, int x, int y) override;
     void MouseMove(ui::TShiftState shift, int x, int y) override;
     void MouseUp(ui::TMouseButton button, ui::TShiftState shift, int x, int y) override;
@@ -416,7 +416,7 @@ private:
     void PaintThemedBorder();
     void InvertFocusFrame(const TGridLayout& l);
     void InvalidateFocusedCell();
-    // Editing (grid/input/GridEditing.cpp, grid/input/GridCheckBox.cpp).
+    // Editing (grid/control/GridEditing.cpp, grid/control/GridCheckBox.cpp).
     void AttachEditor(TCellEditor* editor, TCustomColumn* column, int margin, TColor color);
     void EditorKeyDown(WORD& key, ui::TShiftState shift);
     void EditorExit();
@@ -425,7 +425,7 @@ private:
     int FCheckBoxPressCol = -1; // the check-box cell a mouse press went down on
     int FCheckBoxPressRow = -1;
 
-    // Input steps (grid/input).
+    // Input steps (GridMouse, GridKeyboard, GridDrag, GridSizing).
     bool HandleInputMessage(ui::TMessage& message);
     // In design mode: true when the grid takes a mouse message at client point (x, y) (in the
     // header strip, or while a press, a sizing or a pressed header lasts); a mouse message it

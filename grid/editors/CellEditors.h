@@ -2,7 +2,7 @@
 // the canvas-painted check-box editor.
 //
 // An editor belongs to its column (created hidden, destroyed with it). The grid opens it over a
-// cell, takes its text back and closes it (grid/input/GridEditing.cpp); while open, the grid holds
+// cell, takes its text back and closes it (grid/control/GridEditing.cpp); while open, the grid holds
 // its OnEdit, OnEnter, OnExit and OnKeyDown events.
 #pragma once
 

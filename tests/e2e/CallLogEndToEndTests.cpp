@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <shellapi.h>
-
 #include <algorithm>
 #include <cwctype>
 
@@ -24,21 +22,6 @@ using TRow = std::vector<std::wstring>;
 
 const TRow kHeader = {L"Zaman",         L"Olay",          L"Hat no.",      L"Arayan numara",
                       L"Cihaz seri no.", L"Çağrı sıra no", L"Cihaz modeli", L"Açıklama"};
-
-std::wstring FreshFolder(const std::wstring& name)
-{
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder = std::wstring(temp) + name + std::to_wstring(GetCurrentProcessId());
-    std::wstring from = folder + L'\0';
-    SHFILEOPSTRUCTW op{};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-    SHFileOperationW(&op);
-    CreateDirectoryW(folder.c_str(), nullptr);
-    return folder;
-}
 
 // Every file of the folder in name (day) order; each must start with the header, which is
 // checked and dropped here. The rows keep their file's day for the check of their times.
@@ -111,7 +94,7 @@ HWND Group(HWND main, const std::wstring& captionPart)
 
 TEST(EndToEnd, TheLogFileHoldsEveryCallConnectionChangeAndErrorAndWaitsOutAFileHeldOpen)
 {
-    const std::wstring appData = FreshFolder(L"callerid-e2e-log-");
+    const std::wstring appData = testsupport::FreshTempFolder(L"e2e-log");
     const std::wstring logs = appData + L"\\Caller ID Test\\Logs";
     CreateDirectoryW((appData + L"\\Caller ID Test").c_str(), nullptr);
     CreateDirectoryW(logs.c_str(), nullptr);

@@ -74,7 +74,7 @@ void PumpFor(unsigned milliseconds)
 
 std::string Narrow(const std::wstring& text) { return ui::WideToUtf8(text); }
 
-std::wstring UsePrivateLocalAppData(const std::wstring& name)
+std::wstring FreshTempFolder(const std::wstring& name)
 {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
@@ -89,6 +89,12 @@ std::wstring UsePrivateLocalAppData(const std::wstring& name)
     op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
     SHFileOperationW(&op);
     CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+std::wstring UsePrivateLocalAppData(const std::wstring& name)
+{
+    const std::wstring folder = FreshTempFolder(name);
     SetEnvironmentVariableW(L"LOCALAPPDATA", folder.c_str());
     return folder;
 }

@@ -20,6 +20,10 @@ bool MoveCursorTo(int x, int y, unsigned timeoutMs = 20000);
 // Pumps messages for the given time (for checking that something does NOT happen).
 void PumpFor(unsigned milliseconds);
 
+// An empty folder "callerid-<name>-<process id>" under the temporary folder (emptied when an
+// earlier run with the same process id left it behind). Returns its path.
+std::wstring FreshTempFolder(const std::wstring& name);
+
 // Points %LOCALAPPDATA% of this process at a folder of its own under the temporary folder, made
 // empty, so that the program's windows made in a test keep their log there and not in the
 // prefix's real one. Returns that folder (the log's files go to "Caller ID Test\Logs" in it).
