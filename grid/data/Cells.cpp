@@ -132,8 +132,29 @@ namespace {
 TCells::~TCells()
 {
     for (auto& list : FLists)
-        for (TCell* c : list)
-            delete c;
+        for (TSlot slot : list)
+            Release(slot);
+}
+
+void TCells::Release(TSlot slot) noexcept
+{
+    if (IsFresh(slot))
+        return;
+    delete slot;
+    --FWritten;
+}
+
+TCells::TSlot TCells::FreshSlot(int col)
+{
+    const TCustomColumn* column = FColumns->Items(col);
+    const TCellKind kind = column->CellKind();
+    const TColor color = column->Color();
+    size_t k = 0;
+    while (k < FFresh.size() && (FFresh[k].Kind != kind || FFresh[k].Color != color))
+        ++k;
+    if (k == FFresh.size())
+        FFresh.push_back({kind, color, NewCell(kind, color, -1, -1)});
+    return reinterpret_cast<TSlot>((static_cast<uintptr_t>(k) << 1) | 1);
 }
 
 void TCells::CheckRow(int row) const
@@ -148,10 +169,29 @@ TCell* TCells::Cell(int ACol, int ARow)
     if (ACol < 0 || ACol >= ListCount())
         throw ui::EListError(ACol);
     CheckRow(ARow);
-    TCell* cell = FLists[ACol][ARow];
+    TSlot& slot = FLists[ACol][ARow];
+    if (IsFresh(slot)) {
+        const TFresh& fresh = FFresh[FreshIndex(slot)];
+        slot = NewCell(fresh.Kind, fresh.Color, ACol, ARow).release();
+        ++FWritten;
+    }
+    TCell* cell = slot;
     cell->FCol = ACol;
     cell->FRow = ARow;
     return cell;
+}
+
+const TCell* TCells::Read(int ACol, int ARow) const
+{
+    if (ACol < 0 || ACol >= ListCount())
+        throw ui::EListError(ACol);
+    CheckRow(ARow);
+    TSlot slot = FLists[ACol][ARow];
+    if (IsFresh(slot))
+        return Resolve(slot, ACol, ARow);
+    slot->FCol = ACol;
+    slot->FRow = ARow;
+    return slot;
 }
 
 std::unique_ptr<TCell> TCells::CreateCell(int col, int row)
@@ -182,23 +222,20 @@ void TCells::AddRows(int Count)
     if (Count <= 0)
         return;
     int newCount = ui::CheckedAdd(FRowCount, Count);
-    // On failure the lists go back to their old length.
+    // On failure the lists go back to their old length; the new slots own no cells.
     auto rollBack = [this] {
-        for (auto& list : FLists) {
-            for (size_t k = static_cast<size_t>(FRowCount); k < list.size(); ++k)
-                delete list[k];
+        for (auto& list : FLists)
             list.resize(static_cast<size_t>(FRowCount));
-        }
     };
     try {
         // Column by column, so that the column's class and colour are looked up once.
         for (int i = 0; i < ListCount(); ++i) {
-            const TCustomColumn* column = FColumns->Items(i);
-            const TCellKind kind = column->CellKind();
-            const TColor color = column->Color();
+            const TSlot fresh = FreshSlot(i);
             TCellList& list = FLists[i];
-            for (int r = FRowCount; r < newCount; ++r)
-                list.push_back(NewCell(kind, color, i, r).release());
+            if (Count == 1)
+                list.push_back(fresh);
+            else
+                list.insert(list.end(), static_cast<size_t>(Count), fresh);
         }
     } catch (const std::bad_alloc&) {
         rollBack();
@@ -218,7 +255,7 @@ void TCells::DeleteRow(int ARow)
 {
     CheckRow(ARow);
     for (auto& list : FLists) {
-        delete list[ARow];
+        Release(list[ARow]);
         list.erase(list.begin() + ARow);
     }
     --FRowCount;
@@ -229,23 +266,21 @@ void TCells::InsertRow(int ARow)
     CheckRow(ARow);
     if (FRowCount == INT32_MAX)
         throw ui::EIntOverflow();
-    std::vector<std::unique_ptr<TCell>> fresh;
+    std::vector<TSlot> fresh;
     fresh.reserve(FLists.size());
     for (int i = 0; i < ListCount(); ++i)
-        fresh.push_back(CreateCell(i, ARow));
+        fresh.push_back(FreshSlot(i));
     // A deque's single insertion either happens or leaves the list as it was; the lists done
     // before a failing one give their new slot back.
     int done = 0;
     try {
         for (; done < ListCount(); ++done)
-            FLists[done].insert(FLists[done].begin() + ARow, fresh[done].get());
+            FLists[done].insert(FLists[done].begin() + ARow, fresh[done]);
     } catch (...) {
         for (int i = 0; i < done; ++i)
             FLists[i].erase(FLists[i].begin() + ARow);
         throw;
     }
-    for (auto& cell : fresh)
-        cell.release(); // owned by the lists now
     ++FRowCount;
     FSorted = false;
 }
@@ -266,8 +301,9 @@ void TCells::MoveRow(int FromRow, int ToRow)
 void TCells::Clear()
 {
     for (auto& list : FLists) {
-        for (TCell* c : list)
-            delete c;
+        // Rows nobody wrote to own nothing: with no written cell left there is nothing to visit.
+        for (auto it = list.begin(); FWritten > 0 && it != list.end(); ++it)
+            Release(*it);
         list.clear();
     }
     FRowCount = 0;
@@ -276,21 +312,10 @@ void TCells::Clear()
 
 void TCells::StructureChanged(int action, int index1, int index2)
 {
-    auto makeList = [this](int column) {
-        TCellList list;
-        try {
-            for (int r = 0; r < FRowCount; ++r)
-                list.push_back(CreateCell(column, r).release());
-        } catch (...) {
-            for (TCell* c : list)
-                delete c;
-            throw;
-        }
-        return list;
-    };
+    auto makeList = [this](int column) { return TCellList(static_cast<size_t>(FRowCount), FreshSlot(column)); };
     auto dropList = [this](int slot) {
-        for (TCell* c : FLists[slot])
-            delete c;
+        for (TSlot c : FLists[slot])
+            Release(c);
         FLists.erase(FLists.begin() + slot);
         if (FLists.empty())
             FRowCount = 0;
@@ -423,7 +448,7 @@ void TCells::ReverseRows()
 
 void TCells::ApplyOrder(const std::vector<int>& order)
 {
-    std::vector<TCell*> scratch(order.size());
+    std::vector<TSlot> scratch(order.size());
     for (auto& list : FLists) {
         for (size_t k = 0; k < order.size(); ++k)
             scratch[k] = list[order[k]];
@@ -442,20 +467,23 @@ void TCells::SortRows(int ACol, TSortType sortType, bool descending)
     } else if (FRowCount >= 2) {
         // Every key is read before anything moves, so a value that does not convert raises
         // with the rows untouched.
-        const TCellList& column = FLists[ACol];
+        // The cells as a reader sees them: slots nobody wrote to read as fresh cells.
+        std::vector<const TCell*> column(static_cast<size_t>(FRowCount));
+        for (size_t k = 0; k < column.size(); ++k)
+            column[k] = Peek(ACol, static_cast<int>(k));
         std::vector<int> order;
         switch (sortType) {
         case TSortType::stAlphabetic: {
             std::vector<std::wstring> converted;
             std::vector<const std::wstring*> keys(column.size());
             bool allText = std::all_of(column.begin(), column.end(),
-                                       [](TCell* c) { return dynamic_cast<TStringCell*>(c) != nullptr; });
+                                       [](const TCell* c) { return dynamic_cast<const TStringCell*>(c) != nullptr; });
             if (allText) {
                 for (size_t k = 0; k < column.size(); ++k)
-                    keys[k] = &static_cast<TStringCell*>(column[k])->Text();
+                    keys[k] = &static_cast<const TStringCell*>(column[k])->Text();
             } else {
                 converted.reserve(column.size());
-                for (TCell* c : column)
+                for (const TCell* c : column)
                     converted.push_back(c->AsString());
                 for (size_t k = 0; k < column.size(); ++k)
                     keys[k] = &converted[k];
@@ -466,7 +494,7 @@ void TCells::SortRows(int ACol, TSortType sortType, bool descending)
         case TSortType::stBoolean: {
             std::vector<uint8_t> keys;
             keys.reserve(column.size());
-            for (TCell* c : column)
+            for (const TCell* c : column)
                 keys.push_back(c->AsBoolean() ? 1 : 0);
             order = SortedOrder(keys, [](uint8_t a, uint8_t b) { return a < b; }, descending);
             break;
@@ -475,7 +503,7 @@ void TCells::SortRows(int ACol, TSortType sortType, bool descending)
         case TSortType::stDate: {
             std::vector<double> keys;
             keys.reserve(column.size());
-            for (TCell* c : column)
+            for (const TCell* c : column)
                 keys.push_back(sortType == TSortType::stNumeric ? c->AsFloat() : c->AsDateTime());
             order = SortedOrder(keys, [](double a, double b) { return a < b; }, descending);
             break;
@@ -483,7 +511,7 @@ void TCells::SortRows(int ACol, TSortType sortType, bool descending)
         case TSortType::stIP: {
             std::vector<std::array<int32_t, 4>> keys;
             keys.reserve(column.size());
-            for (TCell* c : column)
+            for (const TCell* c : column)
                 keys.push_back(ReadAddress(c->AsString()));
             order = SortedOrder(keys, [](const std::array<int32_t, 4>& a, const std::array<int32_t, 4>& b) { return a < b; },
                                 descending);

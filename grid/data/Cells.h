@@ -80,6 +80,13 @@ using TCellChangeEvent = std::function<void(TCells* Sender, int ACol, int ARow)>
 // indexed reads. All operations keep every list exactly RowCount long, also when they fail.
 // A list is a deque: removing a row moves only the cells on its shorter side, so the rows at
 // the top go as cheaply as those at the end (a call list drops its oldest row per call).
+//
+// Cells are made when written. A slot that nobody has written to holds no cell but a mark that
+// names a shared fresh cell of the class and colour the slot's cell would have been made with;
+// reading such a slot reads that fresh cell, so a reader sees exactly what a cell made at the
+// time would show. Cell() makes the slot's own cell before handing it out, because the caller
+// may write to it; Peek() only reads and never makes one. Adding, inserting and clearing rows
+// nobody wrote to therefore allocate nothing per cell.
 class TCells {
 public:
     TCells(TColumns* columns, TGridHost* host) : FColumns(columns), FHost(host) {}
@@ -97,11 +104,19 @@ public:
     int SortColumn() const { return FSortColumn; }
     bool SortDescending() const { return FSortDescending; }
 
-    // The cell at (ACol, ARow); writes the coordinates into it. ARow outside the rows raises the
-    // list index error; ACol must be an existing column.
+    // The cell at (ACol, ARow), made now if the slot had none; writes the coordinates into it.
+    // ARow outside the rows raises the list index error; ACol must be an existing column.
     TCell* Cell(int ACol, int ARow);
-    // The cell without recording a lookup (painting, sorting).
-    TCell* Peek(int ACol, int ARow) const { return FLists[ACol][ARow]; }
+    // The same lookup for reading only: checked like Cell(), but a slot nobody wrote to reads as
+    // the fresh cell it stands for and stays without a cell of its own.
+    const TCell* Read(int ACol, int ARow) const;
+    // The cell for reading only (painting, sorting, formulas): the slot's own cell, or the fresh
+    // cell it stands for. No bounds check; nothing is made.
+    const TCell* Peek(int ACol, int ARow) const { return Resolve(FLists[ACol][ARow], ACol, ARow); }
+    // Whether the slot has a cell of its own, that is, whether anything was written to it.
+    bool Written(int ACol, int ARow) const { return !IsFresh(FLists[ACol][ARow]); }
+    // How many slots own a cell.
+    size_t WrittenCount() const { return FWritten; }
 
     // Appends Count rows of fresh cells; the sorted flag is cleared. All or nothing.
     void AddRows(int Count);
@@ -123,6 +138,31 @@ public:
     std::unique_ptr<TCell> CreateCell(int col, int row);
 
 private:
+    // A slot is a cell pointer, or with the lowest bit set (cells are at least 8-byte aligned)
+    // the number of a fresh cell in FFresh shifted left by one.
+    using TSlot = TCell*;
+    using TCellList = std::deque<TSlot>;
+    struct TFresh {
+        TCellKind Kind;
+        TColor Color;
+        std::unique_ptr<TCell> Cell;
+    };
+
+    static bool IsFresh(TSlot slot) { return (reinterpret_cast<uintptr_t>(slot) & 1) != 0; }
+    static size_t FreshIndex(TSlot slot) { return reinterpret_cast<uintptr_t>(slot) >> 1; }
+    const TCell* Resolve(TSlot slot, int col, int row) const
+    {
+        if (!IsFresh(slot))
+            return slot;
+        // What a cell made for this slot would report as its coordinates.
+        TCell* fresh = FFresh[FreshIndex(slot)].Cell.get();
+        fresh->FCol = col;
+        fresh->FRow = row;
+        return fresh;
+    }
+    // The mark for column `col`'s fresh cell as the column is now (its class and colour).
+    TSlot FreshSlot(int col);
+    void Release(TSlot slot) noexcept;
     std::unique_ptr<TCell> NewCell(TCellKind kind, TColor color, int col, int row);
     void CheckRow(int row) const;
     void ReverseRows();
@@ -130,8 +170,10 @@ private:
 
     TColumns* FColumns;
     TGridHost* FHost;
-    using TCellList = std::deque<TCell*>;
     std::vector<TCellList> FLists;
+    // The fresh cells the marks name, one per class and colour seen; they are never changed.
+    std::vector<TFresh> FFresh;
+    size_t FWritten = 0;
     int FRowCount = 0;
     bool FSorted = false;
     int FSortColumn = -1;
