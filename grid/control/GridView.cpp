@@ -195,7 +195,9 @@ void TGridView::AddRows(int Count)
             for (int i = 0; i < Columns()->Count(); ++i)
                 if (const std::wstring& value = Columns()->Items(i)->DefaultValue(); !value.empty())
                     Cell(i, r)->SetAsString(value);
-    if (Options().Contains(TGridOption::goGrid) && first > 0)
+    // Without a window there is nothing to invalidate, and working out the row's rectangle
+    // would cost an append more than the append itself.
+    if (Options().Contains(TGridOption::goGrid) && first > 0 && HandleAllocated())
         InvalidateRow(first - 1);
     UpdateVertScrollRange();
 }

@@ -132,8 +132,20 @@ namespace {
 TCells::~TCells()
 {
     for (auto& list : FLists)
-        for (TSlot slot : list)
+        for (TSlot slot : list.Slots)
             Release(slot);
+}
+
+void TCells::Settle(TCellList& list)
+{
+    if (list.Slots.size() < static_cast<size_t>(FRowCount))
+        list.Slots.resize(static_cast<size_t>(FRowCount), list.Tail);
+}
+
+void TCells::SettleAll()
+{
+    for (auto& list : FLists)
+        Settle(list);
 }
 
 void TCells::Release(TSlot slot) noexcept
@@ -146,6 +158,11 @@ void TCells::Release(TSlot slot) noexcept
 
 TCells::TSlot TCells::FreshSlot(int col)
 {
+    if (static_cast<size_t>(col) < FFreshOf.size()) {
+        const TFreshOf& last = FFreshOf[col];
+        if (last.Column != nullptr && last.Column->CellKind() == last.Kind && last.Column->Color() == last.Color)
+            return last.Slot;
+    }
     const TCustomColumn* column = FColumns->Items(col);
     const TCellKind kind = column->CellKind();
     const TColor color = column->Color();
@@ -154,7 +171,11 @@ TCells::TSlot TCells::FreshSlot(int col)
         ++k;
     if (k == FFresh.size())
         FFresh.push_back({kind, color, NewCell(kind, color, -1, -1)});
-    return reinterpret_cast<TSlot>((static_cast<uintptr_t>(k) << 1) | 1);
+    TSlot slot = reinterpret_cast<TSlot>((static_cast<uintptr_t>(k) << 1) | 1);
+    if (static_cast<size_t>(col) >= FFreshOf.size())
+        FFreshOf.resize(static_cast<size_t>(col) + 1, TFreshOf{nullptr, ckText, clBlack, nullptr});
+    FFreshOf[col] = {column, kind, color, slot};
+    return slot;
 }
 
 void TCells::CheckRow(int row) const
@@ -169,7 +190,9 @@ TCell* TCells::Cell(int ACol, int ARow)
     if (ACol < 0 || ACol >= ListCount())
         throw ui::EListError(ACol);
     CheckRow(ARow);
-    TSlot& slot = FLists[ACol][ARow];
+    TCellList& list = FLists[ACol];
+    Settle(list);
+    TSlot& slot = list.Slots[ARow];
     if (IsFresh(slot)) {
         const TFresh& fresh = FFresh[FreshIndex(slot)];
         slot = NewCell(fresh.Kind, fresh.Color, ACol, ARow).release();
@@ -186,7 +209,7 @@ const TCell* TCells::Read(int ACol, int ARow) const
     if (ACol < 0 || ACol >= ListCount())
         throw ui::EListError(ACol);
     CheckRow(ARow);
-    TSlot slot = FLists[ACol][ARow];
+    TSlot slot = FLists[ACol].At(ARow);
     if (IsFresh(slot))
         return Resolve(slot, ACol, ARow);
     slot->FCol = ACol;
@@ -222,30 +245,29 @@ void TCells::AddRows(int Count)
     if (Count <= 0)
         return;
     int newCount = ui::CheckedAdd(FRowCount, Count);
-    // On failure the lists go back to their old length; the new slots own no cells.
-    auto rollBack = [this] {
-        for (auto& list : FLists)
-            list.resize(static_cast<size_t>(FRowCount));
-    };
+    // The new rows join each list's tail. Only a column whose class or colour changed since its
+    // tail was marked stores its old tail first; that leaves the rows reading as they did, so a
+    // failure needs nothing undone.
     try {
-        // Column by column, so that the column's class and colour are looked up once.
-        for (int i = 0; i < ListCount(); ++i) {
-            const TSlot fresh = FreshSlot(i);
+        for (size_t i = 0; i < FLists.size(); ++i) {
             TCellList& list = FLists[i];
-            if (Count == 1)
-                list.push_back(fresh);
-            else
-                list.insert(list.end(), static_cast<size_t>(Count), fresh);
+            if (i < FFreshOf.size()) {
+                // The usual case, checked here without a call: the column is as it was.
+                const TFreshOf& last = FFreshOf[i];
+                if (last.Slot == list.Tail && last.Column != nullptr && last.Column->CellKind() == last.Kind &&
+                    last.Column->Color() == last.Color)
+                    continue;
+            }
+            const TSlot fresh = FreshSlot(static_cast<int>(i));
+            if (fresh != list.Tail) {
+                Settle(list);
+                list.Tail = fresh;
+            }
         }
     } catch (const std::bad_alloc&) {
-        rollBack();
         OutOfMemory();
     } catch (const std::length_error&) {
-        rollBack();
         OutOfMemory();
-    } catch (...) {
-        rollBack();
-        throw;
     }
     FRowCount = newCount;
     FSorted = false;
@@ -255,8 +277,11 @@ void TCells::DeleteRow(int ARow)
 {
     CheckRow(ARow);
     for (auto& list : FLists) {
-        Release(list[ARow]);
-        list.erase(list.begin() + ARow);
+        // A row past the stored slots is one of the tail's, which only gets one row shorter.
+        if (static_cast<size_t>(ARow) < list.Slots.size()) {
+            Release(list.Slots[ARow]);
+            list.Slots.erase(list.Slots.begin() + ARow);
+        }
     }
     --FRowCount;
 }
@@ -270,15 +295,16 @@ void TCells::InsertRow(int ARow)
     fresh.reserve(FLists.size());
     for (int i = 0; i < ListCount(); ++i)
         fresh.push_back(FreshSlot(i));
+    SettleAll();
     // A deque's single insertion either happens or leaves the list as it was; the lists done
     // before a failing one give their new slot back.
     int done = 0;
     try {
         for (; done < ListCount(); ++done)
-            FLists[done].insert(FLists[done].begin() + ARow, fresh[done]);
+            FLists[done].Slots.insert(FLists[done].Slots.begin() + ARow, fresh[done]);
     } catch (...) {
         for (int i = 0; i < done; ++i)
-            FLists[i].erase(FLists[i].begin() + ARow);
+            FLists[i].Slots.erase(FLists[i].Slots.begin() + ARow);
         throw;
     }
     ++FRowCount;
@@ -289,7 +315,9 @@ void TCells::MoveRow(int FromRow, int ToRow)
 {
     CheckRow(FromRow);
     CheckRow(ToRow);
-    for (auto& list : FLists) {
+    SettleAll();
+    for (auto& cells : FLists) {
+        std::deque<TSlot>& list = cells.Slots;
         if (FromRow < ToRow)
             std::rotate(list.begin() + FromRow, list.begin() + FromRow + 1, list.begin() + ToRow + 1);
         else if (FromRow > ToRow)
@@ -302,9 +330,9 @@ void TCells::Clear()
 {
     for (auto& list : FLists) {
         // Rows nobody wrote to own nothing: with no written cell left there is nothing to visit.
-        for (auto it = list.begin(); FWritten > 0 && it != list.end(); ++it)
+        for (auto it = list.Slots.begin(); FWritten > 0 && it != list.Slots.end(); ++it)
             Release(*it);
-        list.clear();
+        list.Slots.clear();
     }
     FRowCount = 0;
     FSorted = false;
@@ -312,9 +340,11 @@ void TCells::Clear()
 
 void TCells::StructureChanged(int action, int index1, int index2)
 {
-    auto makeList = [this](int column) { return TCellList(static_cast<size_t>(FRowCount), FreshSlot(column)); };
+    // Lists change places or columns go: the remembered columns may no longer be the lists'.
+    FFreshOf.clear();
+    auto makeList = [this](int column) { return TCellList{{}, FreshSlot(column)}; };
     auto dropList = [this](int slot) {
-        for (TSlot c : FLists[slot])
+        for (TSlot c : FLists[slot].Slots)
             Release(c);
         FLists.erase(FLists.begin() + slot);
         if (FLists.empty())
@@ -356,6 +386,7 @@ void TCells::StructureChanged(int action, int index1, int index2)
     default:
         break;
     }
+    FFreshOf.clear();
 }
 
 void TCells::Change(int ACol, int ARow)
@@ -442,17 +473,19 @@ std::vector<int> SortedOrder(std::vector<K>& keys, const Less& less, bool descen
 
 void TCells::ReverseRows()
 {
+    SettleAll();
     for (auto& list : FLists)
-        std::reverse(list.begin(), list.end());
+        std::reverse(list.Slots.begin(), list.Slots.end());
 }
 
 void TCells::ApplyOrder(const std::vector<int>& order)
 {
+    SettleAll();
     std::vector<TSlot> scratch(order.size());
     for (auto& list : FLists) {
         for (size_t k = 0; k < order.size(); ++k)
-            scratch[k] = list[order[k]];
-        std::copy(scratch.begin(), scratch.end(), list.begin());
+            scratch[k] = list.Slots[order[k]];
+        std::copy(scratch.begin(), scratch.end(), list.Slots.begin());
     }
 }
 

@@ -85,8 +85,9 @@ using TCellChangeEvent = std::function<void(TCells* Sender, int ACol, int ARow)>
 // names a shared fresh cell of the class and colour the slot's cell would have been made with;
 // reading such a slot reads that fresh cell, so a reader sees exactly what a cell made at the
 // time would show. Cell() makes the slot's own cell before handing it out, because the caller
-// may write to it; Peek() only reads and never makes one. Adding, inserting and clearing rows
-// nobody wrote to therefore allocate nothing per cell.
+// may write to it; Peek() only reads and never makes one. A list may also end before the last
+// row: the rows past its end all read as its tail mark, so appending rows nobody wrote to only
+// counts them. Adding, inserting and clearing such rows therefore allocate nothing per cell.
 class TCells {
 public:
     TCells(TColumns* columns, TGridHost* host) : FColumns(columns), FHost(host) {}
@@ -112,9 +113,9 @@ public:
     const TCell* Read(int ACol, int ARow) const;
     // The cell for reading only (painting, sorting, formulas): the slot's own cell, or the fresh
     // cell it stands for. No bounds check; nothing is made.
-    const TCell* Peek(int ACol, int ARow) const { return Resolve(FLists[ACol][ARow], ACol, ARow); }
+    const TCell* Peek(int ACol, int ARow) const { return Resolve(FLists[ACol].At(ARow), ACol, ARow); }
     // Whether the slot has a cell of its own, that is, whether anything was written to it.
-    bool Written(int ACol, int ARow) const { return !IsFresh(FLists[ACol][ARow]); }
+    bool Written(int ACol, int ARow) const { return !IsFresh(FLists[ACol].At(ARow)); }
     // How many slots own a cell.
     size_t WrittenCount() const { return FWritten; }
 
@@ -141,7 +142,12 @@ private:
     // A slot is a cell pointer, or with the lowest bit set (cells are at least 8-byte aligned)
     // the number of a fresh cell in FFresh shifted left by one.
     using TSlot = TCell*;
-    using TCellList = std::deque<TSlot>;
+    // One column's slots: the stored ones, then up to RowCount rows that all read as Tail.
+    struct TCellList {
+        std::deque<TSlot> Slots;
+        TSlot Tail = nullptr;
+        TSlot At(int row) const { return static_cast<size_t>(row) < Slots.size() ? Slots[row] : Tail; }
+    };
     struct TFresh {
         TCellKind Kind;
         TColor Color;
@@ -163,6 +169,9 @@ private:
     // The mark for column `col`'s fresh cell as the column is now (its class and colour).
     TSlot FreshSlot(int col);
     void Release(TSlot slot) noexcept;
+    // Stores the list's tail rows as slots, for operations that move or replace single rows.
+    void Settle(TCellList& list);
+    void SettleAll();
     std::unique_ptr<TCell> NewCell(TCellKind kind, TColor color, int col, int row);
     void CheckRow(int row) const;
     void ReverseRows();
@@ -173,6 +182,15 @@ private:
     std::vector<TCellList> FLists;
     // The fresh cells the marks name, one per class and colour seen; they are never changed.
     std::vector<TFresh> FFresh;
+    // Per list, the mark last handed out and what it was chosen by, so that appending a row
+    // checks its column instead of searching; emptied on every structure change.
+    struct TFreshOf {
+        const TCustomColumn* Column;
+        TCellKind Kind;
+        TColor Color;
+        TSlot Slot;
+    };
+    std::vector<TFreshOf> FFreshOf;
     size_t FWritten = 0;
     int FRowCount = 0;
     bool FSorted = false;
