@@ -9,6 +9,7 @@
 #include <array>
 #include <new>
 #include <random>
+#include <type_traits>
 
 namespace grid {
 
@@ -27,12 +28,26 @@ TColor TCell::DisplayTextColor() const
 
 namespace {
 
-// Free lists of cell-sized blocks, one per size in steps of 8 bytes, carved from 64 KB chunks.
-// Used from the user-interface thread only, like the cells. Chunks stay for the life of the
-// process and are reused by later cells.
+} // namespace
+
+// Free lists of cell-sized blocks, one per size in steps of 8 bytes, carved from chunks of up to
+// 64 KB. Used from the user-interface thread only, like the cells. The process has one for
+// cells made outside a store; each store has its own, which gives all its blocks back at once
+// when the store is cleared.
 class TCellPool {
 public:
     static constexpr size_t kStep = 8, kClasses = 16, kChunk = 64 * 1024;
+
+    explicit TCellPool(size_t firstChunk = kChunk) : FFirstChunk(firstChunk) {}
+    TCellPool(const TCellPool&) = delete;
+    TCellPool& operator=(const TCellPool&) = delete;
+    ~TCellPool()
+    {
+        for (const TChunk& c : FChunks)
+            ::operator delete(c.Memory);
+        for (const TChunk& c : FSpare)
+            ::operator delete(c.Memory);
+    }
 
     void* Allocate(size_t size)
     {
@@ -56,26 +71,47 @@ public:
         b->Next = FFree[k];
         FFree[k] = b;
     }
+    // Every block is free again; the chunks are kept for the blocks that come next. The
+    // blocks' contents must already have been destroyed.
+    void ReleaseAll()
+    {
+        FSpare.insert(FSpare.end(), FChunks.begin(), FChunks.end());
+        FChunks.clear();
+        std::fill(std::begin(FFree), std::end(FFree), nullptr);
+    }
 
 private:
     struct TBlock {
         TBlock* Next;
     };
+    struct TChunk {
+        char* Memory;
+        size_t Size;
+    };
     void Refill(size_t k)
     {
+        if (FSpare.empty()) {
+            // A store that holds a few rows takes a few kilobytes; one that grows, larger chunks.
+            size_t size = std::min(kChunk, FFirstChunk << std::min<size_t>(FChunks.size(), 8));
+            FSpare.push_back({static_cast<char*>(::operator new(size)), size});
+        }
+        FChunks.push_back(FSpare.back());
+        FSpare.pop_back();
+        const TChunk& chunk = FChunks.back();
         size_t blockSize = k * kStep;
-        auto* chunk = static_cast<char*>(::operator new(kChunk));
-        FChunks.push_back(chunk);
         // Pushed from the end, so that cells made one after another lie one after another.
-        for (size_t n = kChunk / blockSize; n-- > 0;) {
-            auto* b = reinterpret_cast<TBlock*>(chunk + n * blockSize);
+        for (size_t n = chunk.Size / blockSize; n-- > 0;) {
+            auto* b = reinterpret_cast<TBlock*>(chunk.Memory + n * blockSize);
             b->Next = FFree[k];
             FFree[k] = b;
         }
     }
+    size_t FFirstChunk;
     TBlock* FFree[kClasses] = {};
-    std::vector<char*> FChunks;
+    std::vector<TChunk> FChunks, FSpare;
 };
+
+namespace {
 
 TCellPool& CellPool()
 {
@@ -129,6 +165,12 @@ namespace {
 
 } // namespace
 
+// A store's first chunks are small: most grids hold a few rows.
+TCells::TCells(TColumns* columns, TGridHost* host)
+    : FColumns(columns), FHost(host), FPool(std::make_unique<TCellPool>(4 * 1024))
+{
+}
+
 TCells::~TCells()
 {
     for (auto& list : FLists)
@@ -152,8 +194,38 @@ void TCells::Release(TSlot slot) noexcept
 {
     if (IsFresh(slot))
         return;
-    delete slot;
+    const size_t size = slot->FStoredSize;
+    slot->~TCell();
+    FPool->Release(slot, size);
     --FWritten;
+}
+
+TCell* TCells::MakeStored(TCellKind kind, TColor color, int col, int row)
+{
+    TCell* cell = nullptr;
+    auto make = [&](auto* type) {
+        using T = std::remove_pointer_t<decltype(type)>;
+        void* block = FPool->Allocate(sizeof(T));
+        try {
+            cell = ::new (block) T(this);
+        } catch (...) {
+            FPool->Release(block, sizeof(T));
+            throw;
+        }
+        cell->FStoredSize = sizeof(T);
+    };
+    switch (kind) {
+    case ckBoolean: make(static_cast<TBooleanCell*>(nullptr)); break;
+    case ckDate: make(static_cast<TDateTimeCell*>(nullptr)); break;
+    case ckFloat: make(static_cast<TFloatCell*>(nullptr)); break;
+    case ckInteger: make(static_cast<TIntegerCell*>(nullptr)); break;
+    default: make(static_cast<TStringCell*>(nullptr)); break;
+    }
+    cell->SetColor(color); // still initialising: no change is reported
+    cell->FInitialising = false;
+    cell->FCol = col;
+    cell->FRow = row;
+    return cell;
 }
 
 TCells::TSlot TCells::FreshSlot(int col)
@@ -195,7 +267,7 @@ TCell* TCells::Cell(int ACol, int ARow)
     TSlot& slot = list.Slots[ARow];
     if (IsFresh(slot)) {
         const TFresh& fresh = FFresh[FreshIndex(slot)];
-        slot = NewCell(fresh.Kind, fresh.Color, ACol, ARow).release();
+        slot = MakeStored(fresh.Kind, fresh.Color, ACol, ARow);
         ++FWritten;
     }
     TCell* cell = slot;
@@ -328,12 +400,26 @@ void TCells::MoveRow(int FromRow, int ToRow)
 
 void TCells::Clear()
 {
+    // Row by row: the cells of a row were most likely made one after another and lie together,
+    // so each block of memory is visited once. Rows nobody wrote to own nothing: with no written
+    // cell left there is nothing to visit.
+    std::vector<std::deque<TSlot>::iterator> at;
+    size_t rows = 0;
     for (auto& list : FLists) {
-        // Rows nobody wrote to own nothing: with no written cell left there is nothing to visit.
-        for (auto it = list.Slots.begin(); FWritten > 0 && it != list.Slots.end(); ++it)
-            Release(*it);
-        list.Slots.clear();
+        at.push_back(list.Slots.begin());
+        rows = std::max(rows, list.Slots.size());
     }
+    // The cells are destroyed where they lie, and their blocks go back all at once.
+    for (size_t r = 0; r < rows && FWritten > 0; ++r)
+        for (size_t i = 0; i < FLists.size(); ++i)
+            if (r < FLists[i].Slots.size())
+                if (TSlot slot = *at[i]++; !IsFresh(slot)) {
+                    slot->~TCell();
+                    --FWritten;
+                }
+    FPool->ReleaseAll();
+    for (auto& list : FLists)
+        list.Slots.clear();
     FRowCount = 0;
     FSorted = false;
 }

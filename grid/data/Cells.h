@@ -14,6 +14,7 @@
 namespace grid {
 
 class TCells;
+class TCellPool;
 class TGridHost;
 
 // One value of the grid. The classes differ in what they hold (TCellClasses); the base keeps the
@@ -70,6 +71,9 @@ private:
     TColor FColor = clBlack;
     int32_t FCol = -1;
     bool FInitialising = true;
+    // The size of the block a store made this cell in, 0 for a cell made on its own (in the
+    // padding before FRow, so it costs no memory).
+    uint8_t FStoredSize = 0;
     int32_t FRow = -1;
     std::unique_ptr<std::string> FHint;
 };
@@ -90,7 +94,7 @@ using TCellChangeEvent = std::function<void(TCells* Sender, int ACol, int ARow)>
 // counts them. Adding, inserting and clearing such rows therefore allocate nothing per cell.
 class TCells {
 public:
-    TCells(TColumns* columns, TGridHost* host) : FColumns(columns), FHost(host) {}
+    TCells(TColumns* columns, TGridHost* host);
     TCells(const TCells&) = delete;
     TCells& operator=(const TCells&) = delete;
     ~TCells();
@@ -169,6 +173,8 @@ private:
     // The mark for column `col`'s fresh cell as the column is now (its class and colour).
     TSlot FreshSlot(int col);
     void Release(TSlot slot) noexcept;
+    // A cell of the store's own, made in its pool; Release destroys it.
+    TCell* MakeStored(TCellKind kind, TColor color, int col, int row);
     // Stores the list's tail rows as slots, for operations that move or replace single rows.
     void Settle(TCellList& list);
     void SettleAll();
@@ -179,6 +185,8 @@ private:
 
     TColumns* FColumns;
     TGridHost* FHost;
+    // The blocks of the cells in the lists; clearing the store gives them back in one step.
+    std::unique_ptr<TCellPool> FPool;
     std::vector<TCellList> FLists;
     // The fresh cells the marks name, one per class and colour seen; they are never changed.
     std::vector<TFresh> FFresh;
