@@ -496,6 +496,10 @@ void TCustomGridViewControl::DoSortColumn(int ACol, bool Ascending)
 void TCustomGridViewControl::InsertRowMarks(int at, int count)
 {
     at = std::clamp(at, 0, static_cast<int>(FRowMarks.size()));
+    if (at == static_cast<int>(FRowMarks.size())) { // appending, the usual case
+        FRowMarks.resize(FRowMarks.size() + static_cast<size_t>(std::max(count, 0)));
+        return;
+    }
     FRowMarks.insert(FRowMarks.begin() + at, static_cast<size_t>(std::max(count, 0)), 0);
 }
 

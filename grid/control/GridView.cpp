@@ -132,19 +132,18 @@ std::wstring TGridView::GetCellText(int ACol, int ARow)
 {
     if (!CellInBounds(ACol, ARow, Columns()->Count(), RowCount()))
         return {};
-    return FCells->Cell(ACol, ARow)->AsString();
+    return FCells->Read(ACol, ARow)->AsString();
 }
 
 void TGridView::SetCellText(int ACol, int ARow, const std::wstring& text)
 {
     if (!CellInBounds(ACol, ARow, Columns()->Count(), RowCount()))
         return;
-    TCell* cell = FCells->Cell(ACol, ARow);
-    if (cell->AsString() != text)
-        cell->SetAsString(text);
+    if (FCells->Read(ACol, ARow)->AsString() != text)
+        FCells->Cell(ACol, ARow)->SetAsString(text);
 }
 
-TColor TGridView::GetCellColor(int ACol, int ARow) { return FCells->Cell(ACol, ARow)->Color(); }
+TColor TGridView::GetCellColor(int ACol, int ARow) { return FCells->Read(ACol, ARow)->Color(); }
 
 bool TGridView::PrepareCellFont(int ACol, int ARow, TCellValue& value)
 {
@@ -196,7 +195,9 @@ void TGridView::AddRows(int Count)
             for (int i = 0; i < Columns()->Count(); ++i)
                 if (const std::wstring& value = Columns()->Items(i)->DefaultValue(); !value.empty())
                     Cell(i, r)->SetAsString(value);
-    if (Options().Contains(TGridOption::goGrid) && first > 0)
+    // Without a window there is nothing to invalidate, and working out the row's rectangle
+    // would cost an append more than the append itself.
+    if (Options().Contains(TGridOption::goGrid) && first > 0 && HandleAllocated())
         InvalidateRow(first - 1);
     UpdateVertScrollRange();
 }
@@ -291,7 +292,7 @@ void TGridView::PlayValueIn(ui::TComponent* element)
     if (play == nullptr || play->Col() < 0 || play->Col() >= Columns()->Count() || play->Row() < 0 ||
         play->Row() >= RowCount())
         return;
-    play->SetValue(FCells->Cell(play->Col(), play->Row())->AsBoolean());
+    play->SetValue(FCells->Read(play->Col(), play->Row())->AsBoolean());
 }
 
 void TGridView::PlayValueOut(ui::TComponent* element)

@@ -10,6 +10,7 @@
 #include <array>
 #include <new>
 #include <random>
+#include <type_traits>
 
 namespace grid {
 
@@ -28,12 +29,26 @@ TColor TCell::DisplayTextColor() const
 
 namespace {
 
-// Free lists of cell-sized blocks, one per size in steps of 8 bytes, carved from 64 KB chunks.
-// Used from the user-interface thread only, like the cells. Chunks stay for the life of the
-// process and are reused by later cells.
+} // namespace
+
+// Free lists of cell-sized blocks, one per size in steps of 8 bytes, carved from chunks of up to
+// 64 KB. Used from the user-interface thread only, like the cells. The process has one for
+// cells made outside a store; each store has its own, which gives all its blocks back at once
+// when the store is cleared.
 class TCellPool {
 public:
     static constexpr size_t kStep = 8, kClasses = 16, kChunk = 64 * 1024;
+
+    explicit TCellPool(size_t firstChunk = kChunk) : FFirstChunk(firstChunk) {}
+    TCellPool(const TCellPool&) = delete;
+    TCellPool& operator=(const TCellPool&) = delete;
+    ~TCellPool()
+    {
+        for (const TChunk& c : FChunks)
+            ::operator delete(c.Memory);
+        for (const TChunk& c : FSpare)
+            ::operator delete(c.Memory);
+    }
 
     void* Allocate(size_t size)
     {
@@ -57,26 +72,47 @@ public:
         b->Next = FFree[k];
         FFree[k] = b;
     }
+    // Every block is free again; the chunks are kept for the blocks that come next. The
+    // blocks' contents must already have been destroyed.
+    void ReleaseAll()
+    {
+        FSpare.insert(FSpare.end(), FChunks.begin(), FChunks.end());
+        FChunks.clear();
+        std::fill(std::begin(FFree), std::end(FFree), nullptr);
+    }
 
 private:
     struct TBlock {
         TBlock* Next;
     };
+    struct TChunk {
+        char* Memory;
+        size_t Size;
+    };
     void Refill(size_t k)
     {
+        if (FSpare.empty()) {
+            // A store that holds a few rows takes a few kilobytes; one that grows, larger chunks.
+            size_t size = std::min(kChunk, FFirstChunk << std::min<size_t>(FChunks.size(), 8));
+            FSpare.push_back({static_cast<char*>(::operator new(size)), size});
+        }
+        FChunks.push_back(FSpare.back());
+        FSpare.pop_back();
+        const TChunk& chunk = FChunks.back();
         size_t blockSize = k * kStep;
-        auto* chunk = static_cast<char*>(::operator new(kChunk));
-        FChunks.push_back(chunk);
         // Pushed from the end, so that cells made one after another lie one after another.
-        for (size_t n = kChunk / blockSize; n-- > 0;) {
-            auto* b = reinterpret_cast<TBlock*>(chunk + n * blockSize);
+        for (size_t n = chunk.Size / blockSize; n-- > 0;) {
+            auto* b = reinterpret_cast<TBlock*>(chunk.Memory + n * blockSize);
             b->Next = FFree[k];
             FFree[k] = b;
         }
     }
+    size_t FFirstChunk;
     TBlock* FFree[kClasses] = {};
-    std::vector<char*> FChunks;
+    std::vector<TChunk> FChunks, FSpare;
 };
+
+namespace {
 
 TCellPool& CellPool()
 {
@@ -130,11 +166,89 @@ namespace {
 
 } // namespace
 
+// A store's first chunks are small: most grids hold a few rows.
+TCells::TCells(TColumns* columns, TGridHost* host)
+    : FColumns(columns), FHost(host), FPool(std::make_unique<TCellPool>(4 * 1024))
+{
+}
+
 TCells::~TCells()
 {
     for (auto& list : FLists)
-        for (TCell* c : list)
-            delete c;
+        for (TSlot slot : list.Slots)
+            Release(slot);
+}
+
+void TCells::Settle(TCellList& list)
+{
+    if (list.Slots.size() < static_cast<size_t>(FRowCount))
+        list.Slots.resize(static_cast<size_t>(FRowCount), list.Tail);
+}
+
+void TCells::SettleAll()
+{
+    for (auto& list : FLists)
+        Settle(list);
+}
+
+void TCells::Release(TSlot slot) noexcept
+{
+    if (IsFresh(slot))
+        return;
+    const size_t size = slot->FStoredSize;
+    slot->~TCell();
+    FPool->Release(slot, size);
+    --FWritten;
+}
+
+TCell* TCells::MakeStored(TCellKind kind, TColor color, int col, int row)
+{
+    TCell* cell = nullptr;
+    auto make = [&](auto* type) {
+        using T = std::remove_pointer_t<decltype(type)>;
+        void* block = FPool->Allocate(sizeof(T));
+        try {
+            cell = ::new (block) T(this);
+        } catch (...) {
+            FPool->Release(block, sizeof(T));
+            throw;
+        }
+        cell->FStoredSize = sizeof(T);
+    };
+    switch (kind) {
+    case ckBoolean: make(static_cast<TBooleanCell*>(nullptr)); break;
+    case ckDate: make(static_cast<TDateTimeCell*>(nullptr)); break;
+    case ckFloat: make(static_cast<TFloatCell*>(nullptr)); break;
+    case ckInteger: make(static_cast<TIntegerCell*>(nullptr)); break;
+    default: make(static_cast<TStringCell*>(nullptr)); break;
+    }
+    cell->SetColor(color); // still initialising: no change is reported
+    cell->FInitialising = false;
+    cell->FCol = col;
+    cell->FRow = row;
+    return cell;
+}
+
+TCells::TSlot TCells::FreshSlot(int col)
+{
+    if (static_cast<size_t>(col) < FFreshOf.size()) {
+        const TFreshOf& last = FFreshOf[col];
+        if (last.Column != nullptr && last.Column->CellKind() == last.Kind && last.Column->Color() == last.Color)
+            return last.Slot;
+    }
+    const TCustomColumn* column = FColumns->Items(col);
+    const TCellKind kind = column->CellKind();
+    const TColor color = column->Color();
+    size_t k = 0;
+    while (k < FFresh.size() && (FFresh[k].Kind != kind || FFresh[k].Color != color))
+        ++k;
+    if (k == FFresh.size())
+        FFresh.push_back({kind, color, NewCell(kind, color, -1, -1)});
+    TSlot slot = reinterpret_cast<TSlot>((static_cast<uintptr_t>(k) << 1) | 1);
+    if (static_cast<size_t>(col) >= FFreshOf.size())
+        FFreshOf.resize(static_cast<size_t>(col) + 1, TFreshOf{nullptr, ckText, clBlack, nullptr});
+    FFreshOf[col] = {column, kind, color, slot};
+    return slot;
 }
 
 void TCells::CheckRow(int row) const
@@ -149,10 +263,31 @@ TCell* TCells::Cell(int ACol, int ARow)
     if (ACol < 0 || ACol >= ListCount())
         throw ui::EListError(ACol);
     CheckRow(ARow);
-    TCell* cell = FLists[ACol][ARow];
+    TCellList& list = FLists[ACol];
+    Settle(list);
+    TSlot& slot = list.Slots[ARow];
+    if (IsFresh(slot)) {
+        const TFresh& fresh = FFresh[FreshIndex(slot)];
+        slot = MakeStored(fresh.Kind, fresh.Color, ACol, ARow);
+        ++FWritten;
+    }
+    TCell* cell = slot;
     cell->FCol = ACol;
     cell->FRow = ARow;
     return cell;
+}
+
+const TCell* TCells::Read(int ACol, int ARow) const
+{
+    if (ACol < 0 || ACol >= ListCount())
+        throw ui::EListError(ACol);
+    CheckRow(ARow);
+    TSlot slot = FLists[ACol].At(ARow);
+    if (IsFresh(slot))
+        return Resolve(slot, ACol, ARow);
+    slot->FCol = ACol;
+    slot->FRow = ARow;
+    return slot;
 }
 
 std::unique_ptr<TCell> TCells::CreateCell(int col, int row)
@@ -183,33 +318,30 @@ void TCells::AddRows(int Count)
     if (Count <= 0)
         return;
     int newCount = ui::CheckedAdd(FRowCount, Count);
-    // On failure the lists go back to their old length.
-    ui::TScopeExit rollBack([this] {
-        for (auto& list : FLists) {
-            for (size_t k = static_cast<size_t>(FRowCount); k < list.size(); ++k)
-                delete list[k];
-            list.resize(static_cast<size_t>(FRowCount));
-        }
-    });
+    // The new rows join each list's tail. Only a column whose class or colour changed since its
+    // tail was marked stores its old tail first; that leaves the rows reading as they did, so a
+    // failure needs nothing undone.
     try {
-        // Column by column, so that the column's class and colour are looked up once.
-        for (int i = 0; i < ListCount(); ++i) {
-            const TCustomColumn* column = FColumns->Items(i);
-            const TCellKind kind = column->CellKind();
-            const TColor color = column->Color();
+        for (size_t i = 0; i < FLists.size(); ++i) {
             TCellList& list = FLists[i];
-            for (int r = FRowCount; r < newCount; ++r)
-                list.push_back(NewCell(kind, color, i, r).release());
+            if (i < FFreshOf.size()) {
+                // The usual case, checked here without a call: the column is as it was.
+                const TFreshOf& last = FFreshOf[i];
+                if (last.Slot == list.Tail && last.Column != nullptr && last.Column->CellKind() == last.Kind &&
+                    last.Column->Color() == last.Color)
+                    continue;
+            }
+            const TSlot fresh = FreshSlot(static_cast<int>(i));
+            if (fresh != list.Tail) {
+                Settle(list);
+                list.Tail = fresh;
+            }
         }
     } catch (const std::bad_alloc&) {
-        // The memory goes back before the error is made, so that there is room to make it.
-        rollBack.RunNow();
         OutOfMemory();
     } catch (const std::length_error&) {
-        rollBack.RunNow();
         OutOfMemory();
     }
-    rollBack.Dismiss();
     FRowCount = newCount;
     FSorted = false;
 }
@@ -218,8 +350,11 @@ void TCells::DeleteRow(int ARow)
 {
     CheckRow(ARow);
     for (auto& list : FLists) {
-        delete list[ARow];
-        list.erase(list.begin() + ARow);
+        // A row past the stored slots is one of the tail's, which only gets one row shorter.
+        if (static_cast<size_t>(ARow) < list.Slots.size()) {
+            Release(list.Slots[ARow]);
+            list.Slots.erase(list.Slots.begin() + ARow);
+        }
     }
     --FRowCount;
 }
@@ -229,22 +364,21 @@ void TCells::InsertRow(int ARow)
     CheckRow(ARow);
     if (FRowCount == INT32_MAX)
         throw ui::EIntOverflow();
-    std::vector<std::unique_ptr<TCell>> fresh;
+    std::vector<TSlot> fresh;
     fresh.reserve(FLists.size());
     for (int i = 0; i < ListCount(); ++i)
-        fresh.push_back(CreateCell(i, ARow));
+        fresh.push_back(FreshSlot(i));
+    SettleAll();
     // A deque's single insertion either happens or leaves the list as it was; the lists done
     // before a failing one give their new slot back.
     int done = 0;
     ui::TScopeExit giveBack([&] {
         for (int i = 0; i < done; ++i)
-            FLists[i].erase(FLists[i].begin() + ARow);
+            FLists[i].Slots.erase(FLists[i].Slots.begin() + ARow);
     });
     for (; done < ListCount(); ++done)
-        FLists[done].insert(FLists[done].begin() + ARow, fresh[done].get());
+        FLists[done].Slots.insert(FLists[done].Slots.begin() + ARow, fresh[done]);
     giveBack.Dismiss();
-    for (auto& cell : fresh)
-        cell.release(); // owned by the lists now
     ++FRowCount;
     FSorted = false;
 }
@@ -253,7 +387,9 @@ void TCells::MoveRow(int FromRow, int ToRow)
 {
     CheckRow(FromRow);
     CheckRow(ToRow);
-    for (auto& list : FLists) {
+    SettleAll();
+    for (auto& cells : FLists) {
+        std::deque<TSlot>& list = cells.Slots;
         if (FromRow < ToRow)
             std::rotate(list.begin() + FromRow, list.begin() + FromRow + 1, list.begin() + ToRow + 1);
         else if (FromRow > ToRow)
@@ -264,31 +400,38 @@ void TCells::MoveRow(int FromRow, int ToRow)
 
 void TCells::Clear()
 {
+    // Row by row: the cells of a row were most likely made one after another and lie together,
+    // so each block of memory is visited once. Rows nobody wrote to own nothing: with no written
+    // cell left there is nothing to visit.
+    std::vector<std::deque<TSlot>::iterator> at;
+    size_t rows = 0;
     for (auto& list : FLists) {
-        for (TCell* c : list)
-            delete c;
-        list.clear();
+        at.push_back(list.Slots.begin());
+        rows = std::max(rows, list.Slots.size());
     }
+    // The cells are destroyed where they lie, and their blocks go back all at once.
+    for (size_t r = 0; r < rows && FWritten > 0; ++r)
+        for (size_t i = 0; i < FLists.size(); ++i)
+            if (r < FLists[i].Slots.size())
+                if (TSlot slot = *at[i]++; !IsFresh(slot)) {
+                    slot->~TCell();
+                    --FWritten;
+                }
+    FPool->ReleaseAll();
+    for (auto& list : FLists)
+        list.Slots.clear();
     FRowCount = 0;
     FSorted = false;
 }
 
 void TCells::StructureChanged(int action, int index1, int index2)
 {
-    auto makeList = [this](int column) {
-        TCellList list;
-        ui::TScopeExit dropCells([&list] {
-            for (TCell* c : list)
-                delete c;
-        });
-        for (int r = 0; r < FRowCount; ++r)
-            list.push_back(CreateCell(column, r).release());
-        dropCells.Dismiss();
-        return list;
-    };
+    // Lists change places or columns go: the remembered columns may no longer be the lists'.
+    FFreshOf.clear();
+    auto makeList = [this](int column) { return TCellList{{}, FreshSlot(column)}; };
     auto dropList = [this](int slot) {
-        for (TCell* c : FLists[slot])
-            delete c;
+        for (TSlot c : FLists[slot].Slots)
+            Release(c);
         FLists.erase(FLists.begin() + slot);
         if (FLists.empty())
             FRowCount = 0;
@@ -329,6 +472,7 @@ void TCells::StructureChanged(int action, int index1, int index2)
     default:
         break;
     }
+    FFreshOf.clear();
 }
 
 void TCells::Change(int ACol, int ARow)
@@ -415,17 +559,19 @@ std::vector<int> SortedOrder(std::vector<K>& keys, const Less& less, bool descen
 
 void TCells::ReverseRows()
 {
+    SettleAll();
     for (auto& list : FLists)
-        std::reverse(list.begin(), list.end());
+        std::reverse(list.Slots.begin(), list.Slots.end());
 }
 
 void TCells::ApplyOrder(const std::vector<int>& order)
 {
-    std::vector<TCell*> scratch(order.size());
+    SettleAll();
+    std::vector<TSlot> scratch(order.size());
     for (auto& list : FLists) {
         for (size_t k = 0; k < order.size(); ++k)
-            scratch[k] = list[order[k]];
-        std::copy(scratch.begin(), scratch.end(), list.begin());
+            scratch[k] = list.Slots[order[k]];
+        std::copy(scratch.begin(), scratch.end(), list.Slots.begin());
     }
 }
 
@@ -440,20 +586,23 @@ void TCells::SortRows(int ACol, TSortType sortType, bool descending)
     } else if (FRowCount >= 2) {
         // Every key is read before anything moves, so a value that does not convert raises
         // with the rows untouched.
-        const TCellList& column = FLists[ACol];
+        // The cells as a reader sees them: slots nobody wrote to read as fresh cells.
+        std::vector<const TCell*> column(static_cast<size_t>(FRowCount));
+        for (size_t k = 0; k < column.size(); ++k)
+            column[k] = Peek(ACol, static_cast<int>(k));
         std::vector<int> order;
         switch (sortType) {
         case TSortType::stAlphabetic: {
             std::vector<std::wstring> converted;
             std::vector<const std::wstring*> keys(column.size());
             bool allText = std::all_of(column.begin(), column.end(),
-                                       [](TCell* c) { return dynamic_cast<TStringCell*>(c) != nullptr; });
+                                       [](const TCell* c) { return dynamic_cast<const TStringCell*>(c) != nullptr; });
             if (allText) {
                 for (size_t k = 0; k < column.size(); ++k)
-                    keys[k] = &static_cast<TStringCell*>(column[k])->Text();
+                    keys[k] = &static_cast<const TStringCell*>(column[k])->Text();
             } else {
                 converted.reserve(column.size());
-                for (TCell* c : column)
+                for (const TCell* c : column)
                     converted.push_back(c->AsString());
                 for (size_t k = 0; k < column.size(); ++k)
                     keys[k] = &converted[k];
@@ -464,7 +613,7 @@ void TCells::SortRows(int ACol, TSortType sortType, bool descending)
         case TSortType::stBoolean: {
             std::vector<uint8_t> keys;
             keys.reserve(column.size());
-            for (TCell* c : column)
+            for (const TCell* c : column)
                 keys.push_back(c->AsBoolean() ? 1 : 0);
             order = SortedOrder(keys, [](uint8_t a, uint8_t b) { return a < b; }, descending);
             break;
@@ -473,7 +622,7 @@ void TCells::SortRows(int ACol, TSortType sortType, bool descending)
         case TSortType::stDate: {
             std::vector<double> keys;
             keys.reserve(column.size());
-            for (TCell* c : column)
+            for (const TCell* c : column)
                 keys.push_back(sortType == TSortType::stNumeric ? c->AsFloat() : c->AsDateTime());
             order = SortedOrder(keys, [](double a, double b) { return a < b; }, descending);
             break;
@@ -481,7 +630,7 @@ void TCells::SortRows(int ACol, TSortType sortType, bool descending)
         case TSortType::stIP: {
             std::vector<std::array<int32_t, 4>> keys;
             keys.reserve(column.size());
-            for (TCell* c : column)
+            for (const TCell* c : column)
                 keys.push_back(ReadAddress(c->AsString()));
             order = SortedOrder(keys, [](const std::array<int32_t, 4>& a, const std::array<int32_t, 4>& b) { return a < b; },
                                 descending);

@@ -14,6 +14,7 @@
 namespace grid {
 
 class TCells;
+class TCellPool;
 class TGridHost;
 
 // One value of the grid. The classes differ in what they hold (TCellClasses); the base keeps the
@@ -70,6 +71,9 @@ private:
     TColor FColor = clBlack;
     int32_t FCol = -1;
     bool FInitialising = true;
+    // The size of the block a store made this cell in, 0 for a cell made on its own (in the
+    // padding before FRow, so it costs no memory).
+    uint8_t FStoredSize = 0;
     int32_t FRow = -1;
     std::unique_ptr<std::string> FHint;
 };
@@ -80,9 +84,17 @@ using TCellChangeEvent = std::function<void(TCells* Sender, int ACol, int ARow)>
 // indexed reads. All operations keep every list exactly RowCount long, also when they fail.
 // A list is a deque: removing a row moves only the cells on its shorter side, so the rows at
 // the top go as cheaply as those at the end (a call list drops its oldest row per call).
+//
+// Cells are made when written. A slot that nobody has written to holds no cell but a mark that
+// names a shared fresh cell of the class and colour the slot's cell would have been made with;
+// reading such a slot reads that fresh cell, so a reader sees exactly what a cell made at the
+// time would show. Cell() makes the slot's own cell before handing it out, because the caller
+// may write to it; Peek() only reads and never makes one. A list may also end before the last
+// row: the rows past its end all read as its tail mark, so appending rows nobody wrote to only
+// counts them. Adding, inserting and clearing such rows therefore allocate nothing per cell.
 class TCells {
 public:
-    TCells(TColumns* columns, TGridHost* host) : FColumns(columns), FHost(host) {}
+    TCells(TColumns* columns, TGridHost* host);
     TCells(const TCells&) = delete;
     TCells& operator=(const TCells&) = delete;
     ~TCells();
@@ -97,11 +109,19 @@ public:
     int SortColumn() const { return FSortColumn; }
     bool SortDescending() const { return FSortDescending; }
 
-    // The cell at (ACol, ARow); writes the coordinates into it. ARow outside the rows raises the
-    // list index error; ACol must be an existing column.
+    // The cell at (ACol, ARow), made now if the slot had none; writes the coordinates into it.
+    // ARow outside the rows raises the list index error; ACol must be an existing column.
     TCell* Cell(int ACol, int ARow);
-    // The cell without recording a lookup (painting, sorting).
-    TCell* Peek(int ACol, int ARow) const { return FLists[ACol][ARow]; }
+    // The same lookup for reading only: checked like Cell(), but a slot nobody wrote to reads as
+    // the fresh cell it stands for and stays without a cell of its own.
+    const TCell* Read(int ACol, int ARow) const;
+    // The cell for reading only (painting, sorting, formulas): the slot's own cell, or the fresh
+    // cell it stands for. No bounds check; nothing is made.
+    const TCell* Peek(int ACol, int ARow) const { return Resolve(FLists[ACol].At(ARow), ACol, ARow); }
+    // Whether the slot has a cell of its own, that is, whether anything was written to it.
+    bool Written(int ACol, int ARow) const { return !IsFresh(FLists[ACol].At(ARow)); }
+    // How many slots own a cell.
+    size_t WrittenCount() const { return FWritten; }
 
     // Appends Count rows of fresh cells; the sorted flag is cleared. All or nothing.
     void AddRows(int Count);
@@ -123,6 +143,41 @@ public:
     std::unique_ptr<TCell> CreateCell(int col, int row);
 
 private:
+    // A slot is a cell pointer, or with the lowest bit set (cells are at least 8-byte aligned)
+    // the number of a fresh cell in FFresh shifted left by one.
+    using TSlot = TCell*;
+    // One column's slots: the stored ones, then up to RowCount rows that all read as Tail.
+    struct TCellList {
+        std::deque<TSlot> Slots;
+        TSlot Tail = nullptr;
+        TSlot At(int row) const { return static_cast<size_t>(row) < Slots.size() ? Slots[row] : Tail; }
+    };
+    struct TFresh {
+        TCellKind Kind;
+        TColor Color;
+        std::unique_ptr<TCell> Cell;
+    };
+
+    static bool IsFresh(TSlot slot) { return (reinterpret_cast<uintptr_t>(slot) & 1) != 0; }
+    static size_t FreshIndex(TSlot slot) { return reinterpret_cast<uintptr_t>(slot) >> 1; }
+    const TCell* Resolve(TSlot slot, int col, int row) const
+    {
+        if (!IsFresh(slot))
+            return slot;
+        // What a cell made for this slot would report as its coordinates.
+        TCell* fresh = FFresh[FreshIndex(slot)].Cell.get();
+        fresh->FCol = col;
+        fresh->FRow = row;
+        return fresh;
+    }
+    // The mark for column `col`'s fresh cell as the column is now (its class and colour).
+    TSlot FreshSlot(int col);
+    void Release(TSlot slot) noexcept;
+    // A cell of the store's own, made in its pool; Release destroys it.
+    TCell* MakeStored(TCellKind kind, TColor color, int col, int row);
+    // Stores the list's tail rows as slots, for operations that move or replace single rows.
+    void Settle(TCellList& list);
+    void SettleAll();
     std::unique_ptr<TCell> NewCell(TCellKind kind, TColor color, int col, int row);
     void CheckRow(int row) const;
     void ReverseRows();
@@ -130,8 +185,21 @@ private:
 
     TColumns* FColumns;
     TGridHost* FHost;
-    using TCellList = std::deque<TCell*>;
+    // The blocks of the cells in the lists; clearing the store gives them back in one step.
+    std::unique_ptr<TCellPool> FPool;
     std::vector<TCellList> FLists;
+    // The fresh cells the marks name, one per class and colour seen; they are never changed.
+    std::vector<TFresh> FFresh;
+    // Per list, the mark last handed out and what it was chosen by, so that appending a row
+    // checks its column instead of searching; emptied on every structure change.
+    struct TFreshOf {
+        const TCustomColumn* Column;
+        TCellKind Kind;
+        TColor Color;
+        TSlot Slot;
+    };
+    std::vector<TFreshOf> FFreshOf;
+    size_t FWritten = 0;
     int FRowCount = 0;
     bool FSorted = false;
     int FSortColumn = -1;

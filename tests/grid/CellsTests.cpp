@@ -166,3 +166,78 @@ TEST(Cells, ChangePathReportsLastLookupAndClearsSortedFlag)
     EXPECT_THROW(f.cells.Cell(0, -1), ui::EListError);
     EXPECT_THROW(f.cells.Cell(9, 0), ui::EListError);
 }
+
+// A slot nobody wrote to owns no cell, yet every reader sees what a cell made at the time would
+// show: the value of each kind, the colour its column had when the row came, and a place in
+// sorting, deleting, inserting and moving exactly like a written one.
+TEST(Cells, UnwrittenCellsReadAsFreshCellsAndOwnNothing)
+{
+    TStoreFixture f;
+    f.cells.AddRows(1000);
+    EXPECT_EQ(f.cells.WrittenCount(), 0u) << "adding rows makes no cells";
+    for (int c = 0; c < 5; ++c) {
+        std::unique_ptr<TCell> fresh = f.cells.CreateCell(c, 7);
+        const TCell* read = f.cells.Read(c, 7);
+        EXPECT_EQ(read->AsString(), fresh->AsString()) << "column " << c;
+        // A conversion that fails on a fresh cell fails the same way on an unwritten one.
+        auto outcome = [](const std::function<std::wstring()>& read) {
+            try {
+                return read();
+            } catch (const ui::Exception& e) {
+                return L"error: " + e.Message();
+            }
+        };
+        EXPECT_EQ(outcome([&] { return std::to_wstring(read->AsFloat()); }),
+                  outcome([&] { return std::to_wstring(fresh->AsFloat()); }))
+            << "column " << c;
+        EXPECT_EQ(outcome([&] { return std::to_wstring(read->AsBoolean()); }),
+                  outcome([&] { return std::to_wstring(fresh->AsBoolean()); }))
+            << "column " << c;
+        EXPECT_EQ(read->Color(), fresh->Color()) << "column " << c;
+        EXPECT_EQ(read->Hint(), fresh->Hint()) << "column " << c;
+        EXPECT_EQ(typeid(*read), typeid(*fresh)) << "column " << c << " reads as the class its column makes";
+        EXPECT_EQ(read->Col(), c);
+        EXPECT_EQ(read->Row(), 7);
+    }
+    EXPECT_EQ(f.cells.WrittenCount(), 0u) << "reading makes no cells";
+    EXPECT_THROW(f.cells.Read(0, 1002), ui::EListError);
+    EXPECT_THROW(f.cells.Read(5, 0), ui::EListError);
+
+    // Rows keep the colour their column had when they came, written later or not.
+    f.columns.Items(0)->SetColor(clRed);
+    f.cells.AddRows(2);
+    EXPECT_EQ(f.cells.Read(0, 5)->Color(), clBlack) << "an older row keeps the old colour";
+    EXPECT_EQ(f.cells.Read(0, 1003)->Color(), clRed) << "a newer row has the new colour";
+    EXPECT_EQ(f.cells.Cell(0, 5)->Color(), clBlack) << "writing an older row later keeps its colour";
+    EXPECT_EQ(f.cells.Cell(0, 1003)->Color(), clRed);
+    EXPECT_EQ(f.cells.WrittenCount(), 2u) << "Cell() makes the cell it hands out, and only that one";
+
+    // Sorting, deleting, inserting and moving treat unwritten rows like written empty ones.
+    f.cells.Clear();
+    EXPECT_EQ(f.cells.WrittenCount(), 0u) << "clearing frees every written cell";
+    f.cells.AddRows(6);
+    f.cells.Cell(0, 1)->SetAsString(L"b");
+    f.cells.Cell(0, 3)->SetAsString(L"a");
+    f.cells.Cell(3, 3)->SetAsFloat(2);
+    f.cells.SortRows(0, TSortType::stAlphabetic, true);
+    std::vector<std::wstring> order;
+    for (int r = 0; r < 6; ++r)
+        order.push_back(f.cells.Peek(0, r)->AsString());
+    EXPECT_EQ(order, (std::vector<std::wstring>{L"b", L"a", L"", L"", L"", L""}));
+    EXPECT_EQ(f.cells.Peek(3, 1)->AsFloat(), 2.0) << "the row's other cells travel with it";
+    f.cells.DeleteRow(0);
+    f.cells.DeleteRow(4); // a row nobody wrote to, past the last written one
+    f.cells.InsertRow(0);
+    f.cells.MoveRow(1, 3);
+    EXPECT_EQ(f.cells.RowCount(), 5);
+    std::vector<std::wstring> after;
+    for (int r = 0; r < 5; ++r)
+        after.push_back(f.cells.Peek(0, r)->AsString() + L"|" + f.cells.Peek(3, r)->AsString());
+    EXPECT_EQ(after, (std::vector<std::wstring>{L"|0", L"|0", L"|0", L"a|2", L"|0"}));
+    EXPECT_EQ(f.cells.WrittenCount(), 2u) << "none of it made a cell";
+
+    // A column added later reads fresh cells for rows that already exist.
+    f.columns.AddColumn(new TNumericColumn(&f.columns));
+    EXPECT_EQ(f.cells.Read(5, 4)->AsString(), L"0");
+    EXPECT_EQ(f.cells.WrittenCount(), 2u);
+}
