@@ -247,13 +247,19 @@ int main(int argc, char** argv)
     const size_t memoryAtEnd = bench::HeapBytesInUse(), workingSetAtEnd = bench::WorkingSet();
     const testsupport::TGdiSnapshot gdiAtEnd = testsupport::TakeGdiSnapshot();
 
+    // Wine's floor, measured here so that the goal line can hold the run against it.
+    Profile = false;
+    const double floorTurn = TFloorWindows(Form1->Handle(), painted).TurnSeconds(calls);
+    const double floorBest = 1.0 / (handlerSeconds / calls + floorTurn);
+
     bench::Heading("Call list: calls through the simulated control's event path, beep and shell recorded (goal >= "
-                   "2,000 calls/s with the deferred repaint)",
+                   "0.8x of handler + Wine's floor, calls/s with the deferred repaint)",
                    "  with repaint  handler alone  repaint share  goal");
     char line[300];
     const double withRepaint = calls / seconds, handlerAlone = calls / handlerSeconds;
-    std::snprintf(line, sizeof line, "%8.0f /s %11.0f /s %13.0f%%  %s", withRepaint, handlerAlone,
-                  100.0 * (seconds - handlerSeconds) / seconds, withRepaint >= 2000 ? "ok" : "MISSED");
+    std::snprintf(line, sizeof line, "%8.0f /s %11.0f /s %13.0f%%  %.2fx of %.0f /s: %s", withRepaint, handlerAlone,
+                  100.0 * (seconds - handlerSeconds) / seconds, withRepaint / floorBest, floorBest,
+                  withRepaint >= 0.8 * floorBest ? "ok" : "MISSED");
     bench::Row("calls per second", line);
     std::vector<std::pair<double, std::string>> heaviest;
     for (const auto& [key, value] : LoopTime)
@@ -277,10 +283,7 @@ int main(int argc, char** argv)
                   double(PaintsInside) / calls, double(PaintsAfter) / calls, double(queued) / calls);
     bench::Row("per call", line);
     {
-        Profile = false;
-        TFloorWindows floor(Form1->Handle(), painted);
-        const double turn = floor.TurnSeconds(calls);
-        const double best = 1.0 / (handlerSeconds / calls + turn);
+        const double turn = floorTurn, best = floorBest;
         std::snprintf(line, sizeof line, "%.1f us a turn painting the same two windows' rectangles with one fill "
                       "each; handler + floor: %.0f calls/s at most, this run %s of it", turn * 1e6, best,
                       bench::Ratio(best, withRepaint).c_str());

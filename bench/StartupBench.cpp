@@ -67,14 +67,14 @@ int main()
             if (best[p].WorkingSet < 0 || s.WorkingSet < best[p].WorkingSet)
                 best[p].WorkingSet = s.WorkingSet;
         }
-    bench::Heading("Start-up: process start to the main window's first complete paint, best of 5 (goal <= 1.5x "
-                   "the minimal window program)",
+    bench::Heading("Start-up: process start to the main window's first complete paint, best of 5 (goals <= 2x "
+                   "the minimal window program's time, <= 1.5x its working set)",
                    "   program   minimal window   ratio  goal");
     char line[200];
     std::snprintf(line, sizeof line, "%10s %16s %7s %s", bench::Time(best[0].Milliseconds / 1e3).c_str(),
                   bench::Time(best[1].Milliseconds / 1e3).c_str(),
                   bench::Ratio(best[0].Milliseconds, best[1].Milliseconds).c_str(),
-                  best[0].Milliseconds >= 0 && best[0].Milliseconds <= 1.5 * best[1].Milliseconds ? "ok" : "MISSED");
+                  best[0].Milliseconds >= 0 && best[0].Milliseconds <= 2 * best[1].Milliseconds ? "ok" : "MISSED");
     bench::Row("time to first complete paint", line);
     std::snprintf(line, sizeof line, "%7.0f KiB %12.0f KiB %7s %s", best[0].WorkingSet / 1024, best[1].WorkingSet / 1024,
                   bench::Ratio(best[0].WorkingSet, best[1].WorkingSet).c_str(),

@@ -286,6 +286,12 @@ public:
     TDrawCellBackgroundEvent OnDrawCellBackground;
     TCustomDrawCellEvent OnCustomDrawCell;
 
+    // Rows whose cells need nothing of their own are painted a row at a time (one fill per run
+    // of cells of one colour, whole grid lines); off, every cell takes the per-cell path. Both
+    // give the same pixels; the switch exists so that a test can hold one against the other.
+    bool PaintByRows() const { return FPaintByRows; }
+    void SetPaintByRows(bool v) { FPaintByRows = v; }
+
     // --- scroll ranges ---
     void UpdateVertScrollRange();
     void UpdateHorzScrollRange();
@@ -391,6 +397,7 @@ protected:
     int FEditRow = -1;
     int FInputEditColumn = -1;
     bool FInputRowActive = false;
+    bool FPaintByRows = true;
 
 private:
     // What one paint works with: the layout, the canvas's clip box and the clip the paint
@@ -406,6 +413,11 @@ private:
     void PaintSlides(TPaintContext& pc);
     void DrawCellIn(TPaintContext& pc, TCustomColumn* column, int ARow);
     void DrawEmptyCellIn(TPaintContext& pc, TCustomColumn* column, int ARow);
+    // Whether this paint's columns and hooks allow rows to be painted whole, and whether row
+    // ARow (or a row past the last, when ARow >= RowCount) may be.
+    bool RowsPaintWhole(const TPaintContext& pc) const;
+    bool RowPaintsWhole(int ARow) const;
+    void DrawWholeRow(TPaintContext& pc, int ARow);
     // The column's painter draws the cell's value (PrepareCellFont) in its state, then the hint
     // marker when the cell has a hint.
     void DrawCellContent(ui::TCanvas& canvas, TCustomColumn* column, int ARow, const ui::TRect& rect, bool selected);

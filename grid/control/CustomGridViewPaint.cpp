@@ -9,6 +9,7 @@
 #include "ui/graphics/GdiGuards.h"
 
 #include <algorithm>
+#include <typeinfo>
 
 namespace grid {
 
@@ -54,6 +55,13 @@ struct TCustomGridViewControl::TPaintContext {
     bool Focused = false;
     // Visible columns whose strip touches both the client width and the clip box, in display order.
     std::vector<TCustomColumn*> Columns;
+    // A row painted whole: its cells' rectangles and colours (kept to reuse the memory).
+    struct TPiece {
+        TCustomColumn* Column;
+        ui::TRect Rect;
+        TColor Color;
+    };
+    std::vector<TPiece> Pieces;
 
     TPaintContext(ui::TCanvas& canvas, const TGridLayout& layout) : Canvas(canvas), Layout(layout)
     {
@@ -229,14 +237,19 @@ void TCustomGridViewControl::PaintRows(TPaintContext& pc)
     bool indicator = FOptions.Contains(TGridOption::goIndicator) && pc.ClipBox.left < kIndicatorWidth;
     int rows = RowCount();
     int skip = std::max(0, static_cast<int>(visible.top - pc.Data.top) / pitch);
+    const bool wholeRows = RowsPaintWhole(pc);
     pc.ClipTo(area);
     for (int y = pc.Data.top + skip * pitch, row = l.TopRow + skip; y < pc.Data.bottom && y < visible.bottom;
          y += pitch, ++row) {
-        for (TCustomColumn* column : pc.Columns) {
-            if (row < rows)
-                DrawCellIn(pc, column, row);
-            else
-                DrawEmptyCellIn(pc, column, row);
+        if (wholeRows && RowPaintsWhole(row)) {
+            DrawWholeRow(pc, row);
+        } else {
+            for (TCustomColumn* column : pc.Columns) {
+                if (row < rows)
+                    DrawCellIn(pc, column, row);
+                else
+                    DrawEmptyCellIn(pc, column, row);
+            }
         }
         if (indicator) {
             bool exists = row < rows;
@@ -444,6 +457,99 @@ void TCustomGridViewControl::DrawCellIn(TPaintContext& pc, TCustomColumn* column
     if (!FOptions.Contains(TGridOption::goSelectFullRow) && ACol == FCurrentCol && ARow == FCurrentRow)
         DrawFocus(pc);
     pc.ClipTo(pc.RowArea);
+}
+
+bool TCustomGridViewControl::RowsPaintWhole(const TPaintContext& pc) const
+{
+    // Any hook may draw or colour a cell its own way; framed and horizontal-only lines differ
+    // from cell to cell at the edges. Only the plain text painters are known to draw inside
+    // their text rectangle and nothing else.
+    if (!FPaintByRows || OnCellColoring || OnDrawCellBackground || OnCustomDrawCell || pc.Columns.empty())
+        return false;
+    if (pc.Layout.GridLineWidth() > 0 && FGridLinesStyle != TGridLinesStyle::lsNormal)
+        return false;
+    for (TCustomColumn* column : pc.Columns) {
+        if (column->DrawingOptions() != TDrawingOptions::doNormal)
+            return false;
+        if (FOptions.Contains(TGridOption::goIndicateSortedColumn) && column->Sorted())
+            return false;
+        const ui::TComponent* display = column->Display();
+        if (display == nullptr)
+            return false;
+        const std::type_info& type = typeid(*display);
+        if (type != typeid(TTextualColumnDisplay) && type != typeid(TDateColumnDisplay) &&
+            type != typeid(TNumericColumnDisplay) && type != typeid(TIncrementColumnDisplay))
+            return false;
+        if (column->WrapKind() == TWrapKind::wkWordWrap)
+            return false;
+    }
+    return true;
+}
+
+bool TCustomGridViewControl::RowPaintsWhole(int ARow) const
+{
+    if (ARow >= RowCount())
+        return true;
+    // The current row carries the focus frame, the hot row a hot look, the edited row an
+    // editor's frame; a selected cell has its own colours.
+    if (ARow == FCurrentRow || ARow == HotRow() || (EditorOpen() && ARow == FEditRow))
+        return false;
+    for (int i = 0; i < FColumns->Count(); ++i)
+        if (CellSelected(i, ARow))
+            return false;
+    return true;
+}
+
+void TCustomGridViewControl::DrawWholeRow(TPaintContext& pc, int ARow)
+{
+    const TGridLayout& l = pc.Layout;
+    const int g = l.GridLineWidth();
+    const bool exists = ARow < RowCount();
+    ui::TCanvas& c = pc.Canvas;
+    // The cells' rectangles and colours, as the per-cell path would find them.
+    using TPiece = TPaintContext::TPiece;
+    pc.Pieces.clear();
+    for (TCustomColumn* column : pc.Columns) {
+        ui::TRect rect = l.CellRect(column->Left(), column->Width(), ARow);
+        pc.Pieces.push_back({column, rect, exists ? CellBackColor(column->Index(), ARow) : Color()});
+    }
+    // The columns lie side by side, each with its line; a gap would break the row into parts.
+    for (size_t k = 1; k < pc.Pieces.size(); ++k)
+        if (pc.Pieces[k].Rect.left != pc.Pieces[k - 1].Rect.right + g) {
+            for (TCustomColumn* column : pc.Columns)
+                exists ? DrawCellIn(pc, column, ARow) : DrawEmptyCellIn(pc, column, ARow);
+            return;
+        }
+    // Each cell drew inside its rectangle and lines, cut at the data area's foot; when the row
+    // reaches outside the clip already set, the same cut is made once for the row.
+    const ui::TRect& first = pc.Pieces.front().Rect;
+    const ui::TRect& last = pc.Pieces.back().Rect;
+    ui::TRect row = ui::Rect(first.left, first.top, last.right + g, std::min<LONG>(first.bottom + g, pc.Data.bottom));
+    const bool ownClip = row.left < pc.RowArea.left || row.right > pc.RowArea.right || row.top < pc.RowArea.top;
+    if (ownClip)
+        pc.ClipTo(row);
+    // One fill per run of cells of one colour: the lines between them are drawn over it.
+    for (size_t k = 0; k < pc.Pieces.size();) {
+        size_t end = k + 1;
+        while (end < pc.Pieces.size() && pc.Pieces[end].Color == pc.Pieces[k].Color)
+            ++end;
+        Fill(c, ui::Rect(pc.Pieces[k].Rect.left, first.top, pc.Pieces[end - 1].Rect.right, first.bottom),
+             pc.Pieces[k].Color);
+        k = end;
+    }
+    if (g > 0) {
+        c.Pen().SetWidth(1);
+        c.Pen().SetStyle(ui::TPenStyle::psSolid);
+        c.Pen().SetColor(clBtnFace);
+        Line(c, first.left, first.bottom, last.right + 1, first.bottom);
+        for (const TPiece& piece : pc.Pieces)
+            Line(c, piece.Rect.right, piece.Rect.top, piece.Rect.right, piece.Rect.bottom + 1);
+    }
+    if (exists)
+        for (const TPiece& piece : pc.Pieces)
+            DrawCellContent(c, piece.Column, ARow, piece.Rect, false);
+    if (ownClip)
+        pc.ClipTo(pc.RowArea);
 }
 
 void TCustomGridViewControl::DrawCellContent(ui::TCanvas& canvas, TCustomColumn* column, int ARow,

@@ -53,6 +53,20 @@ void CountedSharedText(ui::TCanvas& canvas, const ui::TRect& rect, bool rtl, con
     TGraphicsProvider::DrawText(canvas, rect, rtl, text, alignment);
 }
 
+// A fitting single line goes the short way; everything else to the platform's DrawText.
+int DrawTextHollowLine(ui::TCanvas& canvas, const std::wstring& text, ui::TRect& rect, UINT flags)
+{
+    if (text.empty())
+        return 0;
+    THollowBrush hollow(canvas);
+    if (DrawFittingLine(canvas, text, rect, flags)) {
+        ++PaintCounters().TextCalls;
+        return canvas.TextHeight(text);
+    }
+    ++PaintCounters().TextCalls;
+    return canvas.DrawText(text, rect, flags);
+}
+
 void Line(ui::TCanvas& canvas, int x1, int y1, int x2, int y2)
 {
     canvas.MoveTo(x1, y1);
@@ -163,8 +177,35 @@ void TColumnDisplay::DrawText(const TCellDrawState& state, const std::wstring& t
             DrawTextHollow(state.Canvas, text.substr(0, room), r, flags);
             return;
         }
+        DrawTextHollowLine(state.Canvas, text, r, flags);
+        return;
     }
     DrawTextHollow(state.Canvas, text, r, flags);
+}
+
+bool DrawFittingLine(ui::TCanvas& canvas, const std::wstring& text, const ui::TRect& rect, UINT flags)
+{
+    constexpr UINT kHandled = DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS | DT_LEFT | DT_CENTER | DT_RIGHT | DT_TOP |
+                              DT_VCENTER | DT_BOTTOM;
+    if ((flags & DT_SINGLELINE) == 0 || (flags & DT_NOPREFIX) == 0 || (flags & ~kHandled) != 0 || text.empty())
+        return false;
+    if (std::any_of(text.begin(), text.end(), [](wchar_t ch) { return ch < L' '; }))
+        return false;
+    const SIZE size = canvas.TextExtent(text);
+    const int width = ui::RectWidth(rect), height = ui::RectHeight(rect);
+    if (size.cx > width || width <= 0 || height <= 0)
+        return false;
+    int x = rect.left, y = rect.top;
+    if (flags & DT_CENTER)
+        x = rect.left + (width - size.cx) / 2;
+    else if (flags & DT_RIGHT)
+        x = rect.right - size.cx;
+    if (flags & DT_VCENTER)
+        y = rect.top + height / 2 - size.cy / 2;
+    else if (flags & DT_BOTTOM)
+        y = rect.bottom - size.cy;
+    canvas.TextRect(rect, x, y, text);
+    return true;
 }
 
 void TColumnDisplay::DrawHintMarker(const TCellDrawState& state)

@@ -506,3 +506,108 @@ TEST(GridPaint, RowOperationsRepaintEverythingThatMovedAndLeaveTheHeaders)
         g.grid->DeleteRow(0);
     check("the only row deleted", [&] { g.grid->DeleteRow(0); });
 }
+
+// Rows painted whole must give the pixels the per-cell path gives, on a grid where plain rows
+// sit beside rows with a selection, the current cell, a hint, cells of their own colour, a
+// sorted column, texts too wide for their cell, empty rows below the last, and a scroll.
+TEST(GridPaint, RowsPaintedWholeMatchTheCellByCellPath)
+{
+    TPaintGrid g;
+    g.grid->AddRows(9);
+    for (int r = 0; r < 9; ++r)
+        for (int c = 0; c < 5; ++c)
+            g.grid->Cell(c, r)->SetAsString(r == 4 ? L"a text far too wide for its cell, cut with an ellipsis"
+                                                   : L"r" + std::to_wstring(r) + L"c" + std::to_wstring(c));
+    g.grid->Cell(2, 2)->SetHint("ipucu");
+    g.grid->Cell(1, 3)->SetColor(clYellowForTest());
+    g.grid->Cell(2, 3)->SetColor(clYellowForTest());
+    g.grid->Cell(4, 5)->SetColor(clRed);
+    g.Col(0)->SetAlignment(TAlignment::taLeftJustify);
+    g.Col(1)->SetAlignment(TAlignment::taRightJustify);
+    g.Col(3)->SetVerticalAlignment(TVerticalAlignment::vaBottom);
+    g.Col(4)->SetVerticalAlignment(TVerticalAlignment::vaTop);
+    g.grid->SetCurrentCell(1, 1);
+    ValidateRect(g.grid->Handle(), nullptr);
+
+    auto compare = [&](const char* what) {
+        g.grid->SetPaintByRows(false);
+        auto cells = g.Paint();
+        g.grid->SetPaintByRows(true);
+        auto rows = g.Paint();
+        POINT d = FirstDifference(*cells, *rows);
+        EXPECT_EQ(d.x, -1) << what << ": first differing pixel at (" << d.x << ", " << d.y << ")";
+    };
+    compare("plain, unfocused");
+    ::SetFocus(g.grid->Handle());
+    compare("focused, with the current cell selected");
+    g.SetOption(TGridOption::goSelectFullRow, true);
+    compare("a whole row selected");
+    g.SetOption(TGridOption::goSelectFullRow, false);
+    g.SetOption(TGridOption::goIndicator, true);
+    compare("with the indicator");
+    g.grid->HorzScrollBar()->SetPosition(30);
+    compare("scrolled sideways");
+    g.grid->HorzScrollBar()->SetPosition(0);
+    g.SetOption(TGridOption::goIndicator, false);
+    g.SetOption(TGridOption::goGrid, false);
+    compare("without grid lines");
+    g.SetOption(TGridOption::goGrid, true);
+    g.grid->SetGridLinesStyle(TGridLinesStyle::lsFramed);
+    compare("framed lines (cell by cell either way)");
+    g.grid->SetGridLinesStyle(TGridLinesStyle::lsNormal);
+    g.grid->VertScrollBar()->SetPosition(3);
+    compare("scrolled down, empty rows below the last");
+    const RECT clip{40, 30, 300, 90};
+    g.grid->SetPaintByRows(false);
+    auto cells = g.Paint(&clip);
+    g.grid->SetPaintByRows(true);
+    auto rows = g.Paint(&clip);
+    POINT d = FirstDifference(*cells, *rows);
+    EXPECT_EQ(d.x, -1) << "an update region cutting through rows: first difference at (" << d.x << ", " << d.y << ")";
+    SetFocus(nullptr);
+}
+
+// A fitting single line drawn the short way lands on the pixels DrawText gives it, for every
+// alignment, odd and even sizes, and rectangles just as wide as the text.
+TEST(GridPaint, FittingLinesLandWhereDrawTextPutsThem)
+{
+    ui::TBitmap a(120, 40), b(120, 40);
+    for (ui::TBitmap* bmp : {&a, &b}) {
+        bmp->Canvas().Font().SetName(L"MS Sans Serif");
+        bmp->Canvas().Font().SetHeight(-11);
+        bmp->Canvas().Brush().SetStyle(ui::TBrushStyle::bsClear);
+    }
+    const UINT horizontal[] = {DT_LEFT, DT_CENTER, DT_RIGHT};
+    const UINT vertical[] = {DT_TOP, DT_VCENTER, DT_BOTTOM};
+    int drawn = 0;
+    for (const std::wstring text : {L"0532 123 45 67", L"Ii", L"\x00C7a\x011Fr\x0131 s\x0131ra no"})
+        for (int width : {20, 41, 60, 61, 80})
+            for (int height : {13, 14, 16, 17, 20, 21})
+                for (UINT h : horizontal)
+                    for (UINT v : vertical) {
+                        const UINT flags = DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS | h | v;
+                        const ui::TRect r = ui::Rect(3, 2, 3 + width, 2 + height);
+                        for (ui::TBitmap* bmp : {&a, &b}) {
+                            bmp->Canvas().Brush().SetStyle(ui::TBrushStyle::bsSolid);
+                            bmp->Canvas().Brush().SetColor(clWhite);
+                            bmp->Canvas().FillRect(ui::Rect(0, 0, 120, 40));
+                            bmp->Canvas().Brush().SetStyle(ui::TBrushStyle::bsClear);
+                        }
+                        ui::TRect rr = r;
+                        a.Canvas().DrawText(text, rr, flags);
+                        if (!DrawFittingLine(b.Canvas(), text, r, flags)) {
+                            EXPECT_GT(b.Canvas().TextWidth(text), width) << "only a text too wide is refused";
+                            continue;
+                        }
+                        ++drawn;
+                        POINT d = FirstDifference(a, b);
+                        EXPECT_EQ(d.x, -1) << "width " << width << ", height " << height << ", flags " << std::hex
+                                           << flags << std::dec << ": first difference at (" << d.x << ", " << d.y
+                                           << ")";
+                    }
+    EXPECT_GT(drawn, 100) << "most cases fit and were compared";
+    EXPECT_FALSE(DrawFittingLine(b.Canvas(), L"a\tb", ui::Rect(0, 0, 100, 20), DT_SINGLELINE | DT_NOPREFIX))
+        << "control characters go to DrawText";
+    EXPECT_FALSE(DrawFittingLine(b.Canvas(), L"a&b", ui::Rect(0, 0, 100, 20), DT_SINGLELINE))
+        << "prefix processing goes to DrawText";
+}
