@@ -327,6 +327,38 @@ void TCustomGridViewControl::InvalidateRowsFrom(int ARow)
         InvalidateGridRect(l.FooterRect());
 }
 
+void TCustomGridViewControl::RowsMovedUpFrom(int ARow)
+{
+    if (!HandleAllocated())
+        return;
+    HWND window = Handle();
+    TGridLayout l = Layout();
+    const int pitch = l.RowPitch();
+    const ui::TRect data = l.DataRect();
+    const int top = data.top + pitch * (ARow - l.TopRow);
+    // A cell looks the same one row higher unless something on screen belongs to a row number
+    // rather than to the row: the current cell's selection and focus, the indicator's arrow, a
+    // hot cell, an open editor, row numbers, a hook that may colour by row, a framed last line.
+    // A repaint already queued would be moved with the pixels, so it too takes the plain way.
+    bool columnsMove = true;
+    for (int i = 0; i < FColumns->Count() && columnsMove; ++i)
+        columnsMove = FColumns->Items(i)->CellKind() != ckRowNumber;
+    const bool moves = columnsMove && IsWindowVisible(window) && FGridStyle == TGridStyle::gsReport &&
+                       (l.GridLineWidth() == 0 || FGridLinesStyle == TGridLinesStyle::lsNormal) && pitch > 0 &&
+                       ARow >= l.TopRow && top < data.bottom && data.bottom - top > pitch && !EditorOpen() &&
+                       !GridFocused() && !FOptions.Contains(TGridOption::goAlwaysShowSelection) &&
+                       !FOptions.Contains(TGridOption::goIndicator) && HotRow() < 0 && !OnCellColoring &&
+                       !OnDrawCellBackground && !OnCustomDrawCell && !GetUpdateRect(window, nullptr, FALSE);
+    if (!moves) {
+        InvalidateRowsFrom(ARow);
+        return;
+    }
+    const ui::TRect band = ui::Rect(0, top, l.ClientWidth, data.bottom);
+    ScrollWindowEx(window, 0, -pitch, &band, &band, nullptr, nullptr, SW_INVALIDATE);
+    if (l.AreaShown(TGridArea::gaFooter))
+        InvalidateGridRect(l.FooterRect());
+}
+
 void TCustomGridViewControl::InvalidateRow(int ARow)
 {
     if (RowCount() == 0)

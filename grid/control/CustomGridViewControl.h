@@ -222,6 +222,10 @@ public:
     void InvalidateRow(int ARow);
     // The rows from ARow down to the bottom of the data area, and the footer.
     void InvalidateRowsFrom(int ARow);
+    // Row ARow is gone and the rows under it moved up one: when their pixels would paint the
+    // same one row higher, they are moved on the screen and only the row uncovered at the foot
+    // (and the footer) is repainted; otherwise as InvalidateRowsFrom.
+    void RowsMovedUpFrom(int ARow);
     void InvalidateGridRect(const ui::TRect& rect);
 
     // --- selection and editing state ---

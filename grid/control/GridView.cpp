@@ -220,7 +220,7 @@ void TGridView::DeleteRow(int ARow)
         CloseEditor();
     FCells->DeleteRow(ARow);
     EraseRowMark(ARow);
-    InvalidateRowsFrom(ARow);
+    RowsMovedUpFrom(ARow);
     UpdateVertScrollRange();
     if (ARow == CurrentRow())
         CloseEditor();

@@ -611,3 +611,77 @@ TEST(GridPaint, FittingLinesLandWhereDrawTextPutsThem)
     EXPECT_FALSE(DrawFittingLine(b.Canvas(), L"a&b", ui::Rect(0, 0, 100, 20), DT_SINGLELINE))
         << "prefix processing goes to DrawText";
 }
+
+namespace {
+
+// What the grid's window shows now: its client area read back from the screen.
+std::unique_ptr<ui::TBitmap> Screen(TGridView& grid)
+{
+    auto bmp = std::make_unique<ui::TBitmap>(grid.ClientWidth(), grid.ClientHeight());
+    HDC dc = GetDC(grid.Handle());
+    BitBlt(bmp->Canvas().Handle(), 0, 0, grid.ClientWidth(), grid.ClientHeight(), dc, 0, 0, SRCCOPY);
+    ReleaseDC(grid.Handle(), dc);
+    return bmp;
+}
+
+} // namespace
+
+// A full list that drops its oldest row and appends a new one moves the rows on the screen and
+// repaints only the row uncovered at the foot; what the screen shows afterwards is what a full
+// repaint shows. Where the move would carry something that belongs to a screen row rather than
+// to the data (the focused current cell), everything under the dropped row is repainted.
+TEST(GridPaint, DroppingTheOldestRowMovesTheRowsOnTheScreen)
+{
+    TPaintGrid g;
+    g.SetOption(TGridOption::goFooter, true);
+    int counter = 0;
+    // Four rows, so that the list never needs a scroll bar in this host.
+    auto call = [&] {
+        if (g.grid->RowCount() > 3)
+            g.grid->DeleteRow(0);
+        g.grid->AddRows(1);
+        const int row = g.grid->RowCount() - 1;
+        TGridUpdate update(*g.grid);
+        for (int c = 0; c < 5; ++c)
+            g.grid->Cell(c, row)->SetAsString(L"call " + std::to_wstring(++counter));
+    };
+    for (int i = 0; i < 6; ++i)
+        call();
+    UpdateWindow(g.grid->Handle());
+    const int pitch = g.grid->Layout().RowPitch();
+    const ui::TRect data = g.grid->Layout().DataRect();
+
+    auto screenMatchesFullRepaint = [&](const char* what) {
+        UpdateWindow(g.grid->Handle());
+        auto moved = Screen(*g.grid);
+        const ui::TRect last = g.grid->RowRect(g.grid->RowCount() - 1);
+        EXPECT_GE(FirstDarkRow(*moved, last), 0) << what << ": the screen was read and shows the newest call";
+        InvalidateRect(g.grid->Handle(), nullptr, FALSE);
+        UpdateWindow(g.grid->Handle());
+        auto full = Screen(*g.grid);
+        POINT d = FirstDifference(*moved, *full);
+        EXPECT_EQ(d.x, -1) << what << ": first difference at (" << d.x << ", " << d.y << ")";
+    };
+
+    g.grid->DeleteRow(0);
+    RECT pending = PendingUpdate(g.grid->Handle());
+    EXPECT_EQ(pending.top, data.bottom - pitch) << "only the uncovered foot is queued, not the moved rows";
+    g.grid->AddRows(1);
+    {
+        TGridUpdate update(*g.grid);
+        for (int c = 0; c < 5; ++c)
+            g.grid->Cell(c, g.grid->RowCount() - 1)->SetAsString(L"call " + std::to_wstring(++counter));
+    }
+    screenMatchesFullRepaint("after one call");
+    for (int i = 0; i < 3; ++i)
+        call();
+    screenMatchesFullRepaint("after three more calls");
+
+    ::SetFocus(g.grid->Handle());
+    UpdateWindow(g.grid->Handle());
+    g.grid->DeleteRow(0);
+    pending = PendingUpdate(g.grid->Handle());
+    EXPECT_LE(pending.top, data.top) << "the focused current cell keeps its screen row: everything is repainted";
+    screenMatchesFullRepaint("focused");
+    SetFocus(nullptr);
+}
