@@ -354,7 +354,18 @@ void TCustomGridViewControl::RowsMovedUpFrom(int ARow)
         return;
     }
     const ui::TRect band = ui::Rect(0, top, l.ClientWidth, data.bottom);
-    ScrollWindowEx(window, 0, -pitch, &band, &band, nullptr, nullptr, SW_INVALIDATE);
+    // The window's own device context moves the pixels; what it could not copy (a part hidden
+    // by another window) comes back in the region and is repainted with the uncovered foot.
+    HDC dc = GetDC(window);
+    HRGN uncovered = CreateRectRgn(0, 0, 0, 0);
+    if (dc != nullptr && uncovered != nullptr && ScrollDC(dc, 0, -pitch, &band, &band, uncovered, nullptr))
+        InvalidateRgn(window, uncovered, FALSE);
+    else
+        InvalidateRect(window, &band, FALSE);
+    if (uncovered != nullptr)
+        DeleteObject(uncovered);
+    if (dc != nullptr)
+        ReleaseDC(window, dc);
     if (l.AreaShown(TGridArea::gaFooter))
         InvalidateGridRect(l.FooterRect());
 }
