@@ -417,9 +417,9 @@ private:
     void PaintSlides(TPaintContext& pc);
     void DrawCellIn(TPaintContext& pc, TCustomColumn* column, int ARow);
     void DrawEmptyCellIn(TPaintContext& pc, TCustomColumn* column, int ARow);
-    // Whether this paint's columns and hooks allow rows to be painted whole, and whether row
-    // ARow (or a row past the last, when ARow >= RowCount) may be.
-    bool RowsPaintWhole(const TPaintContext& pc) const;
+    // Whether this paint's hooks (and, for rows that hold data, its columns) allow rows to be
+    // painted whole, and whether row ARow (or a row past the last, ARow >= RowCount) may be.
+    bool RowsPaintWhole(const TPaintContext& pc, bool dataRows) const;
     bool RowPaintsWhole(int ARow) const;
     void DrawWholeRow(TPaintContext& pc, int ARow);
     // The column's painter draws the cell's value (PrepareCellFont) in its state, then the hint

@@ -237,11 +237,13 @@ void TCustomGridViewControl::PaintRows(TPaintContext& pc)
     bool indicator = FOptions.Contains(TGridOption::goIndicator) && pc.ClipBox.left < kIndicatorWidth;
     int rows = RowCount();
     int skip = std::max(0, static_cast<int>(visible.top - pc.Data.top) / pitch);
-    const bool wholeRows = RowsPaintWhole(pc);
+    // Empty rows draw no content: their painters are not asked for (nor made) to decide.
+    const bool wholeEmptyRows = RowsPaintWhole(pc, false);
+    const bool wholeRows = wholeEmptyRows && rows > 0 && RowsPaintWhole(pc, true);
     pc.ClipTo(area);
     for (int y = pc.Data.top + skip * pitch, row = l.TopRow + skip; y < pc.Data.bottom && y < visible.bottom;
          y += pitch, ++row) {
-        if (wholeRows && RowPaintsWhole(row)) {
+        if ((row < rows ? wholeRows : wholeEmptyRows) && RowPaintsWhole(row)) {
             DrawWholeRow(pc, row);
         } else {
             for (TCustomColumn* column : pc.Columns) {
@@ -459,7 +461,7 @@ void TCustomGridViewControl::DrawCellIn(TPaintContext& pc, TCustomColumn* column
     pc.ClipTo(pc.RowArea);
 }
 
-bool TCustomGridViewControl::RowsPaintWhole(const TPaintContext& pc) const
+bool TCustomGridViewControl::RowsPaintWhole(const TPaintContext& pc, bool dataRows) const
 {
     // Any hook may draw or colour a cell its own way; framed and horizontal-only lines differ
     // from cell to cell at the edges. Only the plain text painters are known to draw inside
@@ -469,6 +471,8 @@ bool TCustomGridViewControl::RowsPaintWhole(const TPaintContext& pc) const
     if (pc.Layout.GridLineWidth() > 0 && FGridLinesStyle != TGridLinesStyle::lsNormal)
         return false;
     for (TCustomColumn* column : pc.Columns) {
+        if (!dataRows)
+            break;
         if (column->DrawingOptions() != TDrawingOptions::doNormal)
             return false;
         if (FOptions.Contains(TGridOption::goIndicateSortedColumn) && column->Sorted())

@@ -428,7 +428,9 @@ void TCells::StructureChanged(int action, int index1, int index2)
 {
     // Lists change places or columns go: the remembered columns may no longer be the lists'.
     FFreshOf.clear();
-    auto makeList = [this](int column) { return TCellList{{}, FreshSlot(column)}; };
+    // Without rows the column is not asked for anything: it may still be on its way into the
+    // collection. The first rows added mark the tail.
+    auto makeList = [this](int column) { return TCellList{{}, FRowCount > 0 ? FreshSlot(column) : nullptr}; };
     auto dropList = [this](int slot) {
         for (TSlot c : FLists[slot].Slots)
             Release(c);
