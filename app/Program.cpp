@@ -10,13 +10,25 @@
 
 using namespace ui;
 
-void CreateProgramForms()
+namespace {
+
+template <class T>
+void Create(T*& form, const char* className, void (*created)(const char*))
+{
+    Application->CreateForm(form);
+    if (created != nullptr)
+        created(className);
+}
+
+} // namespace
+
+void CreateProgramForms(void (*created)(const char* className))
 {
     Application->SetTitle(L"Caller ID Test");
-    Application->CreateForm(Form1);
-    Application->CreateForm(Form2);
-    Application->CreateForm(Form3);
-    Application->CreateForm(ADSlbag);
-    Application->CreateForm(Form6);
-    Application->CreateForm(splnedir);
+    Create(Form1, "TForm1", created);
+    Create(Form2, "TForm2", created);
+    Create(Form3, "TForm3", created);
+    Create(ADSlbag, "TADSlbag", created);
+    Create(Form6, "TForm6", created);
+    Create(splnedir, "Tsplnedir", created);
 }

@@ -6,6 +6,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 namespace bench {
 
@@ -13,7 +15,22 @@ namespace {
 
 unsigned long long Ticks(const FILETIME& t) { return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
 
+unsigned long long Now()
+{
+    FILETIME now;
+    GetSystemTimePreciseAsFileTime(&now);
+    return Ticks(now);
+}
+
+std::vector<std::pair<const char*, unsigned long long>>& Steps()
+{
+    static std::vector<std::pair<const char*, unsigned long long>> steps;
+    return steps;
+}
+
 } // namespace
+
+void MarkStartupStep(const char* name) { Steps().emplace_back(name, Now()); }
 
 void ReportFirstCompletePaint()
 {
@@ -29,8 +46,8 @@ void ReportFirstCompletePaint()
         if (HIWORD(GetQueueStatus(QS_PAINT)) == 0 && LOWORD(GetQueueStatus(QS_PAINT)) == 0)
             break;
     }
-    FILETIME now, created, exited, kernel, user;
-    GetSystemTimePreciseAsFileTime(&now);
+    const unsigned long long now = Now();
+    FILETIME created, exited, kernel, user;
     GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof(counters);
@@ -40,8 +57,10 @@ void ReportFirstCompletePaint()
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (argv != nullptr && argc > 1) {
         if (FILE* out = _wfopen(argv[1], L"w")) {
-            std::fprintf(out, "%.3f %llu\n", (Ticks(now) - Ticks(created)) / 1e4,
+            std::fprintf(out, "%.3f %llu\n", (now - Ticks(created)) / 1e4,
                          static_cast<unsigned long long>(counters.WorkingSetSize));
+            for (const auto& [name, at] : Steps())
+                std::fprintf(out, "%.3f %s\n", (at - Ticks(created)) / 1e4, name);
             std::fclose(out);
         }
     }

@@ -310,9 +310,7 @@ bool TCustomGridViewControl::GridFocused() const
     if (!HandleAllocated())
         return false;
     // The handle exists (checked above), so asking for it creates nothing.
-    HWND self = const_cast<TCustomGridViewControl*>(this)->Handle();
-    HWND focus = GetFocus();
-    return focus != nullptr && (focus == self || IsChild(self, focus));
+    return ui::FocusWithin(const_cast<TCustomGridViewControl*>(this)->Handle());
 }
 
 bool TCustomGridViewControl::CellSelected(int ACol, int ARow) const

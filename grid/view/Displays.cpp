@@ -54,17 +54,14 @@ void CountedSharedText(ui::TCanvas& canvas, const ui::TRect& rect, bool rtl, con
 }
 
 // A fitting single line goes the short way; everything else to the platform's DrawText.
-int DrawTextHollowLine(ui::TCanvas& canvas, const std::wstring& text, ui::TRect& rect, UINT flags)
+void DrawTextHollowLine(ui::TCanvas& canvas, const std::wstring& text, ui::TRect& rect, UINT flags)
 {
     if (text.empty())
-        return 0;
+        return;
     THollowBrush hollow(canvas);
-    if (DrawFittingLine(canvas, text, rect, flags)) {
-        ++PaintCounters().TextCalls;
-        return canvas.TextHeight(text);
-    }
     ++PaintCounters().TextCalls;
-    return canvas.DrawText(text, rect, flags);
+    if (!DrawFittingLine(canvas, text, rect, flags))
+        canvas.DrawText(text, rect, flags);
 }
 
 void Line(ui::TCanvas& canvas, int x1, int y1, int x2, int y2)

@@ -659,7 +659,13 @@ TEST_F(ControlsTest, PaintingTenThousandTimesLeaksNothing)
         SendMessageW(box->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
         RedrawWindow(button->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     };
-    paintAll(); // the first paint creates the objects that stay for the controls' lifetime
+    // The first paints create the objects that stay for the controls' lifetime, the canvas's
+    // handles for both label fonts among them.
+    paintAll();
+    label->Font()->SetHeight(-12);
+    paintAll();
+    label->Font()->SetHeight(-11);
+    paintAll();
     auto before = testsupport::TakeGdiSnapshot();
     for (int i = 0; i < 10000; ++i) {
         if (i % 1000 == 0)

@@ -20,9 +20,30 @@ const TEnumInfo& EnumInfoOf<TAlign>()
     return info;
 }
 
+LRESULT CALLBACK ControlWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
 namespace {
 
-const wchar_t* const kControlProp = L"CallerIdTest.Control";
+// Each of our windows keeps its control in GWLP_USERDATA, which reads the window's own memory;
+// a window property would cost a round trip to the window server under Wine on every message.
+// Only windows of our classes are read (known by the class's procedure, which subclassing leaves
+// alone), since other windows use that slot as they like.
+TWinControl* ControlOf(HWND wnd)
+{
+    if (GetClassLongPtrW(wnd, GCLP_WNDPROC) != reinterpret_cast<ULONG_PTR>(&ControlWindowProc))
+        return nullptr;
+    return reinterpret_cast<TWinControl*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+}
+
+void SetControlOf(HWND wnd, TWinControl* control)
+{
+    SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
+}
+
+// The window with the keyboard focus, as this thread's own windows were told: the focus enters,
+// leaves or moves among them only with WM_SETFOCUS and WM_KILLFOCUS to one of them. Asking the
+// system (GetFocus) costs a round trip to the window server under Wine, too much for every paint.
+HWND gFocus = nullptr;
 
 // The control whose window is being created: messages that arrive before CreateWindowEx returns
 // (WM_GETMINMAXINFO comes even before WM_NCCREATE) are routed to it. One UI thread, so one slot.
@@ -408,12 +429,18 @@ void TControl::Resize()
 
 LRESULT CALLBACK ControlWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    auto* control = static_cast<TWinControl*>(GetPropW(wnd, kControlProp));
+    auto* control = ControlOf(wnd);
     if (control == nullptr && gCreatingControl != nullptr) {
         control = gCreatingControl;
         control->FHandle = wnd;
-        SetPropW(wnd, kControlProp, control);
+        SetControlOf(wnd, control);
     }
+    if (msg == WM_SETFOCUS)
+        gFocus = wnd;
+    else if (msg == WM_KILLFOCUS)
+        gFocus = reinterpret_cast<HWND>(wParam);
+    else if (msg == WM_NCDESTROY && gFocus == wnd)
+        gFocus = nullptr;
     if (control == nullptr)
         return DefWindowProcW(wnd, msg, wParam, lParam);
     TMessage message{msg, wParam, lParam, 0};
@@ -493,7 +520,7 @@ TWinControl* TWinControl::FromHandle(HWND wnd)
 {
     if (wnd == nullptr)
         return nullptr;
-    return static_cast<TWinControl*>(GetPropW(wnd, kControlProp));
+    return ControlOf(wnd);
 }
 
 HWND TWinControl::Handle()
@@ -549,7 +576,7 @@ void TWinControl::CreateWnd()
         throw EInvalidOperation(Format(L"Cannot create the window of %s (error %lu)", Name().c_str(), GetLastError()));
     }
     FHandle = wnd;
-    SetPropW(wnd, kControlProp, this);
+    SetControlOf(wnd, this);
     SendMessageW(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), FALSE);
     CreateHandleDone();
     // Windowed children get their windows together with ours, in creation order.
@@ -588,7 +615,7 @@ void TWinControl::RecreateWnd()
 void TWinControl::WindowDestroyed()
 {
     if (FHandle != nullptr)
-        RemovePropW(FHandle, kControlProp);
+        SetControlOf(FHandle, nullptr);
     FHandle = nullptr;
 }
 
@@ -658,6 +685,18 @@ void TWinControl::SetTabStop(bool v)
         LONG style = GetWindowLongW(FHandle, GWL_STYLE);
         SetWindowLongW(FHandle, GWL_STYLE, v ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP));
     }
+}
+
+HWND FocusedWindow() { return gFocus; }
+
+bool FocusWithin(HWND wnd)
+{
+    if (wnd == nullptr)
+        return false;
+    for (HWND w = gFocus; w != nullptr; w = GetAncestor(w, GA_PARENT))
+        if (w == wnd)
+            return true;
+    return false;
 }
 
 bool TWinControl::Focused() const { return FHandle != nullptr && GetFocus() == FHandle; }

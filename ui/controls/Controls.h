@@ -279,6 +279,12 @@ struct TCreateParams {
     HBRUSH Background = nullptr;
 };
 
+// The window of this thread that has the keyboard focus, as our windows were told by WM_SETFOCUS
+// and WM_KILLFOCUS (what GetFocus answers, without asking the window server); and whether it is
+// `wnd` or a window inside it.
+HWND FocusedWindow();
+bool FocusWithin(HWND wnd);
+
 // A control with a window. The window is created when first needed (Handle()) and destroyed with
 // the control. Its messages arrive at WndProc; the default handling is the system class's own
 // (for derived system controls) or DefWindowProc.

@@ -220,17 +220,59 @@ const TClassInfo& TGraphicsObject::StaticClass()
     return info;
 }
 
-TGraphicsObject::~TGraphicsObject() { ReleaseHandle(); }
+TGraphicsObject::~TGraphicsObject()
+{
+    if (FHandle != nullptr)
+        DeleteHandle(FHandle);
+    for (const auto& spare : FSpare)
+        DeleteHandle(spare.second);
+}
+
+void TGraphicsObject::DeleteHandle(HGDIOBJ handle)
+{
+    if (FCanvas != nullptr) {
+        FCanvas->Deselect(handle);
+        FCanvas->FExtents.erase(handle);
+    }
+    DeleteObject(handle);
+    detail::CountGdi(-1);
+}
 
 void TGraphicsObject::ReleaseHandle()
 {
     if (FHandle == nullptr)
         return;
-    if (FCanvas != nullptr)
-        FCanvas->Deselect(this);
-    DeleteObject(FHandle);
-    detail::CountGdi(-1);
+    HGDIOBJ handle = FHandle;
     FHandle = nullptr;
+    if (FCanvas == nullptr || FHandleKey.empty()) {
+        DeleteHandle(handle);
+        return;
+    }
+    constexpr size_t kSpares = 3;
+    FSpare.insert(FSpare.begin(), {std::move(FHandleKey), handle});
+    if (FSpare.size() > kSpares) {
+        DeleteHandle(FSpare.back().second);
+        FSpare.pop_back();
+    }
+}
+
+bool TGraphicsObject::ReuseHandle(const std::wstring& key)
+{
+    for (auto it = FSpare.begin(); it != FSpare.end(); ++it)
+        if (it->first == key) {
+            FHandle = it->second;
+            FHandleKey = std::move(it->first);
+            FSpare.erase(it);
+            return true;
+        }
+    return false;
+}
+
+void TGraphicsObject::HandleMade(HGDIOBJ handle, std::wstring key)
+{
+    FHandle = handle;
+    FHandleKey = std::move(key);
+    detail::CountGdi(1);
 }
 
 void TGraphicsObject::Changed()
@@ -312,29 +354,33 @@ void TFont::SetPitch(TFontPitch v)
 
 HFONT TFont::Handle()
 {
-    if (FHandle == nullptr) {
-        LOGFONTW lf{};
-        lf.lfHeight = FHeight;
-        lf.lfWeight = FStyle.Contains(TFontStyle::fsBold) ? FW_BOLD : FW_NORMAL;
-        lf.lfItalic = FStyle.Contains(TFontStyle::fsItalic);
-        lf.lfUnderline = FStyle.Contains(TFontStyle::fsUnderline);
-        lf.lfStrikeOut = FStyle.Contains(TFontStyle::fsStrikeOut);
-        lf.lfCharSet = static_cast<BYTE>(FCharset);
-        lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
-        lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-        lf.lfQuality = DEFAULT_QUALITY;
-        lf.lfPitchAndFamily = FPitch == TFontPitch::fpFixed      ? FIXED_PITCH
-                              : FPitch == TFontPitch::fpVariable ? VARIABLE_PITCH
-                                                                 : DEFAULT_PITCH;
-        // "Default" names the system's dialog font rather than a face of that name.
-        std::wstring face = _wcsicmp(FName.c_str(), L"Default") == 0 ? std::wstring(L"MS Shell Dlg") : FName;
-        wcsncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
-        FHandle = CreateFontIndirectW(&lf);
-        if (FHandle == nullptr)
-            throw EInvalidGraphic(Format(L"Cannot create the font %s", FName.c_str()));
-        detail::CountGdi(1);
-    }
-    return static_cast<HFONT>(FHandle);
+    if (FHandle != nullptr)
+        return static_cast<HFONT>(FHandle);
+    std::wstring key = FName + L'/' + std::to_wstring(FHeight) + L'/' + std::to_wstring(FStyle.Bits()) + L'/' +
+                       std::to_wstring(FCharset) + L'/' + std::to_wstring(static_cast<int>(FPitch));
+    if (ReuseHandle(key))
+        return static_cast<HFONT>(FHandle);
+    LOGFONTW lf{};
+    lf.lfHeight = FHeight;
+    lf.lfWeight = FStyle.Contains(TFontStyle::fsBold) ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = FStyle.Contains(TFontStyle::fsItalic);
+    lf.lfUnderline = FStyle.Contains(TFontStyle::fsUnderline);
+    lf.lfStrikeOut = FStyle.Contains(TFontStyle::fsStrikeOut);
+    lf.lfCharSet = static_cast<BYTE>(FCharset);
+    lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    lf.lfQuality = DEFAULT_QUALITY;
+    lf.lfPitchAndFamily = FPitch == TFontPitch::fpFixed      ? FIXED_PITCH
+                          : FPitch == TFontPitch::fpVariable ? VARIABLE_PITCH
+                                                             : DEFAULT_PITCH;
+    // "Default" names the system's dialog font rather than a face of that name.
+    std::wstring face = _wcsicmp(FName.c_str(), L"Default") == 0 ? std::wstring(L"MS Shell Dlg") : FName;
+    wcsncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+    HFONT handle = CreateFontIndirectW(&lf);
+    if (handle == nullptr)
+        throw EInvalidGraphic(Format(L"Cannot create the font %s", FName.c_str()));
+    HandleMade(handle, std::move(key));
+    return handle;
 }
 
 bool TFont::Equals(const TFont& o) const
@@ -411,14 +457,18 @@ void TPen::SetMode(TPenMode v)
 
 HPEN TPen::Handle()
 {
-    if (FHandle == nullptr) {
-        static const int styles[] = {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, PS_NULL, PS_INSIDEFRAME};
-        FHandle = CreatePen(styles[static_cast<int>(FStyle)], FWidth, ColorToRef(FColor));
-        if (FHandle == nullptr)
-            throw EInvalidGraphic(L"Cannot create a pen");
-        detail::CountGdi(1);
-    }
-    return static_cast<HPEN>(FHandle);
+    if (FHandle != nullptr)
+        return static_cast<HPEN>(FHandle);
+    std::wstring key = std::to_wstring(FColor) + L'/' + std::to_wstring(FWidth) + L'/' +
+                       std::to_wstring(static_cast<int>(FStyle));
+    if (ReuseHandle(key))
+        return static_cast<HPEN>(FHandle);
+    static const int styles[] = {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, PS_NULL, PS_INSIDEFRAME};
+    HPEN handle = CreatePen(styles[static_cast<int>(FStyle)], FWidth, ColorToRef(FColor));
+    if (handle == nullptr)
+        throw EInvalidGraphic(L"Cannot create a pen");
+    HandleMade(handle, std::move(key));
+    return handle;
 }
 
 void TPen::Assign(const TPersistent& source)
@@ -468,19 +518,23 @@ HBRUSH TBrush::Handle()
 {
     if (FStyle == TBrushStyle::bsClear)
         return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
-    if (FHandle == nullptr) {
-        if (FStyle == TBrushStyle::bsSolid) {
-            FHandle = CreateSolidBrush(ColorToRef(FColor));
-        } else {
-            static const int hatches[] = {0, 0, HS_HORIZONTAL, HS_VERTICAL, HS_FDIAGONAL, HS_BDIAGONAL, HS_CROSS,
-                                          HS_DIAGCROSS};
-            FHandle = CreateHatchBrush(hatches[static_cast<int>(FStyle)], ColorToRef(FColor));
-        }
-        if (FHandle == nullptr)
-            throw EInvalidGraphic(L"Cannot create a brush");
-        detail::CountGdi(1);
+    if (FHandle != nullptr)
+        return static_cast<HBRUSH>(FHandle);
+    std::wstring key = std::to_wstring(FColor) + L'/' + std::to_wstring(static_cast<int>(FStyle));
+    if (ReuseHandle(key))
+        return static_cast<HBRUSH>(FHandle);
+    HBRUSH handle;
+    if (FStyle == TBrushStyle::bsSolid) {
+        handle = CreateSolidBrush(ColorToRef(FColor));
+    } else {
+        static const int hatches[] = {0, 0, HS_HORIZONTAL, HS_VERTICAL, HS_FDIAGONAL, HS_BDIAGONAL, HS_CROSS,
+                                      HS_DIAGCROSS};
+        handle = CreateHatchBrush(hatches[static_cast<int>(FStyle)], ColorToRef(FColor));
     }
-    return static_cast<HBRUSH>(FHandle);
+    if (handle == nullptr)
+        throw EInvalidGraphic(L"Cannot create a brush");
+    HandleMade(handle, std::move(key));
+    return handle;
 }
 
 void TBrush::Assign(const TPersistent& source)
@@ -553,17 +607,17 @@ void TCanvas::DeselectAll()
     FOriginalFont = FOriginalPen = FOriginalBrush = nullptr;
 }
 
-void TCanvas::Deselect(TGraphicsObject* object)
+void TCanvas::Deselect(HGDIOBJ handle)
 {
-    if (FHandle == nullptr || object->FHandle == nullptr)
+    if (FHandle == nullptr || handle == nullptr)
         return;
-    if (object->FHandle == FSelectedFont) {
+    if (handle == FSelectedFont) {
         SelectObject(FHandle, FOriginalFont);
         FSelectedFont = nullptr;
-    } else if (object->FHandle == FSelectedPen) {
+    } else if (handle == FSelectedPen) {
         SelectObject(FHandle, FOriginalPen);
         FSelectedPen = nullptr;
-    } else if (object->FHandle == FSelectedBrush) {
+    } else if (handle == FSelectedBrush) {
         SelectObject(FHandle, FOriginalBrush);
         FSelectedBrush = nullptr;
     }
@@ -580,21 +634,32 @@ void TCanvas::RequiredState(int state)
             original = old;
         selected = wanted;
     };
+    // Reading a context's colours and modes is cheap, while setting some of them is a call into
+    // the graphics system under Wine: each is set only when it differs (whoever changed it).
     if (state & csFontValid) {
         select(FFont->Handle(), FSelectedFont, FOriginalFont);
-        SetTextColor(dc, ColorToRef(FFont->Color()));
+        const COLORREF text = ColorToRef(FFont->Color());
+        if (GetTextColor(dc) != text)
+            SetTextColor(dc, text);
     }
     if (state & csPenValid) {
         select(FPen->Handle(), FSelectedPen, FOriginalPen);
         static const int rop2[] = {R2_BLACK, R2_WHITE, R2_NOP, R2_NOT, R2_COPYPEN, R2_NOTCOPYPEN,
                                    R2_MERGEPENNOT, R2_MASKPENNOT, R2_MERGENOTPEN, R2_MASKNOTPEN, R2_MERGEPEN,
                                    R2_NOTMERGEPEN, R2_MASKPEN, R2_NOTMASKPEN, R2_XORPEN, R2_NOTXORPEN};
-        SetROP2(dc, rop2[static_cast<int>(FPen->Mode())]);
+        const int mode = rop2[static_cast<int>(FPen->Mode())];
+        if (GetROP2(dc) != mode)
+            SetROP2(dc, mode);
     }
-    if (state & csBrushValid) {
+    if (state & csBrushValid)
         select(FBrush->Handle(), FSelectedBrush, FOriginalBrush);
-        SetBkColor(dc, ColorToRef(FBrush->Color()));
-        SetBkMode(dc, FBrush->Style() == TBrushStyle::bsClear ? TRANSPARENT : OPAQUE);
+    if (state & (csBrushValid | csBrushColors)) {
+        const COLORREF back = ColorToRef(FBrush->Color());
+        if (GetBkColor(dc) != back)
+            SetBkColor(dc, back);
+        const int mode = FBrush->Style() == TBrushStyle::bsClear ? TRANSPARENT : OPAQUE;
+        if (GetBkMode(dc) != mode)
+            SetBkMode(dc, mode);
     }
 }
 
@@ -606,7 +671,7 @@ void TCanvas::MoveTo(int x, int y)
 
 void TCanvas::LineTo(int x, int y)
 {
-    RequiredState(csPenValid | csBrushValid);
+    RequiredState(csPenValid | csBrushColors);
     ::LineTo(Handle(), x, y);
     FPenPos = TPoint{x, y};
 }
@@ -615,7 +680,7 @@ void TCanvas::Polyline(const std::vector<TPoint>& points)
 {
     if (points.empty())
         return;
-    RequiredState(csPenValid | csBrushValid);
+    RequiredState(csPenValid | csBrushColors);
     ::Polyline(Handle(), points.data(), static_cast<int>(points.size()));
 }
 
@@ -648,13 +713,13 @@ void TCanvas::RoundRect(int left, int top, int right, int bottom, int cornerWidt
 
 void TCanvas::FillRect(const TRect& r)
 {
-    RequiredState(csBrushValid);
+    RequiredState(csBrushColors);
     ::FillRect(Handle(), &r, FBrush->Handle());
 }
 
 void TCanvas::FrameRect(const TRect& r)
 {
-    RequiredState(csBrushValid);
+    RequiredState(csBrushColors);
     ::FrameRect(Handle(), &r, FBrush->Handle());
 }
 
@@ -704,7 +769,7 @@ void TCanvas::SetPixel(int x, int y, TColor color)
 
 void TCanvas::TextOut(int x, int y, const std::wstring& text)
 {
-    RequiredState(csFontValid | csBrushValid);
+    RequiredState(csFontValid | csBrushColors);
     ExtTextOutW(Handle(), x, y, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
     SIZE s = TextExtent(text);
     MoveToEx(Handle(), x + s.cx, y, nullptr);
@@ -713,7 +778,7 @@ void TCanvas::TextOut(int x, int y, const std::wstring& text)
 
 void TCanvas::TextRect(const TRect& r, int x, int y, const std::wstring& text)
 {
-    RequiredState(csFontValid | csBrushValid);
+    RequiredState(csFontValid | csBrushColors);
     UINT options = ETO_CLIPPED;
     if (FBrush->Style() != TBrushStyle::bsClear)
         options |= ETO_OPAQUE;
@@ -722,13 +787,19 @@ void TCanvas::TextRect(const TRect& r, int x, int y, const std::wstring& text)
 
 int TCanvas::DrawText(const std::wstring& text, TRect& r, UINT flags)
 {
-    RequiredState(csFontValid | csBrushValid);
+    RequiredState(csFontValid | csBrushColors);
     return DrawTextW(Handle(), text.c_str(), static_cast<int>(text.size()), &r, flags);
 }
 
 SIZE TCanvas::TextExtent(const std::wstring& text)
 {
     RequiredState(csFontValid);
+    constexpr size_t kMeasuresKept = 1024;
+    auto& measured = FExtents[FSelectedFont];
+    if (auto it = measured.find(text); it != measured.end())
+        return it->second;
+    if (measured.size() >= kMeasuresKept)
+        measured.clear();
     SIZE s{0, 0};
     GetTextExtentPoint32W(Handle(), text.c_str(), static_cast<int>(text.size()), &s);
     if (text.empty()) {
@@ -736,6 +807,7 @@ SIZE TCanvas::TextExtent(const std::wstring& text)
         GetTextMetricsW(Handle(), &tm);
         s.cy = tm.tmHeight;
     }
+    measured.emplace(text, s);
     return s;
 }
 

@@ -13,7 +13,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace ui {
@@ -139,9 +141,20 @@ protected:
     TGraphicsObject() = default;
     // Releases the handle (telling the canvas first) and raises OnChange.
     void Changed();
+    // Lets the handle go: a canvas's object keeps it aside under the settings it was made for,
+    // since painters switch between a few colours and fonts many times per paint; others delete it.
     void ReleaseHandle();
+    // Takes back a handle kept aside for `key` (the settings the handle is wanted for now).
+    bool ReuseHandle(const std::wstring& key);
+    // Notes a handle just made for `key`.
+    void HandleMade(HGDIOBJ handle, std::wstring key);
     HGDIOBJ FHandle = nullptr;
     TCanvas* FCanvas = nullptr; // the canvas that owns this object, if any
+
+private:
+    void DeleteHandle(HGDIOBJ handle);
+    std::wstring FHandleKey;
+    std::vector<std::pair<std::wstring, HGDIOBJ>> FSpare; // most recent first
 };
 
 enum class TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
@@ -331,7 +344,9 @@ public:
     void ResetClip();
 
     // Selects the objects an operation needs; used by code that calls GDI directly.
-    enum TState { csHandleValid = 1, csFontValid = 2, csPenValid = 4, csBrushValid = 8 };
+    // csBrushColors sets only the background colour and mode the brush implies, for operations
+    // that never paint with the selected brush (texts, lines, fills given their brush).
+    enum TState { csHandleValid = 1, csFontValid = 2, csPenValid = 4, csBrushValid = 8, csBrushColors = 16 };
     void RequiredState(int state);
 
 protected:
@@ -342,7 +357,7 @@ protected:
 
 private:
     friend class TGraphicsObject;
-    void Deselect(TGraphicsObject* object);
+    void Deselect(HGDIOBJ handle);
     void Adopt(TGraphicsObject& object);
 
     HDC FHandle = nullptr;
@@ -351,6 +366,10 @@ private:
     std::unique_ptr<TBrush> FBrush;
     HGDIOBJ FOriginalFont = nullptr, FOriginalPen = nullptr, FOriginalBrush = nullptr;
     HGDIOBJ FSelectedFont = nullptr, FSelectedPen = nullptr, FSelectedBrush = nullptr;
+    // Measured texts per font handle of this canvas's font: painters measure the same texts on
+    // every paint (to centre them), and each measure is a call into the graphics system. Kept
+    // while the handle lives; nothing here sets spacing or transforms that would change a measure.
+    std::map<HGDIOBJ, std::unordered_map<std::wstring, SIZE>> FExtents;
     TPoint FPenPos{0, 0};
     TCopyMode FCopyMode = cmSrcCopy;
     TFillMode FFillMode = TFillMode::fmAlternate;
