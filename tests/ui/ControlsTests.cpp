@@ -736,3 +736,44 @@ TEST_F(ControlsTest, ALabelInAGroupBoxRepaintsWithoutErasingAndLeavesNothingStal
         for (int x = 0; x < full->Width(); ++x)
             ASSERT_EQ(before->PixelAt(x, y), full->PixelAt(x, y)) << "stale pixel at " << x << ", " << y;
 }
+
+// The focus our windows were told of answers what GetFocus answers, wherever the focus goes:
+// between our windows, to a window of another kind inside ours, and away with a destroyed window.
+// Windows of other kinds are never taken for controls, whatever they keep in their user data.
+TEST_F(ControlsTest, TheFocusAndTheControlOfAWindowAreKnownWithoutAskingTheSystem)
+{
+    auto* first = new TEdit(Form);
+    first->SetParent(Form);
+    first->SetBounds(10, 10, 80, 21);
+    auto* second = new TEdit(Form);
+    second->SetParent(Form);
+    second->SetBounds(10, 40, 80, 21);
+    HWND foreign = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 10, 70, 80, 21, Form->Handle(), nullptr,
+                                   nullptr, nullptr);
+    ASSERT_NE(foreign, nullptr);
+    SetWindowLongPtrW(foreign, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(first));
+    EXPECT_EQ(TWinControl::FromHandle(foreign), nullptr);
+    EXPECT_EQ(TWinControl::FromHandle(first->Handle()), first);
+    Form->Show();
+
+    auto expectFocus = [&](HWND where, const char* step) {
+        EXPECT_EQ(GetFocus(), where) << step;
+        EXPECT_EQ(FocusedWindow(), GetFocus()) << step;
+        EXPECT_EQ(FocusWithin(Form->Handle()), where != nullptr) << step;
+        EXPECT_EQ(FocusWithin(first->Handle()), where == first->Handle()) << step;
+    };
+    SetFocus(first->Handle());
+    expectFocus(first->Handle(), "our edit");
+    SetFocus(second->Handle());
+    expectFocus(second->Handle(), "the other edit");
+    SetFocus(foreign);
+    expectFocus(foreign, "a window of another kind inside the form");
+    SetFocus(first->Handle());
+    DestroyWindow(foreign);
+    delete second;
+    expectFocus(first->Handle(), "after a window went");
+    delete first;
+    EXPECT_EQ(FocusedWindow(), GetFocus()) << "the focused control destroyed";
+    EXPECT_FALSE(FocusWithin(nullptr));
+    Form->Hide();
+}

@@ -258,6 +258,29 @@ TEST(Canvas, FontPenBrushChangesReleaseTheirHandles)
     EXPECT_EQ(testsupport::GdiGrowth(before, testsupport::TakeGdiSnapshot()), "");
 }
 
+// Measures are kept per font handle: a font changed and changed back measures as it did, and
+// what the context's handle of a kept font measures is what GDI measures.
+TEST(Canvas, MeasuresFollowTheFont)
+{
+    auto b = WhiteBitmap(50, 20);
+    TCanvas& c = b->Canvas();
+    c.Font().SetHeight(-10);
+    const SIZE small = c.TextExtent(L"WWWW");
+    c.Font().SetHeight(-20);
+    const SIZE large = c.TextExtent(L"WWWW");
+    EXPECT_GT(large.cx, small.cx);
+    EXPECT_GT(large.cy, small.cy);
+    SIZE direct{};
+    GetTextExtentPoint32W(c.Handle(), L"WWWW", 4, &direct);
+    EXPECT_EQ(direct.cx, large.cx);
+    c.Font().SetStyle(TFontStyles{TFontStyle::fsBold});
+    EXPECT_GE(c.TextExtent(L"WWWW").cx, large.cx);
+    c.Font().SetStyle(TFontStyles{});
+    c.Font().SetHeight(-10);
+    EXPECT_EQ(c.TextExtent(L"WWWW").cx, small.cx);
+    EXPECT_EQ(c.TextExtent(L"").cy, small.cy) << "an empty text has the line's height";
+}
+
 // The scoped guards give back what they hold however the scope ends, and hand it over when asked.
 TEST(Guards, GdiObjectsAndSelectionsGoBackAtScopeEnd)
 {
