@@ -7,6 +7,7 @@
 #include "grid/view/ThemesSupport.h"
 #include "ui/core/ClassBuilder.h"
 #include "ui/core/ScopeGuard.h"
+#include "ui/graphics/GdiGuards.h"
 
 #include <algorithm>
 
@@ -356,18 +357,27 @@ void TCustomGridViewControl::RowsMovedUpFrom(int ARow)
     const ui::TRect band = ui::Rect(0, top, l.ClientWidth, data.bottom);
     // The window's own device context moves the pixels; what it could not copy (a part hidden
     // by another window) comes back in the region and is repainted with the uncovered foot.
+    // The footer (it counts the rows) goes into the same region: each invalidation is a round
+    // trip to the window server under Wine.
     HDC dc = GetDC(window);
-    HRGN uncovered = CreateRectRgn(0, 0, 0, 0);
-    if (dc != nullptr && uncovered != nullptr && ScrollDC(dc, 0, -pitch, &band, &band, uncovered, nullptr))
+    ui::TGdiObject<HRGN> uncovered(CreateRectRgn(0, 0, 0, 0));
+    if (dc != nullptr && uncovered && ScrollDC(dc, 0, -pitch, &band, &band, uncovered, nullptr)) {
+        const ui::TRect footer = l.FooterRect();
+        if (l.AreaShown(TGridArea::gaFooter) && !ui::IsRectEmptyOrInverted(footer)) {
+            ui::TGdiObject<HRGN> footerRegion(CreateRectRgnIndirect(&footer));
+            if (footerRegion)
+                CombineRgn(uncovered, uncovered, footerRegion, RGN_OR);
+            else
+                InvalidateGridRect(footer);
+        }
         InvalidateRgn(window, uncovered, FALSE);
-    else
+    } else {
         InvalidateRect(window, &band, FALSE);
-    if (uncovered != nullptr)
-        DeleteObject(uncovered);
+        if (l.AreaShown(TGridArea::gaFooter))
+            InvalidateGridRect(l.FooterRect());
+    }
     if (dc != nullptr)
         ReleaseDC(window, dc);
-    if (l.AreaShown(TGridArea::gaFooter))
-        InvalidateGridRect(l.FooterRect());
 }
 
 void TCustomGridViewControl::InvalidateRow(int ARow)

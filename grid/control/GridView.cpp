@@ -184,21 +184,24 @@ void TGridView::AddRows(int Count)
     FCells->AddRows(Count);
     int first = RowCount() - Count, last = RowCount() - 1;
     InsertRowMarks(SelectionMarkCount(), Count);
+    // The row above the new ones changes with them when grid lines are shown (its line may be
+    // the last one). Without a window there is nothing to invalidate, and working out the row's
+    // rectangle would cost an append more than the append itself.
+    const bool rowAbove = Options().Contains(TGridOption::goGrid) && first > 0 && HandleAllocated();
     if (!Updating() && HandleAllocated()) {
-        // One band for all new rows: the same pixels as invalidating each row.
-        ui::TRect band = RowRect(first);
+        // One band for all new rows and the row above: the same pixels as invalidating each row,
+        // in one round trip to the window server.
+        ui::TRect band = RowRect(rowAbove ? first - 1 : first);
         band.bottom = RowRect(last).bottom;
         InvalidateGridRect(band);
+    } else if (rowAbove) {
+        InvalidateRow(first - 1);
     }
     if (Options().Contains(TGridOption::goUseDefaultValues))
         for (int r = first; r <= last; ++r)
             for (int i = 0; i < Columns()->Count(); ++i)
                 if (const std::wstring& value = Columns()->Items(i)->DefaultValue(); !value.empty())
                     Cell(i, r)->SetAsString(value);
-    // Without a window there is nothing to invalidate, and working out the row's rectangle
-    // would cost an append more than the append itself.
-    if (Options().Contains(TGridOption::goGrid) && first > 0 && HandleAllocated())
-        InvalidateRow(first - 1);
     UpdateVertScrollRange();
 }
 

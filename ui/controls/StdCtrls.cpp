@@ -4,6 +4,7 @@
 #include "ui/core/ClassBuilder.h"
 
 #include <algorithm>
+#include <map>
 
 namespace ui {
 
@@ -52,9 +53,19 @@ private:
 
 int FontLineHeight(TFont& font)
 {
+    // Group boxes ask on every paint; the answer depends only on the font's settings.
+    static std::map<std::wstring, int> known;
+    std::wstring key = font.Name() + L'/' + std::to_wstring(font.Height()) + L'/' +
+                       std::to_wstring(font.Style().Bits()) + L'/' + std::to_wstring(font.Charset()) + L'/' +
+                       std::to_wstring(static_cast<int>(font.Pitch()));
+    if (auto it = known.find(key); it != known.end())
+        return it->second;
     TMeasureDC dc(font);
     TEXTMETRICW tm{};
     GetTextMetricsW(dc, &tm);
+    if (known.size() >= 64)
+        known.clear();
+    known.emplace(std::move(key), tm.tmHeight);
     return tm.tmHeight;
 }
 
