@@ -22,6 +22,7 @@ LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    bench::MarkStartupStep("entry point (process, DLLs, static objects)");
     WNDCLASSW wc{};
     wc.lpfnWndProc = &Proc;
     wc.hInstance = instance;
@@ -32,6 +33,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     HWND wnd = CreateWindowExW(0, L"MinimalWindow", L"Caller ID Test", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                                560, 420, nullptr, nullptr, instance, nullptr);
     ShowWindow(wnd, SW_SHOWNORMAL);
+    bench::MarkStartupStep("main window shown");
     bench::ReportFirstCompletePaint();
     DestroyWindow(wnd);
     return 0;

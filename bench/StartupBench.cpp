@@ -88,16 +88,27 @@ int main()
                   bench::Ratio(best[0].WorkingSet, best[1].WorkingSet).c_str(),
                   best[0].WorkingSet >= 0 && best[0].WorkingSet <= 1.5 * best[1].WorkingSet ? "ok" : "MISSED");
     bench::Row("working set then", line);
-    // Where the program's best start spent its time, step by step; the last step is the paint.
-    double previous = 0;
-    auto step = [&](const std::string& name, double at) {
-        std::snprintf(line, sizeof line, "%10s", bench::Time((at - previous) / 1e3).c_str());
-        bench::Row("  " + name, line);
-        previous = at;
+    // Where each program's best start spent its time, step by step (the last step is the paint),
+    // the minimal window's beside the program's where it has the same step.
+    auto stepsOf = [](const TStart& start) {
+        std::vector<std::pair<std::string, double>> steps;
+        double previous = 0;
+        for (const auto& [at, name] : start.Steps) {
+            steps.emplace_back(name, at - previous);
+            previous = at;
+        }
+        if (!start.Steps.empty())
+            steps.emplace_back("messages up to the first complete paint", start.Milliseconds - previous);
+        return steps;
     };
-    for (const auto& [at, name] : best[0].Steps)
-        step(name, at);
-    if (!best[0].Steps.empty())
-        step("messages up to the first complete paint", best[0].Milliseconds);
+    const auto program = stepsOf(best[0]), minimal = stepsOf(best[1]);
+    for (const auto& [name, ms] : program) {
+        std::string floor = "-";
+        for (const auto& [other, otherMs] : minimal)
+            if (other == name)
+                floor = bench::Time(otherMs / 1e3);
+        std::snprintf(line, sizeof line, "%10s %16s", bench::Time(ms / 1e3).c_str(), floor.c_str());
+        bench::Row("  " + name, line);
+    }
     return 0;
 }
