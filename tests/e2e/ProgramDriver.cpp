@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <fstream>
+#include <map>
+#include <utility>
 
 namespace e2e {
 
@@ -49,12 +51,35 @@ TAccElement Describe(IAccessible* acc, long id)
     return e;
 }
 
+// Wine's COM can hang a program for good when the last stub of an interface it handed out goes
+// (its registration waits for calls the program's own thread would have to serve). The tests make
+// and drop many accessible objects; one object of each interface they are handed (IAccessible,
+// and IDispatch for a row) is kept for as long as the test process runs, so that the program's
+// registrations never end while it runs. They are never released: a release after the program
+// ended would wait for a process that is gone.
+void KeepOneOfEach(IAccessible* table)
+{
+    static auto* kept = new std::map<DWORD, std::pair<ui::TComPtr<IAccessible>, ui::TComPtr<IDispatch>>>();
+    HWND wnd = nullptr;
+    DWORD pid = 0;
+    if (FAILED(WindowFromAccessibleObject(table, &wnd)) || GetWindowThreadProcessId(wnd, &pid) == 0)
+        return;
+    auto& [object, row] = (*kept)[pid];
+    if (!object)
+        object = ui::TComPtr<IAccessible>(table);
+    if (!row)
+        table->get_accChild(testsupport::ChildId(1), row.Put());
+}
+
 bool ClientObject(HWND wnd, IAccessible** acc)
 {
     EnsureCom();
-    return SUCCEEDED(AccessibleObjectFromWindow(wnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
-                                                reinterpret_cast<void**>(acc))) &&
-           *acc != nullptr;
+    if (FAILED(AccessibleObjectFromWindow(wnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(acc))) ||
+        *acc == nullptr)
+        return false;
+    KeepOneOfEach(*acc);
+    return true;
 }
 
 std::vector<std::wstring> CellNames(IAccessible* row)

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <initializer_list>
 
 namespace ui {
 
@@ -220,6 +221,29 @@ const TClassInfo& TGraphicsObject::StaticClass()
     return info;
 }
 
+namespace {
+
+// The settings a handle is made for, as a short text: numbers in hexadecimal, parted by '/'.
+// Built on each handle request after a change, so without the formatted-output machinery.
+std::wstring HandleKey(std::initializer_list<unsigned long long> numbers, const std::wstring& name = {})
+{
+    std::wstring key = name;
+    for (unsigned long long n : numbers) {
+        key += L'/';
+        wchar_t digits[16];
+        int count = 0;
+        do {
+            digits[count++] = L"0123456789abcdef"[n & 15];
+            n >>= 4;
+        } while (n != 0);
+        while (count > 0)
+            key += digits[--count];
+    }
+    return key;
+}
+
+} // namespace
+
 TGraphicsObject::~TGraphicsObject()
 {
     if (FHandle != nullptr)
@@ -356,8 +380,9 @@ HFONT TFont::Handle()
 {
     if (FHandle != nullptr)
         return static_cast<HFONT>(FHandle);
-    std::wstring key = FName + L'/' + std::to_wstring(FHeight) + L'/' + std::to_wstring(FStyle.Bits()) + L'/' +
-                       std::to_wstring(FCharset) + L'/' + std::to_wstring(static_cast<int>(FPitch));
+    std::wstring key = HandleKey({static_cast<unsigned>(FHeight), FStyle.Bits(), static_cast<unsigned>(FCharset),
+                                  static_cast<unsigned>(FPitch)},
+                                 FName);
     if (ReuseHandle(key))
         return static_cast<HFONT>(FHandle);
     LOGFONTW lf{};
@@ -459,8 +484,7 @@ HPEN TPen::Handle()
 {
     if (FHandle != nullptr)
         return static_cast<HPEN>(FHandle);
-    std::wstring key = std::to_wstring(FColor) + L'/' + std::to_wstring(FWidth) + L'/' +
-                       std::to_wstring(static_cast<int>(FStyle));
+    std::wstring key = HandleKey({ColorToRef(FColor), static_cast<unsigned>(FWidth), static_cast<unsigned>(FStyle)});
     if (ReuseHandle(key))
         return static_cast<HPEN>(FHandle);
     static const int styles[] = {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, PS_NULL, PS_INSIDEFRAME};
@@ -520,7 +544,8 @@ HBRUSH TBrush::Handle()
         return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
     if (FHandle != nullptr)
         return static_cast<HBRUSH>(FHandle);
-    std::wstring key = std::to_wstring(FColor) + L'/' + std::to_wstring(static_cast<int>(FStyle));
+    // The colour as it resolves now: a system colour's handle is not reused after the system changed it.
+    std::wstring key = HandleKey({ColorToRef(FColor), static_cast<unsigned>(FStyle)});
     if (ReuseHandle(key))
         return static_cast<HBRUSH>(FHandle);
     HBRUSH handle;
