@@ -354,30 +354,28 @@ void TCustomGridViewControl::RowsMovedUpFrom(int ARow)
         InvalidateRowsFrom(ARow);
         return;
     }
-    const ui::TRect band = ui::Rect(0, top, l.ClientWidth, data.bottom);
     // The window's own device context moves the pixels; what it could not copy (a part hidden
-    // by another window) comes back in the region and is repainted with the uncovered foot.
-    // The footer (it counts the rows) goes into the same region: each invalidation is a round
-    // trip to the window server under Wine.
-    HDC dc = GetDC(window);
-    ui::TGdiObject<HRGN> uncovered(CreateRectRgn(0, 0, 0, 0));
-    if (dc != nullptr && uncovered && ScrollDC(dc, 0, -pitch, &band, &band, uncovered, nullptr)) {
-        const ui::TRect footer = l.FooterRect();
-        if (l.AreaShown(TGridArea::gaFooter) && !ui::IsRectEmptyOrInverted(footer)) {
-            ui::TGdiObject<HRGN> footerRegion(CreateRectRgnIndirect(&footer));
-            if (footerRegion)
-                CombineRgn(uncovered, uncovered, footerRegion, RGN_OR);
-            else
-                InvalidateGridRect(footer);
-        }
-        InvalidateRgn(window, uncovered, FALSE);
-    } else {
-        InvalidateRect(window, &band, FALSE);
-        if (l.AreaShown(TGridArea::gaFooter))
-            InvalidateGridRect(l.FooterRect());
+    // by another window) comes back in the region and is repainted with the uncovered foot. The
+    // footer (it counts the rows) joins the same region: each invalidation is a round trip to the
+    // window server under Wine.
+    ui::TGdiObject<HRGN> pending(CreateRectRgn(0, 0, 0, 0));
+    if (!pending) {
+        InvalidateRowsFrom(ARow);
+        return;
     }
-    if (dc != nullptr)
-        ReleaseDC(window, dc);
+    const ui::TRect band = ui::Rect(0, top, l.ClientWidth, data.bottom);
+    ui::TWindowDC dc(window, ui::TWindowDC::waClient);
+    if (dc == nullptr || !ScrollDC(dc, 0, -pitch, &band, &band, pending, nullptr))
+        SetRectRgn(pending, band.left, band.top, band.right, band.bottom);
+    const ui::TRect footer = l.FooterRect();
+    if (l.AreaShown(TGridArea::gaFooter) && !ui::IsRectEmptyOrInverted(footer)) {
+        ui::TGdiObject<HRGN> footerRegion(CreateRectRgnIndirect(&footer));
+        if (footerRegion)
+            CombineRgn(pending, pending, footerRegion, RGN_OR);
+        else
+            InvalidateGridRect(footer);
+    }
+    InvalidateRgn(window, pending, FALSE);
 }
 
 void TCustomGridViewControl::InvalidateRow(int ARow)

@@ -422,6 +422,8 @@ private:
     bool RowsPaintWhole(const TPaintContext& pc, bool dataRows) const;
     bool RowPaintsWhole(int ARow) const;
     void DrawWholeRow(TPaintContext& pc, int ARow);
+    // Each of the row's cells on its own (data cells, or empty ones past the last row).
+    void DrawRowByCells(TPaintContext& pc, int ARow);
     // The column's painter draws the cell's value (PrepareCellFont) in its state, then the hint
     // marker when the cell has a hint.
     void DrawCellContent(ui::TCanvas& canvas, TCustomColumn* column, int ARow, const ui::TRect& rect, bool selected);

@@ -243,16 +243,10 @@ void TCustomGridViewControl::PaintRows(TPaintContext& pc)
     pc.ClipTo(area);
     for (int y = pc.Data.top + skip * pitch, row = l.TopRow + skip; y < pc.Data.bottom && y < visible.bottom;
          y += pitch, ++row) {
-        if ((row < rows ? wholeRows : wholeEmptyRows) && RowPaintsWhole(row)) {
+        if ((row < rows ? wholeRows : wholeEmptyRows) && RowPaintsWhole(row))
             DrawWholeRow(pc, row);
-        } else {
-            for (TCustomColumn* column : pc.Columns) {
-                if (row < rows)
-                    DrawCellIn(pc, column, row);
-                else
-                    DrawEmptyCellIn(pc, column, row);
-            }
-        }
+        else
+            DrawRowByCells(pc, row);
         if (indicator) {
             bool exists = row < rows;
             TGraphicsProvider::DrawIndicatorCell(pc.Canvas, ui::Rect(0, y, kIndicatorWidth, y + pitch),
@@ -518,8 +512,7 @@ void TCustomGridViewControl::DrawWholeRow(TPaintContext& pc, int ARow)
     // The columns lie side by side, each with its line; a gap would break the row into parts.
     for (size_t k = 1; k < pc.Pieces.size(); ++k)
         if (pc.Pieces[k].Rect.left != pc.Pieces[k - 1].Rect.right + g) {
-            for (TCustomColumn* column : pc.Columns)
-                exists ? DrawCellIn(pc, column, ARow) : DrawEmptyCellIn(pc, column, ARow);
+            DrawRowByCells(pc, ARow);
             return;
         }
     // Each cell drew inside its rectangle and lines, cut at the data area's foot; when the row
@@ -552,6 +545,17 @@ void TCustomGridViewControl::DrawWholeRow(TPaintContext& pc, int ARow)
             DrawCellContent(c, piece.Column, ARow, piece.Rect, false);
     if (ownClip)
         pc.ClipTo(pc.RowArea);
+}
+
+void TCustomGridViewControl::DrawRowByCells(TPaintContext& pc, int ARow)
+{
+    const bool exists = ARow < RowCount();
+    for (TCustomColumn* column : pc.Columns) {
+        if (exists)
+            DrawCellIn(pc, column, ARow);
+        else
+            DrawEmptyCellIn(pc, column, ARow);
+    }
 }
 
 void TCustomGridViewControl::DrawCellContent(ui::TCanvas& canvas, TCustomColumn* column, int ARow,

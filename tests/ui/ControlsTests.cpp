@@ -54,6 +54,16 @@ protected:
     }
     void TearDown() override { Owner.reset(); }
 
+    // A control of class T inside `parent` at the given bounds, owned by the form.
+    template <class T>
+    T* Place(TWinControl* parent, int x, int y, int width, int height)
+    {
+        auto* control = new T(Form);
+        control->SetParent(parent);
+        control->SetBounds(x, y, width, height);
+        return control;
+    }
+
     // Clicks the form's client area at (x, y) with the left button.
     void ClickAt(TWinControl& target, int x, int y)
     {
@@ -693,12 +703,8 @@ TEST_F(ControlsTest, ALabelInAGroupBoxRepaintsWithoutErasingAndLeavesNothingStal
 {
     // The call counter is such a label: it changes with every call, and the group box paints all
     // of its background itself, so erasing first would only cost a second device context.
-    auto* box = new TGroupBox(Form);
-    box->SetParent(Form);
-    box->SetBounds(10, 10, 200, 80);
-    auto* label = new TLabel(Form);
-    label->SetParent(box);
-    label->SetBounds(20, 30, 120, 16);
+    auto* box = Place<TGroupBox>(Form, 10, 10, 200, 80);
+    auto* label = Place<TLabel>(box, 20, 30, 120, 16);
     label->SetText(L"12345678901234567890");
     Form->Show();
     UpdateWindow(Form->Handle());
@@ -742,12 +748,8 @@ TEST_F(ControlsTest, ALabelInAGroupBoxRepaintsWithoutErasingAndLeavesNothingStal
 // Windows of other kinds are never taken for controls, whatever they keep in their user data.
 TEST_F(ControlsTest, TheFocusAndTheControlOfAWindowAreKnownWithoutAskingTheSystem)
 {
-    auto* first = new TEdit(Form);
-    first->SetParent(Form);
-    first->SetBounds(10, 10, 80, 21);
-    auto* second = new TEdit(Form);
-    second->SetParent(Form);
-    second->SetBounds(10, 40, 80, 21);
+    auto* first = Place<TEdit>(Form, 10, 10, 80, 21);
+    auto* second = Place<TEdit>(Form, 10, 40, 80, 21);
     HWND foreign = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 10, 70, 80, 21, Form->Handle(), nullptr,
                                    nullptr, nullptr);
     ASSERT_NE(foreign, nullptr);

@@ -55,9 +55,7 @@ int FontLineHeight(TFont& font)
 {
     // Group boxes ask on every paint; the answer depends only on the font's settings.
     static std::map<std::wstring, int> known;
-    std::wstring key = font.Name() + L'/' + std::to_wstring(font.Height()) + L'/' +
-                       std::to_wstring(font.Style().Bits()) + L'/' + std::to_wstring(font.Charset()) + L'/' +
-                       std::to_wstring(static_cast<int>(font.Pitch()));
+    std::wstring key = font.SettingsKey();
     if (auto it = known.find(key); it != known.end())
         return it->second;
     TMeasureDC dc(font);

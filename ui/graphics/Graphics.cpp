@@ -376,13 +376,18 @@ void TFont::SetPitch(TFontPitch v)
     Changed();
 }
 
+std::wstring TFont::SettingsKey() const
+{
+    return HandleKey(
+        {static_cast<unsigned>(FHeight), FStyle.Bits(), static_cast<unsigned>(FCharset), static_cast<unsigned>(FPitch)},
+        FName);
+}
+
 HFONT TFont::Handle()
 {
     if (FHandle != nullptr)
         return static_cast<HFONT>(FHandle);
-    std::wstring key = HandleKey({static_cast<unsigned>(FHeight), FStyle.Bits(), static_cast<unsigned>(FCharset),
-                                  static_cast<unsigned>(FPitch)},
-                                 FName);
+    std::wstring key = SettingsKey();
     if (ReuseHandle(key))
         return static_cast<HFONT>(FHandle);
     LOGFONTW lf{};

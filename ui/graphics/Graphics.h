@@ -169,6 +169,9 @@ public:
     HFONT Handle();
     void Assign(const TPersistent& source) override;
     bool Equals(const TFont& other) const;
+    // The settings a handle of this font is made from, as a short text: equal texts give equal
+    // glyphs (the colour is not among them). A key for what is measured per font.
+    std::wstring SettingsKey() const;
 
     const std::wstring& Name() const { return FName; }
     void SetName(const std::wstring& v);
