@@ -23,7 +23,10 @@ struct TCheckBoxEditorOnGrid : TEditingGrid {
 
     TCheckBoxEditorOnGrid()
     {
-        grid->OpenCellEditor(1, 0, L"");
+        // The user's way in: a click in the check-box cell beside its box.
+        const RECT cell = grid->CellRect(1, 0);
+        MouseDown(GridWnd(), cell.left + 2, (cell.top + cell.bottom) / 2);
+        MouseUp(GridWnd(), cell.left + 2, (cell.top + cell.bottom) / 2);
         editor = dynamic_cast<TCheckBoxEditor*>(grid->Editor());
         if (editor != nullptr) {
             wnd = editor->Handle();
