@@ -96,6 +96,62 @@ TEST_F(ApplicationTest, ErrorInATimerTickReachesTheHookAndTheTimerGoesOn)
     EXPECT_EQ(ticks, stopped) << "a disabled timer does not tick";
 }
 
+TEST_F(ApplicationTest, TimersShareOneWindowAndADestroyedTimerNeverTicks)
+{
+    auto countWindows = [] {
+        struct TCounter {
+            static BOOL CALLBACK Count(HWND, LPARAM p) { return ++*reinterpret_cast<int*>(p) > 0; }
+        };
+        int count = 0;
+        EnumThreadWindows(GetCurrentThreadId(), &TCounter::Count, reinterpret_cast<LPARAM>(&count));
+        return count;
+    };
+    const int before = countWindows();
+    int firstTicks = 0, secondTicks = 0, secondTicksWhenDestroyed = -1;
+    auto* second = new TTimer(nullptr);
+    second->SetInterval(10);
+    second->SetOnTimer([&](TObject*) { ++secondTicks; });
+    // The first destroys the second from its own tick, while the second is due as well.
+    auto* first = new TTimer(Owner.get());
+    first->SetInterval(10);
+    first->SetOnTimer([&](TObject*) {
+        if (++firstTicks == 3) {
+            secondTicksWhenDestroyed = secondTicks;
+            delete second;
+        }
+    });
+    auto* third = new TTimer(Owner.get());
+    third->SetOnTimer([](TObject*) {});
+    EXPECT_EQ(countWindows(), before + 1) << "three running timers, one window";
+    ASSERT_TRUE(PumpUntil([&] { return firstTicks >= 6; }));
+    EXPECT_EQ(secondTicks, secondTicksWhenDestroyed) << "no tick reached the destroyed timer";
+    EXPECT_TRUE(Log.Messages.empty());
+    delete first;
+    delete third;
+    EXPECT_EQ(countWindows(), before) << "the window goes with the last timer";
+}
+
+TEST_F(ApplicationTest, OnShowRunsBeforeTheWindowAppearsAndCannotKeepItFromAppearing)
+{
+    TForm* form = NewForm(Owner.get());
+    bool visibleDuringOnShow = true;
+    form->OnShow = [&](TObject*) {
+        visibleDuringOnShow = IsWindowVisible(form->Handle()) != FALSE;
+        throw EConvertError(L"'y' is not a valid integer value");
+    };
+    form->Show();
+    EXPECT_FALSE(visibleDuringOnShow) << "what OnShow changes is laid out before the first paint";
+    EXPECT_TRUE(IsWindowVisible(form->Handle())) << "a failing OnShow does not keep the window hidden";
+    ASSERT_EQ(Log.Messages.size(), 1u);
+    EXPECT_EQ(Log.Senders[0], form);
+
+    TForm* other = NewForm(Owner.get());
+    other->OnShow = [&](TObject*) { other->Hide(); };
+    other->Show();
+    EXPECT_FALSE(other->Visible());
+    EXPECT_FALSE(IsWindowVisible(other->Handle())) << "a handler that hides the window has the last word";
+}
+
 TEST_F(ApplicationTest, ErrorInAWindowsMessageHandlerReachesTheHookAndTheWindowLivesOn)
 {
     TForm* form = NewForm(Owner.get());

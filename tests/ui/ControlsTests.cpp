@@ -325,6 +325,39 @@ TEST_F(ControlsTest, PageControlKeepsAHiddenTabHidden)
     EXPECT_EQ(changes, 1);
 }
 
+TEST_F(ControlsTest, APageGetsItsWindowsWhenFirstShown)
+{
+    auto* pages = Place<TPageControl>(Form, 0, 0, 400, 300);
+    TTabSheet* sheets[2];
+    for (auto*& sheet : sheets) {
+        sheet = new TTabSheet(Form);
+        sheet->SetCaption(L"Sayfa");
+        sheet->SetPageControl(pages);
+    }
+    auto* edit = Place<TEdit>(sheets[1], 8, 8, 120, 21);
+    edit->SetText(L"ikinci sayfa");
+    HWND tabs = pages->Handle();
+    EXPECT_TRUE(sheets[0]->HandleAllocated());
+    EXPECT_FALSE(sheets[1]->HandleAllocated()) << "a page that is not showing has no window yet";
+    EXPECT_FALSE(edit->HandleAllocated());
+
+    // The user clicks the second tab: the page and what is on it get their windows, showing.
+    TRect tab{};
+    SendMessageW(tabs, TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&tab));
+    SendMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(tab.left + 3, tab.top + 3));
+    SendMessageW(tabs, WM_LBUTTONUP, 0, MAKELPARAM(tab.left + 3, tab.top + 3));
+    ASSERT_EQ(pages->ActivePage(), sheets[1]);
+    ASSERT_TRUE(edit->HandleAllocated());
+    EXPECT_EQ(GetParent(edit->Handle()), sheets[1]->Handle());
+    EXPECT_TRUE(GetWindowLongW(sheets[1]->Handle(), GWL_STYLE) & WS_VISIBLE);
+    EXPECT_TRUE(GetWindowLongW(edit->Handle(), GWL_STYLE) & WS_VISIBLE);
+    EXPECT_FALSE(GetWindowLongW(sheets[0]->Handle(), GWL_STYLE) & WS_VISIBLE);
+    wchar_t text[32] = {};
+    GetWindowTextW(edit->Handle(), text, 32);
+    EXPECT_STREQ(text, L"ikinci sayfa") << "what was set before the window existed is in it";
+    EXPECT_EQ(sheets[1]->BoundsRect(), pages->DisplayRect());
+}
+
 TEST_F(ControlsTest, OkButtonHasItsGlyphAndClicksOnce)
 {
     auto* button = new TBitBtn(Form);

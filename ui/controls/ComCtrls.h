@@ -67,6 +67,8 @@ public:
 
 protected:
     void TextChanged() override;
+    // A page that is not showing gets its windows when it is first shown.
+    bool CreatedWithParent() const override { return false; }
 
 private:
     friend class TPageControl;

@@ -577,7 +577,9 @@ void TWinControl::CreateWnd()
     }
     FHandle = wnd;
     SetControlOf(wnd, this);
-    SendMessageW(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), FALSE);
+    // Only the system's classes keep a font; ours draw with the control's own.
+    if (!params.SystemClass.empty())
+        SendMessageW(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), FALSE);
     CreateHandleDone();
     // Windowed children get their windows together with ours, in creation order.
     std::vector<TControl*> children = FControls;
@@ -630,7 +632,7 @@ void TWinControl::InsertControl(TControl* control)
 {
     FControls.push_back(control);
     if (auto* w = dynamic_cast<TWinControl*>(control)) {
-        if (HandleAllocated() && !w->IsLoading())
+        if (HandleAllocated() && !w->IsLoading() && (w->Visible() || w->CreatedWithParent()))
             w->HandleNeeded();
     } else {
         control->Invalidate();

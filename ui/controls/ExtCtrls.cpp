@@ -5,6 +5,8 @@
 #include "ui/core/ClassBuilder.h"
 #include "ui/core/SysUtils.h"
 
+#include <map>
+
 namespace ui {
 
 const TClassInfo& TTimer::StaticClass()
@@ -17,23 +19,52 @@ const TClassInfo& TTimer::StaticClass()
     return info;
 }
 
+namespace {
+
+// Every timer of the thread ticks through one hidden window, made with the first timer and
+// destroyed with the last: a window per timer cost the window server a top-level window each at
+// start-up. A timer is found by its identifier in the table, so a tick still queued for a timer
+// stopped or destroyed since finds nothing.
+struct TTimerWindow {
+    HWND Window = nullptr;
+    int Timers = 0;
+    UINT_PTR LastId = 0;
+    std::map<UINT_PTR, TTimer*> Running;
+};
+
+TTimerWindow& SharedTimerWindow()
+{
+    static TTimerWindow shared;
+    return shared;
+}
+
+} // namespace
+
 TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner)
 {
-    FWindow = AllocateHWnd([this](TMessage& message) {
-        if (message.Msg != WM_TIMER)
-            return false;
-        // The handler may disable or destroy other timers; this one stays valid for the call.
-        if (FEnabled && FRunning)
-            Timer();
-        return true;
-    });
+    TTimerWindow& shared = SharedTimerWindow();
+    if (shared.Window == nullptr)
+        shared.Window = AllocateHWnd([](TMessage& message) {
+            if (message.Msg != WM_TIMER)
+                return false;
+            auto found = SharedTimerWindow().Running.find(message.WParam);
+            // The handler may stop or destroy other timers; this one stays valid for the call.
+            if (found != SharedTimerWindow().Running.end())
+                found->second->Timer();
+            return true;
+        });
+    ++shared.Timers;
 }
 
 TTimer::~TTimer()
 {
     FEnabled = false;
     UpdateTimer();
-    DeallocateHWnd(FWindow);
+    TTimerWindow& shared = SharedTimerWindow();
+    if (--shared.Timers == 0) {
+        DeallocateHWnd(shared.Window);
+        shared.Window = nullptr;
+    }
 }
 
 void TTimer::SetEnabled(bool v)
@@ -66,13 +97,19 @@ void TTimer::Loaded()
 
 void TTimer::UpdateTimer()
 {
+    TTimerWindow& shared = SharedTimerWindow();
     if (FRunning) {
-        KillTimer(FWindow, 1);
+        KillTimer(shared.Window, FTimerId);
+        shared.Running.erase(FTimerId);
         FRunning = false;
     }
     if (FEnabled && FInterval > 0 && OnTimer && !IsLoading() && !IsDestroying()) {
-        if (SetTimer(FWindow, 1, FInterval, nullptr) == 0)
+        // A new identifier each start: a tick of the previous run cannot pass for this one.
+        UINT_PTR id = ++shared.LastId;
+        if (SetTimer(shared.Window, id, FInterval, nullptr) == 0)
             throw EInvalidOperation(L"Not enough timers available");
+        shared.Running[id] = this;
+        FTimerId = id;
         FRunning = true;
     }
 }

@@ -34,7 +34,7 @@ protected:
 private:
     void UpdateTimer();
 
-    HWND FWindow = nullptr;
+    UINT_PTR FTimerId = 0;
     bool FEnabled = true;
     unsigned FInterval = 1000;
     bool FRunning = false;

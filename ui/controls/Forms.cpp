@@ -262,6 +262,17 @@ void TForm::VisibleChanged()
     if (Visible()) {
         HandleNeeded();
         PlaceOnScreen();
+        // OnShow runs while the window is still hidden: what it changes (the page on show, the
+        // size) is built and laid out once, off screen, and the first paint shows the result.
+        // A failing handler is reported and the window still comes up; one that hid the form
+        // again has the last word.
+        try {
+            DoShow();
+        } catch (...) {
+            Application->HandleException(this);
+        }
+        if (!Visible())
+            return;
         AdjustSize();
         ShowWindow(Handle(), SW_SHOW);
         if (FFormStyle == TFormStyle::fsStayOnTop && Application->TopMostsNormalized())
@@ -269,7 +280,6 @@ void TForm::VisibleChanged()
         else if (FFormStyle == TFormStyle::fsStayOnTop)
             SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         FShown = true;
-        DoShow();
     } else {
         if (HandleAllocated())
             ShowWindow(Handle(), SW_HIDE);
