@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
@@ -159,8 +160,18 @@ public:
     // Answers the question gate on the "?" page and presses its button, as a user does.
     bool PressSettingsButton()
     {
-        HWND page = FindChild(FMain, L"CallerIdTest.TTabSheet", [](const std::wstring& t) { return t == L"?"; });
-        if (page == nullptr)
+        // The user picks the last page, "?"; its windows are made when it first shows.
+        HWND pages = FindChild(FMain, L"CallerIdTest.TPageControl");
+        if (pages == nullptr)
+            return false;
+        LRESULT last = SendMessageW(pages, TCM_GETITEMCOUNT, 0, 0) - 1;
+        PostMessageW(pages, TCM_SETCURFOCUS, last, 0);
+        HWND page = nullptr;
+        if (!WaitUntil([&] {
+                return (page = FindChild(FMain, L"CallerIdTest.TTabSheet",
+                                         [](const std::wstring& t) { return t == L"?"; })) != nullptr &&
+                       IsWindowVisible(page);
+            }))
             return false;
         HWND edit = FindChild(page, L"CallerIdTest.TEdit");
         HWND button = FindChild(page, L"CallerIdTest.TBitBtn", [](const std::wstring& t) { return t == L"Tamam"; });

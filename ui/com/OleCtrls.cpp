@@ -653,7 +653,9 @@ void TOleControl::ActivateInPlace()
     HRESULT hr = FOleObject->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(FSite), 0,
                                     Handle(), &r);
     FActivating = false;
-    OleCheck(hr);
+    // A control gone before it could be shown (its window is made when its page first shows)
+    // is let go of and reported as not available, like a call that finds it gone.
+    CheckCall(hr);
     FInPlaceObject = FUnknown.As<IOleInPlaceObject>(IID_IOleInPlaceObject);
     if (FInPlaceObject && FAILED(FInPlaceObject->GetWindow(&FControlWnd)))
         FControlWnd = nullptr;

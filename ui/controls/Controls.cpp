@@ -539,6 +539,8 @@ void TWinControl::CreateParams(TCreateParams& params)
 {
     params.Caption = Caption();
     params.Style = WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    // Nothing here listens for a child's birth or death, and each notice climbs every ancestor.
+    params.ExStyle = WS_EX_NOPARENTNOTIFY;
     if (Visible())
         params.Style |= WS_VISIBLE;
     if (!Enabled())
@@ -576,7 +578,9 @@ void TWinControl::CreateWnd()
         throw EInvalidOperation(Format(L"Cannot create the window of %s (error %lu)", Name().c_str(), GetLastError()));
     }
     FHandle = wnd;
-    SetControlOf(wnd, this);
+    // The window's first message has usually bound it already (each write is a server call).
+    if (ControlOf(wnd) != this)
+        SetControlOf(wnd, this);
     // Only the system's classes keep a font; ours draw with the control's own.
     if (!params.SystemClass.empty())
         SendMessageW(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), FALSE);
