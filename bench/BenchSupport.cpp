@@ -4,6 +4,7 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <vector>
 #include <cstdio>
 
 namespace bench {
@@ -31,6 +32,19 @@ double BestSeconds(int batches, const std::function<void()>& work)
     for (int i = 0; i < batches; ++i)
         best = std::min(best, Seconds(work));
     return best;
+}
+
+std::pair<double, double> MedianPairSeconds(int pairs, const std::function<void()>& first,
+                                            const std::function<void()>& second)
+{
+    std::vector<std::pair<double, double>> runs;
+    for (int i = 0; i < pairs; ++i) {
+        const double a = Seconds(first);
+        runs.emplace_back(a, Seconds(second));
+    }
+    std::sort(runs.begin(), runs.end(),
+              [](const auto& x, const auto& y) { return x.first * y.second < y.first * x.second; });
+    return runs[runs.size() / 2];
 }
 
 size_t HeapBytesInUse()

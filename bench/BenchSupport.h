@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <utility>
 #include <string>
 
 namespace bench {
@@ -16,6 +17,12 @@ double Seconds(const std::function<void()>& work);
 // The best of `batches` runs of `work`, in seconds: other processes share the machine, and the
 // best run is the one they disturbed least.
 double BestSeconds(int batches, const std::function<void()>& work);
+
+// Two pieces of work that take turns, `pairs` times: a slow spell of a shared machine falls on
+// both runs of a pair. Answers the seconds of each in the pair whose ratio (first / second) is
+// the median.
+std::pair<double, double> MedianPairSeconds(int pairs, const std::function<void()>& first,
+                                            const std::function<void()>& second);
 
 // Bytes in use in all of the process's heaps (the C++ allocator's and the system controls'
 // included), by walking them: Wine leaves the private-bytes counter at 0.
