@@ -94,8 +94,7 @@ void TGraphicsProvider::DrawFocusFrame(ui::TCanvas& canvas, const ui::TRect& rec
     SetTextColor(dc, oldText);
 }
 
-void TGraphicsProvider::DrawText(ui::TCanvas& canvas, const ui::TRect& rect, bool rightToLeft,
-                                 const std::wstring& text, int alignment)
+UINT TGraphicsProvider::TextFlags(bool rightToLeft, int alignment)
 {
     UINT flags = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX | DT_EXTERNALLEADING;
     switch (alignment) {
@@ -105,10 +104,16 @@ void TGraphicsProvider::DrawText(ui::TCanvas& canvas, const ui::TRect& rect, boo
     }
     if (rightToLeft)
         flags |= DT_RTLREADING;
+    return flags;
+}
+
+void TGraphicsProvider::DrawText(ui::TCanvas& canvas, const ui::TRect& rect, bool rightToLeft,
+                                 const std::wstring& text, int alignment)
+{
     ui::TRect r = rect;
     canvas.Brush().SetStyle(ui::TBrushStyle::bsClear);
     ui::TScopeExit solid([&canvas] { canvas.Brush().SetStyle(ui::TBrushStyle::bsSolid); });
-    canvas.DrawText(text, r, flags);
+    canvas.DrawText(text, r, TextFlags(rightToLeft, alignment));
 }
 
 void TGraphicsProvider::VerticalGradient(ui::TCanvas& canvas, const ui::TRect& rect, TColor bottomColor,

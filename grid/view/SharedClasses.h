@@ -44,6 +44,8 @@ public:
     // right or centred by the TAlignment value.
     static void DrawText(ui::TCanvas& canvas, const ui::TRect& rect, bool rightToLeft, const std::wstring& text,
                          int alignment);
+    // The DrawText flags of that line.
+    static UINT TextFlags(bool rightToLeft, int alignment);
     // One line per row (or column) in the mix of the two colours, from top (left) to bottom (right).
     static void VerticalGradient(ui::TCanvas& canvas, const ui::TRect& rect, TColor bottomColor, TColor topColor);
     static void HorizontalGradient(ui::TCanvas& canvas, const ui::TRect& rect, TColor rightColor, TColor leftColor);

@@ -568,7 +568,8 @@ TEST(GridPaint, RowsPaintedWholeMatchTheCellByCellPath)
 }
 
 // A fitting single line drawn the short way lands on the pixels DrawText gives it, for every
-// alignment, odd and even sizes, and rectangles just as wide as the text.
+// alignment, odd and even sizes, rectangles just as wide as the text, with and without the
+// external leading that header captions ask for.
 TEST(GridPaint, FittingLinesLandWhereDrawTextPutsThem)
 {
     ui::TBitmap a(120, 40), b(120, 40);
@@ -585,7 +586,8 @@ TEST(GridPaint, FittingLinesLandWhereDrawTextPutsThem)
             for (int height : {13, 14, 16, 17, 20, 21})
                 for (UINT h : horizontal)
                     for (UINT v : vertical) {
-                        const UINT flags = DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS | h | v;
+                        const UINT flags = DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS | h | v |
+                                           (width % 2 == 0 ? DT_EXTERNALLEADING : 0);
                         const ui::TRect r = ui::Rect(3, 2, 3 + width, 2 + height);
                         for (ui::TBitmap* bmp : {&a, &b}) {
                             bmp->Canvas().Brush().SetStyle(ui::TBrushStyle::bsSolid);
