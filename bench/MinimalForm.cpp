@@ -21,27 +21,37 @@ struct TLabelSpec {
     const wchar_t* Text;
 };
 
+// One paint of `wnd`: its client area filled with the system colour `background`, `font`
+// selected, then `draw(dc, client)`.
+template <class TDraw>
+void PaintWith(HWND wnd, int background, HFONT font, TDraw draw)
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(wnd, &ps);
+    RECT r;
+    GetClientRect(wnd, &r);
+    FillRect(dc, &r, GetSysColorBrush(background));
+    SetBkMode(dc, TRANSPARENT);
+    HGDIOBJ old = SelectObject(dc, font);
+    draw(dc, r);
+    SelectObject(dc, old);
+    EndPaint(wnd, &ps);
+}
+
 // A group box as the program draws its own: background, etched frame, caption, labels.
 LRESULT CALLBACK BoxProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_PAINT) {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(wnd, &ps);
-        RECT r;
-        GetClientRect(wnd, &r);
-        FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-        r.top += 6;
-        DrawEdge(dc, &r, EDGE_ETCHED, BF_RECT);
-        SetBkMode(dc, TRANSPARENT);
-        HGDIOBJ old = SelectObject(dc, gLabelFont);
-        wchar_t caption[80];
-        int length = GetWindowTextW(wnd, caption, 80);
-        TextOutW(dc, 8, 0, caption, length);
-        const auto* labels = reinterpret_cast<const TLabelSpec*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
-        for (; labels != nullptr && labels->Text != nullptr; ++labels)
-            TextOutW(dc, labels->X, labels->Y, labels->Text, lstrlenW(labels->Text));
-        SelectObject(dc, old);
-        EndPaint(wnd, &ps);
+        PaintWith(wnd, COLOR_BTNFACE, gLabelFont, [wnd](HDC dc, RECT r) {
+            r.top += 6;
+            DrawEdge(dc, &r, EDGE_ETCHED, BF_RECT);
+            wchar_t caption[80];
+            int length = GetWindowTextW(wnd, caption, 80);
+            TextOutW(dc, 8, 0, caption, length);
+            const auto* labels = reinterpret_cast<const TLabelSpec*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+            for (; labels != nullptr && labels->Text != nullptr; ++labels)
+                TextOutW(dc, labels->X, labels->Y, labels->Text, lstrlenW(labels->Text));
+        });
         return 0;
     }
     if (msg == WM_ERASEBKGND)
@@ -53,22 +63,15 @@ LRESULT CALLBACK BoxProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 LRESULT CALLBACK ListProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_PAINT) {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(wnd, &ps);
-        RECT r;
-        GetClientRect(wnd, &r);
-        FillRect(dc, &r, GetSysColorBrush(COLOR_WINDOW));
-        const wchar_t* titles[5] = {L"Hat", L"Tarih", L"Saat", L"Numara", L"Durum"};
-        HGDIOBJ old = SelectObject(dc, gFont);
-        SetBkMode(dc, TRANSPARENT);
-        int width = (r.right - r.left) / 5;
-        for (int c = 0; c < 5; ++c) {
-            RECT cell{c * width, 0, (c + 1) * width, 20};
-            DrawFrameControl(dc, &cell, DFC_BUTTON, DFCS_BUTTONPUSH);
-            DrawTextW(dc, titles[c], -1, &cell, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        }
-        SelectObject(dc, old);
-        EndPaint(wnd, &ps);
+        PaintWith(wnd, COLOR_WINDOW, gFont, [](HDC dc, RECT r) {
+            const wchar_t* titles[5] = {L"Hat", L"Tarih", L"Saat", L"Numara", L"Durum"};
+            int width = (r.right - r.left) / 5;
+            for (int c = 0; c < 5; ++c) {
+                RECT cell{c * width, 0, (c + 1) * width, 20};
+                DrawFrameControl(dc, &cell, DFC_BUTTON, DFCS_BUTTONPUSH);
+                DrawTextW(dc, titles[c], -1, &cell, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+            }
+        });
         return 0;
     }
     return DefWindowProcW(wnd, msg, wParam, lParam);

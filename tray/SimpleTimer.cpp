@@ -1,76 +1,24 @@
-// A lightweight window timer that is not a component, and the hidden window all of them share.
+// A lightweight window timer that is not a component, ticking through the library's shared timer window.
 #include "tray/SimpleTimer.h"
 
 #include "ui/controls/Controls.h"
 
-#include <map>
-
 namespace tray {
 
-// The hidden window that receives WM_TIMER for every simple timer. Timers are found by their
-// identifier in a table rather than by casting the identifier back to a pointer, so that a tick
-// still queued for a timer that has just been destroyed finds nothing instead of freed memory.
-class TSimpleTimerHandler {
-public:
-    static TSimpleTimerHandler* Instance() { return FInstance; }
+namespace {
 
-    static TSimpleTimerHandler& Acquire(TSimpleTimer* timer)
-    {
-        if (FInstance == nullptr)
-            FInstance = new TSimpleTimerHandler();
-        FInstance->FTimers[timer->FId] = timer;
-        return *FInstance;
-    }
+// How many simple timers there are: they hold the library's shared timer window.
+int gSimpleTimers = 0;
 
-    static void Release(TSimpleTimer* timer)
-    {
-        if (FInstance == nullptr)
-            return;
-        FInstance->FTimers.erase(timer->FId);
-        if (FInstance->FTimers.empty()) {
-            delete FInstance;
-            FInstance = nullptr;
-        }
-    }
-
-    HWND Window() const { return FWindow; }
-    int RefCount() const { return static_cast<int>(FTimers.size()); }
-
-private:
-    TSimpleTimerHandler()
-    {
-        FWindow = ui::AllocateHWnd([this](ui::TMessage& message) { return HandleMessage(message); });
-    }
-    ~TSimpleTimerHandler() { ui::DeallocateHWnd(FWindow); }
-
-    bool HandleMessage(ui::TMessage& message)
-    {
-        if (message.Msg != WM_TIMER)
-            return false;
-        auto found = FTimers.find(message.WParam);
-        if (found != FTimers.end()) {
-            TSimpleTimer* timer = found->second;
-            // A failing handler must not stop the ticks of the other timers.
-            ui::GuardedCall(timer, [timer] { timer->Tick(); });
-        }
-        return true;
-    }
-
-    static inline TSimpleTimerHandler* FInstance = nullptr;
-    static inline UINT_PTR FNextId = 1;
-    HWND FWindow = nullptr;
-    std::map<UINT_PTR, TSimpleTimer*> FTimers;
-
-    friend class TSimpleTimer;
-    static UINT_PTR NextId() { return FNextId++; }
-};
+} // namespace
 
 TSimpleTimer::TSimpleTimer() : TSimpleTimer(1000, nullptr) {}
 
 TSimpleTimer::TSimpleTimer(uint32_t interval, ui::TNotifyEvent onTimer)
-    : FId(TSimpleTimerHandler::NextId()), FInterval(interval), FOnTimer(std::move(onTimer))
+    : FId(ui::TTimerWindow::NewId()), FInterval(interval), FOnTimer(std::move(onTimer))
 {
-    TSimpleTimerHandler::Acquire(this);
+    ui::TTimerWindow::Hold();
+    ++gSimpleTimers;
 }
 
 TSimpleTimer::~TSimpleTimer()
@@ -79,20 +27,13 @@ TSimpleTimer::~TSimpleTimer()
         Disarm();
         FEnabled = false;
     }
-    TSimpleTimerHandler::Release(this);
+    --gSimpleTimers;
+    ui::TTimerWindow::Release();
 }
 
-HWND TSimpleTimer::HandlerWindow()
-{
-    TSimpleTimerHandler* handler = TSimpleTimerHandler::Instance();
-    return handler != nullptr ? handler->Window() : nullptr;
-}
+HWND TSimpleTimer::HandlerWindow() { return gSimpleTimers > 0 ? ui::TTimerWindow::Window() : nullptr; }
 
-int TSimpleTimer::HandlerRefCount()
-{
-    TSimpleTimerHandler* handler = TSimpleTimerHandler::Instance();
-    return handler != nullptr ? handler->RefCount() : 0;
-}
+int TSimpleTimer::HandlerRefCount() { return gSimpleTimers; }
 
 void TSimpleTimer::SetEnabled(bool value)
 {
@@ -132,17 +73,12 @@ bool TSimpleTimer::Arm()
         Disarm();
         FEnabled = false;
     }
-    TSimpleTimerHandler* handler = TSimpleTimerHandler::Instance();
-    if (handler != nullptr && SetTimer(handler->Window(), FId, FInterval, nullptr) != 0)
+    if (ui::TTimerWindow::Start(FId, FInterval, this, [this] { Tick(); }))
         FEnabled = true;
     return FEnabled;
 }
 
-void TSimpleTimer::Disarm()
-{
-    if (TSimpleTimerHandler* handler = TSimpleTimerHandler::Instance())
-        KillTimer(handler->Window(), FId);
-}
+void TSimpleTimer::Disarm() { ui::TTimerWindow::Stop(FId); }
 
 void TSimpleTimer::Tick()
 {

@@ -1,4 +1,4 @@
-// A lightweight window timer that is not a component, and the hidden window all of them share.
+// A lightweight window timer that is not a component.
 #pragma once
 
 #include "ui/core/Classes.h"
@@ -9,8 +9,8 @@
 
 namespace tray {
 
-// A timer without an owner or stored properties. Every simple timer delivers its ticks through
-// one hidden window shared by all of them; the window exists from the first timer to the last.
+// A timer without an owner or stored properties. Simple timers tick through the hidden window
+// that all timers of the thread share (ui::TTimerWindow), which exists while any timer does.
 // A tick handler may destroy its own timer.
 class TSimpleTimer : public ui::TObject {
 public:
@@ -39,12 +39,11 @@ public:
     // The system timer identifier used with the shared window.
     UINT_PTR Id() const { return FId; }
 
-    // The shared window and the number of timers using it (nullptr and 0 when there are none).
+    // The shared window and the number of simple timers (nullptr and 0 when there are none).
     static HWND HandlerWindow();
     static int HandlerRefCount();
 
 private:
-    friend class TSimpleTimerHandler;
     bool Arm();
     void Disarm();
     void Tick();

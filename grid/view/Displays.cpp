@@ -45,17 +45,11 @@ int DrawTextHollow(ui::TCanvas& canvas, const std::wstring& text, ui::TRect& rec
     return canvas.DrawText(text, rect, flags);
 }
 
-// A caption line: the short way when it fits, as the cells' texts.
 void CountedSharedText(ui::TCanvas& canvas, const ui::TRect& rect, bool rtl, const std::wstring& text, int alignment)
 {
     if (text.empty())
         return;
     ++PaintCounters().TextCalls;
-    {
-        THollowBrush hollow(canvas);
-        if (DrawFittingLine(canvas, text, rect, TGraphicsProvider::TextFlags(rtl, alignment)))
-            return;
-    }
     TGraphicsProvider::DrawText(canvas, rect, rtl, text, alignment);
 }
 
@@ -184,32 +178,6 @@ void TColumnDisplay::DrawText(const TCellDrawState& state, const std::wstring& t
         return;
     }
     DrawTextHollow(state.Canvas, text, r, flags);
-}
-
-bool DrawFittingLine(ui::TCanvas& canvas, const std::wstring& text, const ui::TRect& rect, UINT flags)
-{
-    // The external leading only spaces lines apart, and there is one line.
-    constexpr UINT kHandled = DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS | DT_EXTERNALLEADING | DT_LEFT | DT_CENTER |
-                              DT_RIGHT | DT_TOP | DT_VCENTER | DT_BOTTOM;
-    if ((flags & DT_SINGLELINE) == 0 || (flags & DT_NOPREFIX) == 0 || (flags & ~kHandled) != 0 || text.empty())
-        return false;
-    if (std::any_of(text.begin(), text.end(), [](wchar_t ch) { return ch < L' '; }))
-        return false;
-    const SIZE size = canvas.TextExtent(text);
-    const int width = ui::RectWidth(rect), height = ui::RectHeight(rect);
-    if (size.cx > width || width <= 0 || height <= 0)
-        return false;
-    int x = rect.left, y = rect.top;
-    if (flags & DT_CENTER)
-        x = rect.left + (width - size.cx) / 2;
-    else if (flags & DT_RIGHT)
-        x = rect.right - size.cx;
-    if (flags & DT_VCENTER)
-        y = rect.top + height / 2 - size.cy / 2;
-    else if (flags & DT_BOTTOM)
-        y = rect.bottom - size.cy;
-    canvas.TextRect(rect, x, y, text);
-    return true;
 }
 
 void TColumnDisplay::DrawHintMarker(const TCellDrawState& state)

@@ -265,11 +265,4 @@ private:
 // it when it is made; it may be called any number of times.
 void RegisterColumnDisplays();
 
-// A single line of text (DT_SINGLELINE with any horizontal and vertical alignment, DT_NOPREFIX)
-// that fits its rectangle, drawn with one clipped ExtTextOut at the place the platform's
-// DrawText puts it, which costs several times less. Returns false, drawing nothing, for a text
-// that does not fit or that DrawText would treat specially (control characters, right to left,
-// other flags): those go to DrawText.
-bool DrawFittingLine(ui::TCanvas& canvas, const std::wstring& text, const ui::TRect& rect, UINT flags);
-
 } // namespace grid

@@ -6,6 +6,7 @@
 #include "ui/core/ScopeGuard.h"
 #include "ui/core/SysUtils.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
 
@@ -94,7 +95,8 @@ void TGraphicsProvider::DrawFocusFrame(ui::TCanvas& canvas, const ui::TRect& rec
     SetTextColor(dc, oldText);
 }
 
-UINT TGraphicsProvider::TextFlags(bool rightToLeft, int alignment)
+void TGraphicsProvider::DrawText(ui::TCanvas& canvas, const ui::TRect& rect, bool rightToLeft,
+                                 const std::wstring& text, int alignment)
 {
     UINT flags = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX | DT_EXTERNALLEADING;
     switch (alignment) {
@@ -104,16 +106,12 @@ UINT TGraphicsProvider::TextFlags(bool rightToLeft, int alignment)
     }
     if (rightToLeft)
         flags |= DT_RTLREADING;
-    return flags;
-}
-
-void TGraphicsProvider::DrawText(ui::TCanvas& canvas, const ui::TRect& rect, bool rightToLeft,
-                                 const std::wstring& text, int alignment)
-{
-    ui::TRect r = rect;
     canvas.Brush().SetStyle(ui::TBrushStyle::bsClear);
     ui::TScopeExit solid([&canvas] { canvas.Brush().SetStyle(ui::TBrushStyle::bsSolid); });
-    canvas.DrawText(text, r, TextFlags(rightToLeft, alignment));
+    if (DrawFittingLine(canvas, text, rect, flags))
+        return;
+    ui::TRect r = rect;
+    canvas.DrawText(text, r, flags);
 }
 
 void TGraphicsProvider::VerticalGradient(ui::TCanvas& canvas, const ui::TRect& rect, TColor bottomColor,
@@ -272,6 +270,32 @@ void TGraphicsProvider::DrawCheckBox(ui::TCanvas& canvas, HWND themeWindow, ui::
     canvas.Pen().SetColor(clWindowText);
     for (int d = 0; d < 3; ++d)
         canvas.Polyline({ui::Point(x + 2, y + 4 + d), ui::Point(x + 4, y + 6 + d), ui::Point(x + 9, y + 1 + d)});
+}
+
+bool DrawFittingLine(ui::TCanvas& canvas, const std::wstring& text, const ui::TRect& rect, UINT flags)
+{
+    // The external leading only spaces lines apart, and there is one line.
+    constexpr UINT kHandled = DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS | DT_EXTERNALLEADING | DT_LEFT | DT_CENTER |
+                              DT_RIGHT | DT_TOP | DT_VCENTER | DT_BOTTOM;
+    if ((flags & DT_SINGLELINE) == 0 || (flags & DT_NOPREFIX) == 0 || (flags & ~kHandled) != 0 || text.empty())
+        return false;
+    if (std::any_of(text.begin(), text.end(), [](wchar_t ch) { return ch < L' '; }))
+        return false;
+    const SIZE size = canvas.TextExtent(text);
+    const int width = ui::RectWidth(rect), height = ui::RectHeight(rect);
+    if (size.cx > width || width <= 0 || height <= 0)
+        return false;
+    int x = rect.left, y = rect.top;
+    if (flags & DT_CENTER)
+        x = rect.left + (width - size.cx) / 2;
+    else if (flags & DT_RIGHT)
+        x = rect.right - size.cx;
+    if (flags & DT_VCENTER)
+        y = rect.top + height / 2 - size.cy / 2;
+    else if (flags & DT_BOTTOM)
+        y = rect.bottom - size.cy;
+    canvas.TextRect(rect, x, y, text);
+    return true;
 }
 
 } // namespace grid

@@ -41,11 +41,10 @@ public:
     // a black background and white text colour (the context's colours are restored).
     static void DrawFocusFrame(ui::TCanvas& canvas, const ui::TRect& rect, bool solid);
     // One line, vertically centred, cut with an ellipsis, ampersands printed; aligned left,
-    // right or centred by the TAlignment value.
+    // right or centred by the TAlignment value. A line that fits takes the short way
+    // (DrawFittingLine).
     static void DrawText(ui::TCanvas& canvas, const ui::TRect& rect, bool rightToLeft, const std::wstring& text,
                          int alignment);
-    // The DrawText flags of that line.
-    static UINT TextFlags(bool rightToLeft, int alignment);
     // One line per row (or column) in the mix of the two colours, from top (left) to bottom (right).
     static void VerticalGradient(ui::TCanvas& canvas, const ui::TRect& rect, TColor bottomColor, TColor topColor);
     static void HorizontalGradient(ui::TCanvas& canvas, const ui::TRect& rect, TColor rightColor, TColor leftColor);
@@ -80,5 +79,12 @@ public:
     // A 32-bit bitmap is blended over the canvas by its alpha bytes; anything else is drawn as is.
     static void DrawGraphic(ui::TCanvas& canvas, int x, int y, ui::TGraphic& graphic);
 };
+
+// A single line of text (DT_SINGLELINE with any horizontal and vertical alignment, DT_NOPREFIX)
+// that fits its rectangle, drawn with one clipped ExtTextOut at the place the platform's
+// DrawText puts it, which costs several times less. Returns false, drawing nothing, for a text
+// that does not fit or that DrawText would treat specially (control characters, right to left,
+// other flags): those go to DrawText.
+bool DrawFittingLine(ui::TCanvas& canvas, const std::wstring& text, const ui::TRect& rect, UINT flags);
 
 } // namespace grid

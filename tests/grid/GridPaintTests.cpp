@@ -7,6 +7,7 @@
 #include "grid/data/ColumnClasses.h"
 #include "grid/view/Displays.h"
 #include "grid/view/SharedClasses.h"
+#include "grid/view/SharedClasses.h"
 #include "tests/support/GdiLeakCheck.h"
 #include "tests/support/InputSupport.h"
 

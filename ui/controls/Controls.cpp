@@ -1238,4 +1238,75 @@ void DeallocateHWnd(HWND wnd)
     delete helper;
 }
 
+namespace {
+
+struct TTimerEntry {
+    TObject* Sender = nullptr;
+    std::function<void()> Tick;
+};
+
+struct TSharedTimers {
+    HWND Window = nullptr;
+    int Holders = 0;
+    UINT_PTR LastId = 0;
+    std::map<UINT_PTR, TTimerEntry> Running;
+};
+
+TSharedTimers& SharedTimers()
+{
+    static TSharedTimers shared;
+    return shared;
+}
+
+} // namespace
+
+void TTimerWindow::Hold()
+{
+    TSharedTimers& shared = SharedTimers();
+    if (shared.Window == nullptr)
+        shared.Window = AllocateHWnd([](TMessage& message) {
+            if (message.Msg != WM_TIMER)
+                return false;
+            auto found = SharedTimers().Running.find(message.WParam);
+            if (found != SharedTimers().Running.end()) {
+                // A copy: the tick may stop or destroy its own timer, and with it the entry.
+                TTimerEntry entry = found->second;
+                GuardedCall(entry.Sender, entry.Tick);
+            }
+            return true;
+        });
+    ++shared.Holders;
+}
+
+void TTimerWindow::Release()
+{
+    TSharedTimers& shared = SharedTimers();
+    if (shared.Holders > 0 && --shared.Holders == 0) {
+        DeallocateHWnd(shared.Window);
+        shared.Window = nullptr;
+        shared.Running.clear();
+    }
+}
+
+HWND TTimerWindow::Window() { return SharedTimers().Window; }
+
+UINT_PTR TTimerWindow::NewId() { return ++SharedTimers().LastId; }
+
+bool TTimerWindow::Start(UINT_PTR id, unsigned interval, TObject* sender, std::function<void()> tick)
+{
+    TSharedTimers& shared = SharedTimers();
+    if (shared.Window == nullptr || SetTimer(shared.Window, id, interval, nullptr) == 0)
+        return false;
+    shared.Running[id] = TTimerEntry{sender, std::move(tick)};
+    return true;
+}
+
+void TTimerWindow::Stop(UINT_PTR id)
+{
+    TSharedTimers& shared = SharedTimers();
+    if (shared.Window != nullptr)
+        KillTimer(shared.Window, id);
+    shared.Running.erase(id);
+}
+
 } // namespace ui

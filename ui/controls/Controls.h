@@ -472,6 +472,24 @@ private:
 HWND AllocateHWnd(std::function<bool(TMessage&)> handler);
 void DeallocateHWnd(HWND wnd);
 
+// The one hidden window through which every timer of the thread ticks (a hidden top-level window
+// costs the window server milliseconds to make). Each timer object holds it from construction to
+// destruction; it is made with the first holder and destroyed with the last. A tick finds its
+// timer by identifier in a table, so one still queued for a timer stopped since finds nothing.
+class TTimerWindow {
+public:
+    static void Hold();
+    static void Release();
+    // nullptr while nobody holds it.
+    static HWND Window();
+    // An identifier no other timer of the thread uses.
+    static UINT_PTR NewId();
+    // Starts timer `id` (again): `tick` runs every `interval` ms, its exceptions passed to the
+    // application's error handling with `sender`. False when the system has no timer to give.
+    static bool Start(UINT_PTR id, unsigned interval, TObject* sender, std::function<void()> tick);
+    static void Stop(UINT_PTR id);
+};
+
 // Registers the library's component classes for the description reader (TApplication::Initialize
 // calls it; tests that read descriptions without an application call it themselves).
 void RegisterStandardClasses();

@@ -5,8 +5,6 @@
 #include "ui/core/ClassBuilder.h"
 #include "ui/core/SysUtils.h"
 
-#include <map>
-
 namespace ui {
 
 const TClassInfo& TTimer::StaticClass()
@@ -19,52 +17,13 @@ const TClassInfo& TTimer::StaticClass()
     return info;
 }
 
-namespace {
-
-// Every timer of the thread ticks through one hidden window, made with the first timer and
-// destroyed with the last: a window per timer cost the window server a top-level window each at
-// start-up. A timer is found by its identifier in the table, so a tick still queued for a timer
-// stopped or destroyed since finds nothing.
-struct TTimerWindow {
-    HWND Window = nullptr;
-    int Timers = 0;
-    UINT_PTR LastId = 0;
-    std::map<UINT_PTR, TTimer*> Running;
-};
-
-TTimerWindow& SharedTimerWindow()
-{
-    static TTimerWindow shared;
-    return shared;
-}
-
-} // namespace
-
-TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner)
-{
-    TTimerWindow& shared = SharedTimerWindow();
-    if (shared.Window == nullptr)
-        shared.Window = AllocateHWnd([](TMessage& message) {
-            if (message.Msg != WM_TIMER)
-                return false;
-            auto found = SharedTimerWindow().Running.find(message.WParam);
-            // The handler may stop or destroy other timers; this one stays valid for the call.
-            if (found != SharedTimerWindow().Running.end())
-                found->second->Timer();
-            return true;
-        });
-    ++shared.Timers;
-}
+TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner) { TTimerWindow::Hold(); }
 
 TTimer::~TTimer()
 {
     FEnabled = false;
     UpdateTimer();
-    TTimerWindow& shared = SharedTimerWindow();
-    if (--shared.Timers == 0) {
-        DeallocateHWnd(shared.Window);
-        shared.Window = nullptr;
-    }
+    TTimerWindow::Release();
 }
 
 void TTimer::SetEnabled(bool v)
@@ -97,19 +56,15 @@ void TTimer::Loaded()
 
 void TTimer::UpdateTimer()
 {
-    TTimerWindow& shared = SharedTimerWindow();
     if (FRunning) {
-        KillTimer(shared.Window, FTimerId);
-        shared.Running.erase(FTimerId);
+        TTimerWindow::Stop(FTimerId);
         FRunning = false;
     }
     if (FEnabled && FInterval > 0 && OnTimer && !IsLoading() && !IsDestroying()) {
         // A new identifier each start: a tick of the previous run cannot pass for this one.
-        UINT_PTR id = ++shared.LastId;
-        if (SetTimer(shared.Window, id, FInterval, nullptr) == 0)
+        FTimerId = TTimerWindow::NewId();
+        if (!TTimerWindow::Start(FTimerId, FInterval, this, [this] { Timer(); }))
             throw EInvalidOperation(L"Not enough timers available");
-        shared.Running[id] = this;
-        FTimerId = id;
         FRunning = true;
     }
 }
